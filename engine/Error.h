@@ -1,0 +1,25 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace norvane {
+
+// The one error type of the core. Its message is the text the user sees,
+// complete where it is thrown.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Replaces the first "%s" of a message pattern by the argument.
+std::string FormatMessage(std::string_view pattern, std::string_view argument);
+
+inline constexpr std::string_view kMsgCannotOpen = "ﾌｧｲﾙ %s は開けません";
+inline constexpr std::string_view kMsgCannotCreate = "ﾌｧｲﾙ %s を作成できません";
+
+[[noreturn]] void ThrowCannotOpen(std::string_view fileName);
+[[noreturn]] void ThrowCannotCreate(std::string_view fileName);
+
+}  // namespace norvane

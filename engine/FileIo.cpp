@@ -1,0 +1,281 @@
+#include "engine/FileIo.h"
+
+#include "engine/Error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace norvane {
+
+namespace {
+
+constexpr std::size_t kBlock = 1 << 20;
+
+std::string NameOr(std::string_view errorName, const std::string& path)
+{
+    return errorName.empty() ? path : std::string(errorName);
+}
+
+// The file a path finally names, following symbolic links; the path itself
+// when it does not exist yet.
+std::string ResolveTarget(const std::string& path)
+{
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    return path;
+}
+
+}  // namespace
+
+FileSystemSeam& TestSeam()
+{
+    static FileSystemSeam seam;
+    return seam;
+}
+
+std::string ReadWholeFile(const std::string& path, std::string_view errorName)
+{
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowCannotOpen(NameOr(errorName, path));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        ThrowCannotOpen(NameOr(errorName, path));
+    }
+    text.reserve(static_cast<std::size_t>(st.st_size));
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            ThrowCannotOpen(NameOr(errorName, path));
+        }
+        if (n == 0)
+            break;
+        text.append(block, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+LineReader::LineReader(const std::string& path, std::string_view errorName)
+    : name_(NameOr(errorName, path))
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        ThrowCannotOpen(name_);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        ThrowCannotOpen(name_);
+    }
+    buffer_.resize(kBlock);
+}
+
+LineReader::~LineReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool LineReader::Fill()
+{
+    if (eof_)
+        return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        bufferOffset_ += begin_;
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size())
+        buffer_.resize(buffer_.size() * 2);
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowCannotOpen(name_);
+        }
+        if (n == 0) {
+            eof_ = true;
+            return false;
+        }
+        end_ += static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+bool LineReader::Next(std::string_view& line)
+{
+    for (;;) {
+        const char* base = buffer_.data();
+        const char* start = base + begin_;
+        const std::size_t avail = end_ - begin_;
+        const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+        const std::size_t span = lf ? static_cast<std::size_t>(lf - start) : avail;
+        const char* cr = static_cast<const char*>(std::memchr(start, '\r', span));
+        if (cr) {
+            const std::size_t len = static_cast<std::size_t>(cr - start);
+            if (len + 1 == avail && !eof_) {
+                // A CR at the end of the block: the next byte decides CR LF.
+                Fill();
+                continue;
+            }
+            line = std::string_view(start, len);
+            lineOffset_ = bufferOffset_ + begin_;
+            begin_ += len + 1;
+            if (begin_ < end_ && buffer_[begin_] == '\n')
+                ++begin_;
+            return true;
+        }
+        if (lf) {
+            line = std::string_view(start, span);
+            lineOffset_ = bufferOffset_ + begin_;
+            begin_ += span + 1;
+            return true;
+        }
+        if (eof_ || !Fill()) {
+            if (end_ == begin_)
+                return false;
+            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            lineOffset_ = bufferOffset_ + begin_;
+            begin_ = end_;
+            return true;
+        }
+    }
+}
+
+void LineReader::Seek(std::uint64_t offset)
+{
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+        ThrowCannotOpen(name_);
+    begin_ = end_ = 0;
+    bufferOffset_ = offset;
+    eof_ = false;
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string_view errorName)
+    : target_(ResolveTarget(path)), errorName_(NameOr(errorName, path))
+{
+    struct stat st {};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists) {
+        const auto& mayWrite = TestSeam().mayWrite;
+        const bool writable = mayWrite ? mayWrite(target_) : ::access(target_.c_str(), W_OK) == 0;
+        if (!writable || !S_ISREG(st.st_mode))
+            ThrowCannotCreate(errorName_);
+    }
+    tempPath_ = target_ + ".nvtmpXXXXXX";
+    fd_ = ::mkstemp(tempPath_.data());
+    if (fd_ < 0) {
+        tempPath_.clear();
+        ThrowCannotCreate(errorName_);
+    }
+    mode_t mode;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd_, mode) != 0)
+        Fail();
+    buffer_.reserve(kBlock);
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    Abandon();
+}
+
+void AtomicFileWriter::Abandon()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+void AtomicFileWriter::Fail()
+{
+    Abandon();
+    ThrowCannotCreate(errorName_);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        Fail();
+    written_ += bytes.size();
+    if (buffer_.size() + bytes.size() > kBlock) {
+        FlushBuffer();
+        if (bytes.size() >= kBlock) {
+            buffer_.assign(bytes);
+            FlushBuffer();
+            return;
+        }
+    }
+    buffer_.append(bytes);
+}
+
+void AtomicFileWriter::FlushBuffer()
+{
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+}
+
+void AtomicFileWriter::Commit()
+{
+    if (fd_ < 0)
+        Fail();
+    FlushBuffer();
+    if (::fsync(fd_) != 0)
+        Fail();
+    const auto& failBeforeRename = TestSeam().failBeforeRename;
+    if (failBeforeRename && failBeforeRename(target_))
+        Fail();
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        Fail();
+    }
+    fd_ = -1;
+    if (::rename(tempPath_.c_str(), target_.c_str()) != 0)
+        Fail();
+    tempPath_.clear();
+}
+
+void WriteWholeFile(const std::string& path, std::string_view text, std::string_view errorName)
+{
+    AtomicFileWriter writer(path, errorName);
+    writer.Write(text);
+    writer.Commit();
+}
+
+}  // namespace norvane

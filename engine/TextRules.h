@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace norvane {
+
+// How path texts are scanned: whether Shift-JIS double-byte characters are
+// stepped over as units (only under a Shift-JIS locale), and which characters
+// separate path components. Passed as a parameter so tests can run the
+// Windows rules on any host.
+struct TextRules {
+    bool doubleByte = false;
+    std::string_view separators = "/";
+};
+
+// The rules of this machine: Shift-JIS scanning when the locale's codeset is
+// Shift-JIS/CP932, "/" as the only separator.
+const TextRules& HostRules();
+
+// Shift-JIS with "\" and ":" as separators, as on the original platform.
+inline constexpr TextRules kWindowsRules{true, "\\:"};
+
+inline bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Index of the first byte after the last separator (0 when there is none),
+// stepping over double-byte characters when the rules say so.
+std::size_t NameStart(std::string_view path, const TextRules& rules = HostRules());
+
+// Splits a path into its folder (up to and including the last separator) and
+// its name.
+std::pair<std::string, std::string> SplitPath(std::string_view path,
+                                              const TextRules& rules = HostRules());
+
+// Replaces the extension (from the last "." of the last component) by ext,
+// which includes its dot; a name without extension gets ext appended.
+std::string ReplaceExtension(std::string_view path, std::string_view ext,
+                             const TextRules& rules = HostRules());
+
+// Bytes compared after folding ASCII letters to lower case.
+bool LessAsciiNoCase(std::string_view a, std::string_view b);
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
+
+}  // namespace norvane

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what Norvane needs to build, test and run on Debian 12.
+# Does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build libgtest-dev pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,179 @@
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "engine/TextRules.h"
+#include "TestFiles.h"
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace norvane::test {
+
+SeamGuard::~SeamGuard()
+{
+    TestSeam() = FileSystemSeam{};
+}
+
+namespace {
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    LineReader reader(path);
+    std::string_view line;
+    while (reader.Next(line))
+        lines.emplace_back(line);
+    return lines;
+}
+
+}  // namespace
+
+TEST(LineReader, SplitsEveryLineEndForm)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"crlf", "a\r\nb\r\n", {"a", "b"}},
+        {"lf", "a\nb\n", {"a", "b"}},
+        {"cr", "a\rb\r", {"a", "b"}},
+        {"lf then cr is two ends", "a\n\rb", {"a", "", "b"}},
+        {"no last line end", "a\r\nb", {"a", "b"}},
+        {"empty file", "", {}},
+        {"only a line end", "\r\n", {""}},
+        {"nul is ordinary", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+        {"empty lines", "\n\n\r\n\r", {"", "", "", ""}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir.File("m"), c.bytes);
+        EXPECT_EQ(ReadLines(dir.File("m")), c.lines);
+    }
+}
+
+TEST(LineReader, CrLfAcrossBlockBoundaryAndLongLines)
+{
+    TempDir dir;
+    std::string big((1 << 20) - 1, 'x');
+    std::string bytes = big + "\r\n" + std::string(3 << 20, 'y') + "\rz";
+    WriteFile(dir.File("m"), bytes);
+    const auto lines = ReadLines(dir.File("m"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], big);
+    EXPECT_EQ(lines[1].size(), 3u << 20);
+    EXPECT_EQ(lines[2], "z");
+}
+
+TEST(LineReader, OffsetsAndSeek)
+{
+    TempDir dir;
+    WriteFile(dir.File("m"), "ab\r\ncd\nef");
+    LineReader reader(dir.File("m"));
+    std::string_view line;
+    ASSERT_TRUE(reader.Next(line));
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(reader.LineOffset(), 4u);
+    reader.Seek(4);
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "cd");
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "ef");
+    EXPECT_FALSE(reader.Next(line));
+}
+
+TEST(LineReader, MissingFileNamesIt)
+{
+    try {
+        LineReader reader("/nonexistent/x.eml");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "ﾌｧｲﾙ /nonexistent/x.eml は開けません");
+    }
+}
+
+TEST(AtomicFileWriter, ReplacesKeepsModeAndFollowsLinks)
+{
+    TempDir dir;
+    const auto target = dir.File("real.eml");
+    WriteFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_symlink(target, dir.File("link.eml"));
+    WriteWholeFile(dir.File("link.eml"), "new");
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.eml")));
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ListFolder(dir.Path()), "link.eml real.eml ");
+}
+
+TEST(AtomicFileWriter, FailureLeavesOriginalAndNoTemporary)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const auto target = dir.File("a.eml");
+    WriteFile(target, "original");
+    TestSeam().failBeforeRename = [](const std::string&) { return true; };
+    try {
+        WriteWholeFile(target, "changed", "a.eml");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "ﾌｧｲﾙ a.eml を作成できません");
+    }
+    EXPECT_EQ(ReadFile(target), "original");
+    EXPECT_EQ(ListFolder(dir.Path()), "a.eml ");
+}
+
+TEST(AtomicFileWriter, RefusesFileUserMayNotWrite)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const auto target = dir.File("ro.eml");
+    WriteFile(target, "keep");
+    TestSeam().mayWrite = [](const std::string&) { return false; };
+    EXPECT_THROW(WriteWholeFile(target, "x"), Error);
+    EXPECT_EQ(ReadFile(target), "keep");
+    EXPECT_EQ(ListFolder(dir.Path()), "ro.eml ");
+}
+
+TEST(AtomicFileWriter, MissingFolderIsCreateError)
+{
+    EXPECT_THROW(WriteWholeFile("/nonexistent-dir/x.ini", "x"), Error);
+}
+
+TEST(ReplaceExtension, HostAndWindowsRules)
+{
+    struct Case {
+        const char* path;
+        TextRules rules;
+        const char* expected;
+    } cases[] = {
+        {"/m/a.eml", TextRules{false, "/"}, "/m/a.bak"},
+        {"/m/mail", TextRules{false, "/"}, "/m/mail.bak"},
+        {"/m.d/mail", TextRules{false, "/"}, "/m.d/mail.bak"},
+        {"/m/a.b.c", TextRules{false, "/"}, "/m/a.b.bak"},
+        {"/m/x.bak", TextRules{false, "/"}, "/m/x.bak"},
+        {"C:\\Apps\\Tool.EXE", kWindowsRules, "C:\\Apps\\Tool.bak"},
+        {"C:\\a.b\\mail", kWindowsRules, "C:\\a.b\\mail.bak"},
+        {"C:mail", kWindowsRules, "C:mail.bak"},
+        // 0x95 0x5C is one double-byte character: its trail byte is no separator.
+        {"C:\\d.x\\\x95\x5Cmail", kWindowsRules, "C:\\d.x\\\x95\x5Cmail.bak"},
+        // A trail byte equal to '.' is no extension dot either.
+        {"C:\\\x82\x2Ex", kWindowsRules, "C:\\\x82\x2Ex.bak"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ReplaceExtension(c.path, ".bak", c.rules), c.expected);
+    }
+}
+
+TEST(SplitPath, FolderKeepsItsSeparator)
+{
+    EXPECT_EQ(SplitPath("/a/b/c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"/a/b/", "c.eml"}));
+    EXPECT_EQ(SplitPath("c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "c.eml"}));
+    EXPECT_EQ(SplitPath("C:x\\y", kWindowsRules), (std::pair<std::string, std::string>{"C:x\\", "y"}));
+    EXPECT_EQ(SplitPath("a\\b:c", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "a\\b:c"}));
+}
+
+}  // namespace norvane::test

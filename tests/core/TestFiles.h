@@ -1,0 +1,72 @@
+#pragma once
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+namespace norvane::test {
+
+// A fresh temporary folder per test, removed afterwards.
+class TempDir {
+public:
+    TempDir()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = "norvane-";
+        if (info)
+            name += std::string(info->test_suite_name()) + "-" + info->name();
+        for (char& c : name)
+            if (c == '/')
+                c = '_';
+        path_ = std::filesystem::temp_directory_path() / name;
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Names of the entries of a folder, sorted.
+inline std::string ListFolder(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names)
+        out += n + " ";
+    return out;
+}
+
+// Restores the file-system seam after a test.
+struct SeamGuard {
+    ~SeamGuard();
+};
+
+}  // namespace norvane::test
