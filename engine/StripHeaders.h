@@ -61,7 +61,7 @@ public:
 
 private:
     void MainPassLine(std::string_view line);
-    void Keep(std::string_view line);
+    void Keep(std::string_view line, bool hasKey);
     void ReleaseHeld();
     void Tidy(std::string_view line);
     void FlushTrailing();
