@@ -17,13 +17,7 @@ namespace {
 
 [[noreturn]] void ThrowReadError(int error)
 {
-    if (error == ENOENT || error == ENOTDIR)
-        throw Error(std::string(kMsgFileNotFound));
-    if (error == EACCES || error == EPERM)
-        throw Error(std::string(kMsgAccessDenied));
-    std::string text(kMsgIoError);
-    text.replace(text.find("%d"), 2, std::to_string(error));
-    throw Error(text);
+    throw Error(ReadErrorMessage(error));
 }
 
 // Reads a file line by line for the analysis: a line ends at CR, CR LF or LF,
@@ -138,6 +132,17 @@ long long CountPart(std::string_view entry)
 }
 
 }  // namespace
+
+std::string ReadErrorMessage(int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return std::string(kMsgFileNotFound);
+    if (error == EACCES || error == EPERM)
+        return std::string(kMsgAccessDenied);
+    std::string text(kMsgIoError);
+    text.replace(text.find("%d"), 2, std::to_string(error));
+    return text;
+}
 
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText)
 {
