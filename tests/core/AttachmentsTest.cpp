@@ -373,18 +373,27 @@ TEST(AttachmentRemover, StreamsAsTheIndexedScanRemoves)
     WriteFile(dir.File("m.eml"), bytes);
     LineReader reader(dir.File("m.eml"));
     for (std::size_t r = 0; r < rounds.size(); ++r) {
+        // Held traces kept in memory, and read again from the input when
+        // they pass the limit at once or after a few lines.
+        const std::size_t limits[] = {AttachmentRemover::kHoldLimit, 0, 40};
         for (const bool traces : {false, true}) {
-            SCOPED_TRACE("round " + std::to_string(r) + (traces ? " traces" : ""));
-            Collect out;
-            AttachmentRemover remover(traces, out, reader);
-            reader.Seek(rounds[r].offset);
-            std::string_view line;
-            for (std::size_t n = 0; n < rounds[r].lines.size() && reader.Next(line); ++n)
-                remover.PutLine(line);
-            remover.Finish();
             const Removal expected = IndexedRemove(rounds[r].lines, traces);
-            ASSERT_EQ(out.lines, expected.lines);
-            ASSERT_EQ(remover.Removed(), expected.removed);
+            for (const std::size_t limit : limits) {
+                SCOPED_TRACE("round " + std::to_string(r) + (traces ? " traces" : "") + " limit " +
+                             std::to_string(limit));
+                Collect out;
+                AttachmentRemover remover(traces, out, reader, limit);
+                reader.Seek(rounds[r].offset);
+                std::string_view line;
+                std::size_t n = 0;
+                for (; n < rounds[r].lines.size() && reader.Next(line); ++n) {
+                    ASSERT_EQ(line, rounds[r].lines[n]) << "the input is where it was";
+                    remover.PutLine(line);
+                }
+                remover.Finish();
+                ASSERT_EQ(out.lines, expected.lines);
+                ASSERT_EQ(remover.Removed(), expected.removed);
+            }
         }
     }
 }
