@@ -79,7 +79,8 @@ TEST(CountHeaderKeys, SplitsLinesAtEveryLineEnd)
     } cases[] = {
         {"lone LF", "A: 1\nB: 2\n\nC: 3", 2},
         {"LF CR is two line ends", "A: 1\n\rB: 2", 1},
-        {"CR LF split over reads", "A: 1\r\n" + std::string(20000, 'x') + "\r\nB: 2\r\n\r\nC: 3", 2},
+        {"long line", "A: 1\r\n" + std::string(50000, 'x') + "\r\nB: 2\r\n\r\nC: 3", 2},
+        {"CR LF split over reads", "A: 1\r\n" + std::string(16384 - 7, 'x') + "\r\nB: 2\r\n\r\nC: 3", 2},
         {"no last line end", "A: 1\r\nB: 2", 2},
     };
     TempDir dir;
