@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -81,7 +82,10 @@ LineReader::LineReader(const std::string& path, std::string_view errorName)
         fd_ = -1;
         ThrowCannotOpen(name_);
     }
-    buffer_.resize(kBlock);
+    // Small files get a small buffer: a run over thousands of short mails
+    // should not clear a whole block for each.
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    buffer_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, 4096, kBlock)));
 }
 
 LineReader::~LineReader()
