@@ -102,6 +102,7 @@ bool LineReader::Fill()
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         bufferOffset_ += begin_;
         end_ -= begin_;
+        noLfBefore_ = noLfBefore_ > begin_ ? noLfBefore_ - begin_ : 0;
         begin_ = 0;
     }
     if (end_ == buffer_.size())
@@ -128,7 +129,9 @@ bool LineReader::Next(std::string_view& line)
         const char* base = buffer_.data();
         const char* start = base + begin_;
         const std::size_t avail = end_ - begin_;
-        const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+        const std::size_t from = std::max(begin_, noLfBefore_);
+        const char* lf = static_cast<const char*>(std::memchr(base + from, '\n', end_ - from));
+        noLfBefore_ = lf ? static_cast<std::size_t>(lf - base) : end_;
         const std::size_t span = lf ? static_cast<std::size_t>(lf - start) : avail;
         const char* cr = static_cast<const char*>(std::memchr(start, '\r', span));
         if (cr) {
@@ -166,7 +169,7 @@ void LineReader::Seek(std::uint64_t offset)
 {
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
         ThrowCannotOpen(name_);
-    begin_ = end_ = 0;
+    begin_ = end_ = noLfBefore_ = 0;
     bufferOffset_ = offset;
     eof_ = false;
 }

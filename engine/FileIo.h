@@ -41,6 +41,9 @@ private:
     std::size_t end_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
     std::uint64_t lineOffset_ = 0;
+    // buffer_[begin_, noLfBefore_) is known to hold no LF, so a file with CR
+    // line ends is not searched to the end of the block for every line.
+    std::size_t noLfBefore_ = 0;
     bool eof_ = false;
 };
 

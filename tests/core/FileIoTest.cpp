@@ -65,6 +65,36 @@ TEST(LineReader, CrLfAcrossBlockBoundaryAndLongLines)
     EXPECT_EQ(lines[2], "z");
 }
 
+TEST(LineReader, LongStretchesOfCrEndsThenLfAcrossBlocks)
+{
+    // Several blocks of CR-ended lines with an LF only far ahead, then LF and
+    // CR LF lines: each end must be found where it is, whichever block holds it.
+    std::vector<std::string> expected;
+    std::string bytes;
+    const std::string_view ends[] = {"\r", "\r", "\r", "\n", "\r\n"};
+    for (int i = 0; i < 90000; ++i) {
+        std::string line = std::to_string(i) + std::string(i % 70, 'q');
+        const std::string_view end = i < 60000 ? "\r" : ends[i % 5];
+        bytes += line;
+        bytes += end;
+        expected.push_back(std::move(line));
+    }
+    TempDir dir;
+    WriteFile(dir.File("m"), bytes);
+    EXPECT_TRUE(ReadLines(dir.File("m")) == expected);
+
+    // After a seek back, ends are found afresh.
+    LineReader reader(dir.File("m"));
+    std::string_view line;
+    for (int i = 0; i < 65000; ++i)
+        ASSERT_TRUE(reader.Next(line));
+    ASSERT_EQ(line, expected[64999]);
+    reader.Seek(0);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, expected[2]);
+}
+
 TEST(LineReader, OffsetsAndSeek)
 {
     TempDir dir;
