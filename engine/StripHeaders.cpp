@@ -2,10 +2,8 @@
 
 #include "engine/Error.h"
 #include "engine/FileIo.h"
+#include "engine/MailOutput.h"
 #include "settings/KeyListStorage.h"
-
-#include <exception>
-#include <optional>
 
 namespace norvane {
 
@@ -151,48 +149,6 @@ bool HeaderStripper::CommitRegisteredKeys()
     return !registered_.empty();
 }
 
-namespace {
-
-// Writes the stripped lines into the replacement file. A write failure is
-// kept rather than thrown at once, so the rest of the file is still read
-// and its keys still registered, as when the whole file is read before it
-// is saved.
-class FileOutput : public LineSink {
-public:
-    explicit FileOutput(const std::string& fileName)
-    {
-        try {
-            writer_.emplace(fileName);
-        } catch (const Error&) {
-            failure_ = std::current_exception();
-        }
-    }
-
-    void PutLine(std::string_view line) override
-    {
-        if (failure_)
-            return;
-        try {
-            writer_->WriteLine(line);
-        } catch (const Error&) {
-            failure_ = std::current_exception();
-        }
-    }
-
-    void Commit()
-    {
-        if (failure_)
-            std::rethrow_exception(failure_);
-        writer_->Commit();
-    }
-
-private:
-    std::optional<AtomicFileWriter> writer_;
-    std::exception_ptr failure_;
-};
-
-}  // namespace
-
 int StripHeaders(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
                  bool allText, bool autoRegister)
 {
@@ -204,7 +160,7 @@ int StripHeaders(const std::string& fileName, const std::string& settingsFileNam
     if (!reader.Next(line))
         return 0;
 
-    FileOutput output(fileName);
+    MailOutput output(fileName);
     HeaderStripper stripper(keyList, allText, autoRegister, output);
     stripper.PutLine(first);
     do

@@ -3,53 +3,15 @@
 #include "engine/Attachments.h"
 #include "engine/Error.h"
 #include "engine/FileIo.h"
+#include "engine/MailOutput.h"
 #include "engine/StripHeaders.h"
 #include "settings/KeyListStorage.h"
 
-#include <exception>
 #include <optional>
 
 namespace norvane {
 
 namespace {
-
-// Writes the surviving lines into the replacement of the mail file. A
-// failure to create or write it is kept rather than thrown at once, so the
-// backup is still completed first, as when the backup is saved before the
-// mail file is.
-class MailOutput final : public LineSink {
-public:
-    explicit MailOutput(const std::string& fileName)
-    {
-        try {
-            writer_.emplace(fileName);
-        } catch (const Error&) {
-            failure_ = std::current_exception();
-        }
-    }
-
-    void PutLine(std::string_view line) override
-    {
-        if (failure_)
-            return;
-        try {
-            writer_->WriteLine(line);
-        } catch (const Error&) {
-            failure_ = std::current_exception();
-        }
-    }
-
-    void Commit()
-    {
-        if (failure_)
-            std::rethrow_exception(failure_);
-        writer_->Commit();
-    }
-
-private:
-    std::optional<AtomicFileWriter> writer_;
-    std::exception_ptr failure_;
-};
 
 struct PassSetup {
     bool backup = false;
