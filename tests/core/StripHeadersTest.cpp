@@ -2,6 +2,7 @@
 #include "engine/FileIo.h"
 #include "engine/StripHeaders.h"
 #include "settings/KeyListStorage.h"
+#include "MailLines.h"
 #include "TestFiles.h"
 
 #include <filesystem>
@@ -12,22 +13,6 @@ namespace norvane::test {
 using namespace std::string_literals;
 
 namespace {
-
-// Lines written one per '\n'-separated piece: "a\n" is the two lines "a", "".
-std::vector<std::string> Split(std::string_view text)
-{
-    std::vector<std::string> lines;
-    if (text.empty())
-        return lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', start);
-        lines.emplace_back(text.substr(start, end - start));
-        if (end == std::string_view::npos)
-            return lines;
-        start = end + 1;
-    }
-}
 
 std::string Join(const std::vector<std::string>& lines)
 {
@@ -52,7 +37,7 @@ Stripped Strip(std::string_view text, KeyList& keys, bool allText, bool autoRegi
 {
     Collect out;
     HeaderStripper stripper(keys, allText, autoRegister, out);
-    for (const std::string& line : Split(text))
+    for (const std::string& line : Lines(text))
         stripper.PutLine(line);
     stripper.Finish();
     return {Join(out.lines), stripper.RemovedCount(), stripper.RegisteredKeys()};
@@ -209,7 +194,7 @@ TEST(HeaderStripper, RegistersNewKeysOnceAndOnlyOnCommit)
 
     Collect out;
     HeaderStripper stripper(keys, false, true, out);
-    for (const auto& line : Split(text))
+    for (const auto& line : Lines(text))
         stripper.PutLine(line);
     stripper.Finish();
     EXPECT_TRUE(stripper.CommitRegisteredKeys());
