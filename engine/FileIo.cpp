@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -31,6 +32,17 @@ std::string ResolveTarget(const std::string& path)
         return resolved;
     }
     return path;
+}
+
+// The temporary file beside the target; a name too long to take the suffix
+// gets a short name of its own in the same folder.
+std::string TempPathFor(const std::string& target)
+{
+    constexpr std::string_view kSuffix = ".nvtmpXXXXXX";
+    const std::size_t nameStart = target.rfind('/') + 1;  // 0 when there is no '/'
+    if (target.size() - nameStart + kSuffix.size() <= NAME_MAX)
+        return target + std::string(kSuffix);
+    return target.substr(0, nameStart) + std::string(kSuffix);
 }
 
 }  // namespace
@@ -185,7 +197,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string_view err
         if (!writable || !S_ISREG(st.st_mode))
             ThrowCannotCreate(errorName_);
     }
-    tempPath_ = target_ + ".nvtmpXXXXXX";
+    tempPath_ = TempPathFor(target_);
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) {
         tempPath_.clear();

@@ -167,6 +167,21 @@ TEST(AtomicFileWriter, RefusesFileUserMayNotWrite)
     EXPECT_EQ(ListFolder(dir.Path()), "ro.eml ");
 }
 
+TEST(AtomicFileWriter, ReplacesAFileWhoseNameIsAsLongAsAllowed)
+{
+    // 83 three-byte characters: a long Japanese subject used as a file name.
+    TempDir dir;
+    std::string name;
+    for (int i = 0; i < 83; ++i)
+        name += "\xe4\xbb\xb6";
+    name += ".eml";
+    const auto target = dir.File(name);
+    WriteFile(target, "old");
+    WriteWholeFile(target, "new");
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(ListFolder(dir.Path()), name + " ");
+}
+
 TEST(AtomicFileWriter, MissingFolderIsCreateError)
 {
     EXPECT_THROW(WriteWholeFile("/nonexistent-dir/x.ini", "x"), Error);
