@@ -28,8 +28,39 @@ unsigned AttributesOf(const struct stat& st, std::string_view name)
     return attributes;
 }
 
+// Bytes of the character at i: a Shift-JIS lead byte and its trail under
+// double-byte rules, else a whole UTF-8 sequence (a malformed one byte by byte).
+std::size_t CharacterLength(std::string_view text, std::size_t i, const TextRules& rules)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (rules.doubleByte)
+        return IsLeadByte(lead) && i + 1 < text.size() ? 2 : 1;
+    std::size_t length = 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (i + length > text.size())
+        return 1;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 1;
+    return length;
+}
+
+// ASCII letters match without regard to case; other characters byte for byte.
+bool SameCharacter(std::string_view a, std::string_view b)
+{
+    if (a.size() == 1 && b.size() == 1)
+        return FoldAscii(a[0]) == FoldAscii(b[0]);
+    return a == b;
+}
+
 // Names in one folder matching a name pattern under the mask rules, sorted.
-std::vector<std::string> MatchingNames(const std::string& folder, std::string_view pattern, unsigned mask)
+std::vector<std::string> MatchingNames(const std::string& folder, std::string_view pattern, unsigned mask,
+                                       const TextRules& rules)
 {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
@@ -41,7 +72,7 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        if (!MatchesWildcard(name, pattern))
+        if (!MatchesWildcard(name, pattern, rules))
             continue;
         struct stat st {};
         if (::fstatat(dirFd, entry->d_name, &st, 0) != 0 &&
@@ -84,24 +115,28 @@ std::string GetField(std::string_view text, std::string_view delimiter, int inde
     return {};
 }
 
-bool MatchesWildcard(std::string_view name, std::string_view pattern)
+bool MatchesWildcard(std::string_view name, std::string_view pattern, const TextRules& rules)
 {
     if (pattern == "*.*")
         return true;
     // Greedy match remembering the last "*" to fall back to: linear in
-    // practice, never exponential.
+    // practice, never exponential. Both texts are walked a character at a time.
     std::size_t n = 0, p = 0;
     std::size_t starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
+        const auto nameChar = name.substr(n, CharacterLength(name, n, rules));
+        const auto patternChar = p < pattern.size() ? pattern.substr(p, CharacterLength(pattern, p, rules))
+                                                    : std::string_view();
+        if (patternChar == "*") {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
-            ++n;
-            ++p;
+        } else if (patternChar == "?" || SameCharacter(patternChar, nameChar)) {
+            n += nameChar.size();
+            p += patternChar.size();
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            n = ++starN;
+            starN += CharacterLength(name, starN, rules);
+            n = starN;
         } else {
             return false;
         }
@@ -118,7 +153,7 @@ void ScanFolder(std::string_view patterns, unsigned mask, std::vector<std::strin
         if (pattern.empty())
             return;
         const auto [folder, namePattern] = SplitPath(pattern, rules);
-        for (const auto& name : MatchingNames(folder.empty() ? "." : folder, namePattern, mask))
+        for (const auto& name : MatchingNames(folder.empty() ? "." : folder, namePattern, mask, rules))
             list.push_back(folder + name);
     }
 }

@@ -26,9 +26,10 @@ enum FileAttribute : unsigned {
 // empty when there is no such field or index is below 1.
 std::string GetField(std::string_view text, std::string_view delimiter, int index);
 
-// Whether a name matches a wildcard pattern: "*" any run of bytes, "?" any
-// one byte, ASCII letters without regard to case, "*.*" every name.
-bool MatchesWildcard(std::string_view name, std::string_view pattern);
+// Whether a name matches a wildcard pattern: "*" any run of characters, "?"
+// any one character (a UTF-8 sequence, or a double-byte character under
+// double-byte rules), ASCII letters without regard to case, "*.*" every name.
+bool MatchesWildcard(std::string_view name, std::string_view pattern, const TextRules& rules = HostRules());
 
 // Appends to list, for each pattern of a ";"-separated list up to the first
 // empty one, the pattern's folder followed by each matching entry's name,

@@ -213,6 +213,17 @@ TEST_F(CliFixture, OnlySkippedFilesGiveEmptyOutput)
     EXPECT_NE(r.err.find("absent.eml"), std::string::npos);
 }
 
+TEST_F(CliFixture, EachSkippedNameGetsItsOwnWarning)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n");
+    WriteFile(Work("a.eml"), kMail);
+    const auto r = RunWithSettings("analyze", {"*.eml;none*.txt", "/dev/null"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "From\t1\tNew");
+    EXPECT_EQ(r.err, "norvane-cli: nothing matches " + Work("none*.txt") + "\n" +
+                         "norvane-cli: skipping /dev/null: not a regular file\n");
+}
+
 TEST_F(CliFixture, AutoRegistrationSavesTheKeyListUnsorted)
 {
     WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\nPath=/x/\r\n[Dat]\r\nDat1=Subject\r\n");

@@ -190,10 +190,15 @@ TEST(ParseNumber, TableOfResults)
 
 TEST_F(SettingsFixture, ReadWindowRectAppliesLeadingFields)
 {
+    // After each comma only the next 80 characters are looked at.
+    const std::string farComma = "1,2" + std::string(78, ' ') + ",3,4";
+    const std::string nearComma = "1,2" + std::string(77, ' ') + ",3,4";
     struct Case {
         const char* value;
         int left, top, width, height;
     } cases[] = {
+        {farComma.c_str(), 1, 2, 333, 292},
+        {nearComma.c_str(), 1, 2, 3, 292},  // ",4" lies beyond the 80
         {"10,20,300,200", 10, 20, 300, 200},
         {"10,20", 10, 20, 333, 292},
         {"0x10,20,300,200", 16, 20, 300, 200},

@@ -255,24 +255,27 @@ std::vector<std::string> ExpandFiles(const std::vector<std::string>& args, std::
             Warn(err, "skipping folder " + NormalPath(arg));
             continue;
         }
+        if (direct.exists) {
+            Warn(err, "skipping " + NormalPath(arg) + ": not a regular file");
+            continue;
+        }
         if (!HasWildcard(arg)) {
             Warn(err, "no such file " + Absolute(arg));
             continue;
         }
-        // Each pattern of a ";" list is made absolute on its own.
-        std::string patterns;
+        // Each pattern of a ";" list is made absolute and scanned on its own,
+        // so that one matching nothing is named.
+        std::vector<std::string> matches;
         for (int k = 1;; ++k) {
             const auto pattern = GetField(arg, ";", k);
             if (pattern.empty())
                 break;
-            if (k > 1)
-                patterns += ';';
-            patterns += Absolute(pattern);
+            const auto absolute = Absolute(pattern);
+            const auto before = matches.size();
+            ScanFolder(absolute, kAttrAll, matches);
+            if (matches.size() == before)
+                Warn(err, "nothing matches " + absolute);
         }
-        std::vector<std::string> matches;
-        ScanFolder(patterns, kAttrAll, matches);
-        if (matches.empty())
-            Warn(err, "nothing matches " + patterns);
         for (const auto& match : matches) {
             const auto found = StatPath(match);
             if (found.regular)
