@@ -74,12 +74,13 @@ std::string WindowRectText(const WindowGeometry& window)
 }
 
 // A stored integer setting: its low 16 bits, or the current value when the
-// number is missing, negative or beyond 32 bits.
+// number is missing, negative or beyond a signed 32-bit value (0xFFFFFFFF is
+// -1 to the original reader, and would tick every option).
 void ReadIntegerSetting(const IniFile& file, std::string_view section, std::string_view key,
                         std::uint16_t& value)
 {
     const auto number = file.GetNumber(section, key);
-    if (number && *number >= 0 && *number <= std::numeric_limits<std::uint32_t>::max())
+    if (number && *number >= 0 && *number <= std::numeric_limits<std::int32_t>::max())
         value = static_cast<std::uint16_t>(*number & 0xFFFF);
 }
 

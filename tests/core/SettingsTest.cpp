@@ -277,6 +277,8 @@ TEST_F(SettingsFixture, IntegerSettingsKeepLow16BitsOrTheirDefault)
         {"-1", 2000, 0x03},         // negative: default kept
         {"fast", 2000, 0x03},       // no digits: default kept
         {"99999999999", 2000, 0x03},  // beyond 32 bits: default kept
+        {"0xFFFFFFFF", 2000, 0x03},   // -1 as a 32-bit number: default kept
+        {"2147483647", 0xFFFF, 0xFF},
         {"", 2000, 0x03},
     };
     for (const auto& c : cases) {
