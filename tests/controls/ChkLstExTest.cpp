@@ -273,6 +273,19 @@ TEST_F(ChkListBoxTest, DoubleClickOnTheCheckBoxTogglesTwice)
     EXPECT_EQ(list.currentRow(), 1);
 }
 
+// The list treats a double click away from the pressed item as a press; that
+// press still toggles only once.
+TEST_F(ChkListBoxTest, DoubleClickOnAnotherItemTogglesItOnce)
+{
+    QSignalSpy spy(&list, &TChkListBoxEx::OnClickCheck);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, At(1, 3));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, At(2, 3));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, At(2, 3));
+    EXPECT_TRUE(list.Checked(1));
+    EXPECT_TRUE(list.Checked(2));
+    EXPECT_EQ(spy.count(), 2);
+}
+
 TEST_F(ChkListBoxTest, DoubleClickOnTheTextDoesNotToggle)
 {
     QSignalSpy checks(&list, &TChkListBoxEx::OnClickCheck);
