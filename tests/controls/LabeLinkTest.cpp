@@ -199,6 +199,13 @@ TEST(LinkCursor, SavedAfterTheFormIsSet)
     EXPECT_EQ(link.cursor().shape(), Qt::ArrowCursor);
     link.SetIsLink(true);
     EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
+
+    // A cursor set by code after the form was loaded is not the saved one.
+    TLabeLink loaded;
+    loaded.ensurePolished();
+    loaded.setCursor(Qt::IBeamCursor);
+    loaded.SetIsLink(false);
+    EXPECT_EQ(loaded.cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST_F(LinkTest, SecondEnterKeepsTheFirstSavedColour)
