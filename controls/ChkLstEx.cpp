@@ -459,6 +459,18 @@ void TChkListBoxEx::changeEvent(QEvent* event)
     }
 }
 
+void TChkListBoxEx::paintEvent(QPaintEvent* event)
+{
+    TCustomChkListBox::paintEvent(event);
+    // An empty list that has the focus still shows where its first item
+    // would be.
+    if (count() == 0 && hasFocus()) {
+        QPainter painter(viewport());
+        DrawItem(painter, -1, QRect(0, 0, viewport()->width(), ItemHeight()),
+                 QStyle::State_Enabled | QStyle::State_HasFocus);
+    }
+}
+
 void TChkListBoxEx::UpdateItemHeight()
 {
     if (Style() == lbStandard) {
