@@ -144,6 +144,7 @@ protected:
     void DrawItem(QPainter& painter, int index, const QRect& rect, QStyle::State state) override;
 
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -204,6 +204,7 @@ TEST_F(ChkListBoxTest, RightPressTogglesTheItemUnderThePointer)
     QTest::mouseClick(list.viewport(), Qt::RightButton, {}, At(3, 2));
     EXPECT_TRUE(list.Checked(3));
     EXPECT_FALSE(list.Checked(0));
+    EXPECT_EQ(list.currentRow(), 0);  // only the left button makes an item current
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 3);
 }
