@@ -59,7 +59,7 @@ public:
     static bool ItemLess(const QString& a, const QString& b);
 
 protected:
-    // Index of the item, raising the list-index error when there is none.
+    // The item at index, raising the list-index error when there is none.
     QListWidgetItem* CheckedItem(int index) const;
     void SortItems();
     // Stores the height every item is laid out with.

@@ -44,8 +44,8 @@ protected:
 
     QRect ItemRect(int row) { return list.visualItemRect(list.item(row)); }
 
-    // A point on item row, x pixels from the item's left edge (or, with
-    // fromRight, d pixels right of the check column's left edge).
+    // A point on item row, x pixels from the item's left edge; or d pixels
+    // right of the left edge of a check column at the right end.
     QPoint At(int row, int x) { return QPoint(ItemRect(row).left() + x, ItemRect(row).center().y()); }
     QPoint AtRightColumn(int row, int d)
     {
