@@ -418,3 +418,33 @@ TEST(ChkListBoxDraw, FlatAnd3DCheckBoxes)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChkListBoxDraw, EmptyFocusedListShowsItsFocus)
+{
+    TChkListBoxEx list;
+    list.resize(150, 100);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QImage unfocused = list.viewport()->grab().toImage();
+    QApplication::setActiveWindow(&list);
+    list.setFocus(Qt::TabFocusReason);
+    list.setAttribute(Qt::WA_KeyboardFocusChange);  // the style shows focus after keyboard use
+    ASSERT_TRUE(list.hasFocus());
+    const QImage focused = list.viewport()->grab().toImage();
+    // Only the first row's text part changes.
+    const int row = list.ItemHeight();
+    bool changedInRow = false;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            if (focused.pixel(x, y) == unfocused.pixel(x, y)) continue;
+            EXPECT_LT(y, row);
+            EXPECT_GE(x, CheckColumnWidth());
+            changedInRow = true;
+        }
+    }
+    EXPECT_TRUE(changedInRow);
+}
+
+}  // namespace
