@@ -1,0 +1,18 @@
+#include "ui/QtCursorScreen.h"
+
+#include <QGuiApplication>
+
+namespace norvane {
+
+void QtCursorScreen::SetCursor(std::int16_t cursor)
+{
+    if (cursor == cursor_)
+        return;
+    if (cursor_ != kDefaultCursor)
+        QGuiApplication::restoreOverrideCursor();
+    cursor_ = cursor;
+    if (cursor_ != kDefaultCursor)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+}  // namespace norvane
