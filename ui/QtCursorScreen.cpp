@@ -1,5 +1,6 @@
 #include "ui/QtCursorScreen.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace norvane {
@@ -12,7 +13,7 @@ void QtCursorScreen::SetCursor(std::int16_t cursor)
         QGuiApplication::restoreOverrideCursor();
     cursor_ = cursor;
     if (cursor_ != kDefaultCursor)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
 }  // namespace norvane

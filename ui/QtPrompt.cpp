@@ -8,7 +8,7 @@ namespace norvane {
 
 QWidget* QtPrompt::BoxParent(QWidget* mainWindow)
 {
-    if (QWidget* splash = AboutWidget())
+    if (QWidget* splash = AboutForm())
         return splash;
     return mainWindow;
 }

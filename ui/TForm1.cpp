@@ -85,6 +85,13 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm1>()), arguments_(std::move(arguments))
 {
     ui->setupUi(this);
+    // A Designer file cannot hold a CR, so the form writes the hints' line
+    // breaks as LF; the program's hints carry CR.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        QString hint = w->toolTip();
+        if (hint.contains(QLatin1Char('\n')))
+            w->setToolTip(hint.replace(QLatin1Char('\n'), QLatin1Char('\r')));
+    }
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     move(kDesignedLeft, kDesignedTop);
 
@@ -221,7 +228,7 @@ void TForm1::SplashWait()
     for (;;) {
         if (quitRequested_)
             break;
-        const auto elapsed = static_cast<std::int32_t>(TickCount() - SplashStartTick());
+        const auto elapsed = static_cast<std::int32_t>(TickCount() - SplashStartTick);
         if (elapsed > wait)
             break;
         QEventLoop loop;

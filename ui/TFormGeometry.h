@@ -2,6 +2,8 @@
 
 #include "settings/Settings.h"
 
+#include <QRect>
+
 class QWidget;
 
 namespace norvane {
