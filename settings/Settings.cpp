@@ -1,0 +1,279 @@
+#include "settings/Settings.h"
+
+#include "engine/Error.h"
+#include "settings/IniFile.h"
+#include "settings/Messages.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace norvane {
+
+namespace {
+
+struct SettingsState {
+    IntegerSettingsTable integers;
+    TextSettingsTable texts;
+    std::uint8_t optionFlags = 0;
+    std::string file;
+    std::string section;
+};
+
+SettingsState& State()
+{
+    static SettingsState state;
+    return state;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+[[noreturn]] void ThrowNotInteger(std::string_view text)
+{
+    throw Error(FormatMessage(kMsgNotInteger, text));
+}
+
+std::string_view RectKey(std::string_view key)
+{
+    return key.empty() ? kWindowRectKey : key;
+}
+
+void ReadWindowRectFrom(const IniFile& file, std::string_view section, std::string_view key,
+                        WindowGeometry& window)
+{
+    const std::string value = file.GetString(section, RectKey(key), "");
+    std::string_view rest = value;
+    void (WindowGeometry::*const setters[])(int) = {&WindowGeometry::SetLeft, &WindowGeometry::SetTop,
+                                                    &WindowGeometry::SetWidth, &WindowGeometry::SetHeight};
+    for (std::size_t field = 0; field < 4 && !rest.empty(); ++field) {
+        (window.*setters[field])(ParseNumber(rest));
+        const auto comma = rest.find(',');
+        if (comma == std::string_view::npos)
+            return;
+        rest = rest.substr(comma + 1, 80);
+    }
+}
+
+std::string WindowRectText(const WindowGeometry& window)
+{
+    return std::to_string(window.Left()) + "," + std::to_string(window.Top()) + "," +
+           std::to_string(window.Width()) + "," + std::to_string(window.Height());
+}
+
+// A stored integer setting: its low 16 bits, or the current value when the
+// number is missing, negative or beyond 32 bits.
+void ReadIntegerSetting(const IniFile& file, std::string_view section, std::string_view key,
+                        std::uint16_t& value)
+{
+    const auto number = file.GetNumber(section, key);
+    if (number && *number >= 0 && *number <= std::numeric_limits<std::uint32_t>::max())
+        value = static_cast<std::uint16_t>(*number & 0xFFFF);
+}
+
+}  // namespace
+
+IntegerSettingsTable& IntegerSettings()
+{
+    return State().integers;
+}
+
+TextSettingsTable& TextSettings()
+{
+    return State().texts;
+}
+
+std::uint8_t OptionFlags()
+{
+    return State().optionFlags;
+}
+
+void SetOptionFlags(std::uint8_t flags)
+{
+    State().optionFlags = flags;
+}
+
+const std::string& SettingsFile()
+{
+    return State().file;
+}
+
+const std::string& SettingsSection()
+{
+    return State().section;
+}
+
+void SetSettingsLocation(std::string file, std::string section)
+{
+    State().file = std::move(file);
+    State().section = std::move(section);
+}
+
+void ResetSettings()
+{
+    State() = SettingsState{};
+}
+
+std::string SettingsFileFor(std::string_view exePath, const TextRules& rules, NameCase nameCase)
+{
+    auto file = ReplaceExtension(exePath, ".ini", rules);
+    if (nameCase == NameCase::Insensitive)
+        file = LowerCaseAscii(file, rules);
+    return file;
+}
+
+std::string SettingsSectionFor(std::string_view exePath, const TextRules& rules)
+{
+    return ReplaceExtension(exePath.substr(NameStart(exePath, rules)), "", rules);
+}
+
+std::string LocateSettingsFile(const std::string& exePath, const FolderWritableTest& writable)
+{
+    const auto beside = SettingsFileFor(exePath);
+    if (FileExists(beside))
+        return beside;
+    auto [folder, name] = SplitPath(beside);
+    if (folder.empty())
+        folder = ".";
+    if (writable ? writable(folder) : ::access(folder.c_str(), W_OK) == 0)
+        return beside;
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && home[0] != '\0')
+        base = std::string(home) + "/.config";
+    else
+        return beside;
+    const auto dir = base + "/" + SettingsSectionFor(exePath);
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
+    return dir + "/" + name;
+}
+
+void InitSettingsLocation(const std::string& exePath, const FolderWritableTest& writable)
+{
+    SetSettingsLocation(LocateSettingsFile(exePath, writable), SettingsSectionFor(exePath));
+}
+
+std::string ExecutablePath()
+{
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : path.string();
+}
+
+int ParseNumber(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+        text.remove_suffix(1);
+    if (text.empty())
+        return 0;
+    std::string s(text);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 0x20);
+    if (s.starts_with("0X"))
+        s.replace(0, 2, "$");
+    std::size_t end = (s[0] == '$' || s[0] == '+' || s[0] == '-') ? 1 : 0;
+    while (end < s.size() && IsHexDigit(s[end]))
+        ++end;
+    if (end == 0)
+        return 0;
+    const std::string prefix = s.substr(0, end);
+
+    const bool hex = prefix[0] == '$';
+    const bool negative = prefix[0] == '-';
+    const std::size_t first = (hex || negative || prefix[0] == '+') ? 1 : 0;
+    if (first == prefix.size())
+        ThrowNotInteger(prefix);
+    std::uint64_t value = 0;
+    for (std::size_t i = first; i < prefix.size(); ++i) {
+        const char c = prefix[i];
+        if (!hex && !(c >= '0' && c <= '9'))
+            ThrowNotInteger(prefix);
+        value = value * (hex ? 16 : 10) + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
+        if (value > 0xFFFFFFFFull)
+            ThrowNotInteger(prefix);
+    }
+    if (hex)  // hexadecimal spells the 32 bits directly: $FFFFFFFF is -1
+        return static_cast<int>(static_cast<std::uint32_t>(value));
+    if (negative) {
+        if (value > 0x80000000ull)
+            ThrowNotInteger(prefix);
+        return static_cast<int>(-static_cast<std::int64_t>(value));
+    }
+    if (value > 0x7FFFFFFFull)
+        ThrowNotInteger(prefix);
+    return static_cast<int>(value);
+}
+
+void ReadWindowRect(const std::string& path, std::string_view section, std::string_view key,
+                    WindowGeometry& window)
+{
+    ReadWindowRectFrom(IniFile::Load(path), section, key, window);
+}
+
+void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
+                     const WindowGeometry& window)
+{
+    WriteProfileString(path, section, RectKey(key), WindowRectText(window));
+}
+
+void ReadSettings(WindowGeometry& window)
+{
+    auto& state = State();
+    if (!FileExists(state.file)) {
+        state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
+        NotifyUser(3, state.file);
+        return;
+    }
+    const auto file = IniFile::Load(state.file);
+    // A malformed geometry must not keep the options and timings from being
+    // read: closing the window would otherwise store the defaults over them.
+    std::optional<Error> geometryError;
+    try {
+        ReadWindowRectFrom(file, state.section, kWindowRectKey, window);
+    } catch (const Error& error) {
+        geometryError = error;
+    }
+    state.texts.Filter = file.GetString(state.section, "Filter", state.texts.Filter);
+    state.texts.Path = file.GetString(state.section, "Path", state.texts.Path);
+    ReadIntegerSetting(file, state.section, "ChkBFlg", state.integers.ChkBFlg);
+    ReadIntegerSetting(file, state.section, "OpnWait", state.integers.OpnWait);
+    ReadIntegerSetting(file, state.section, "HntPaus", state.integers.HntPaus);
+    ReadIntegerSetting(file, state.section, "HHdPaus", state.integers.HHdPaus);
+    ReadIntegerSetting(file, state.section, "HStPaus", state.integers.HStPaus);
+    state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
+    if (geometryError)
+        throw *geometryError;
+}
+
+void WriteSettings(const WindowGeometry& window)
+{
+    const auto& state = State();
+    auto file = IniFile::LoadForUpdate(state.file);
+    const auto before = file.Text();
+    char flags[8];
+    std::snprintf(flags, sizeof flags, "0x%02X", static_cast<unsigned>(state.optionFlags));
+    file.SetString(state.section, kWindowRectKey, WindowRectText(window));
+    file.SetString(state.section, "ChkBFlg", flags);
+    file.SetString(state.section, "Path", state.texts.Path);
+    if (file.Text() != before || !FileExists(state.file))
+        file.Save(state.file);
+}
+
+}  // namespace norvane
