@@ -1,9 +1,11 @@
 #include "ui/FileSelection.h"
 
+#include "engine/VeskRun.h"
 #include "settings/FolderScan.h"
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 namespace norvane {
 
@@ -18,16 +20,6 @@ std::string Trim(std::string_view text)
         return {};
     const auto last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
-}
-
-// The identity of a file for spotting one named twice.
-std::string FileIdentity(const std::string& path)
-{
-    std::error_code ec;
-    fs::path canonical = fs::canonical(path, ec);
-    if (ec)
-        return fs::absolute(path, ec).lexically_normal().string();
-    return canonical.string();
 }
 
 bool IsRegularFile(const std::string& path)
@@ -76,14 +68,14 @@ std::string ConvertFilter(std::string_view filter)
     return result.empty() ? std::string("* (*)") : result;
 }
 
-bool AppendUniquePath(std::vector<std::string>& list, const std::string& path)
+std::vector<std::string> UniquePaths(const std::vector<std::string>& paths)
 {
-    const std::string id = FileIdentity(path);
-    for (const auto& existing : list)
-        if (FileIdentity(existing) == id)
-            return false;
-    list.push_back(path);
-    return true;
+    std::vector<std::string> unique;
+    std::unordered_set<std::string> seen;
+    for (const auto& path : paths)
+        if (seen.insert(FileIdentity(path)).second)
+            unique.push_back(path);
+    return unique;
 }
 
 std::vector<std::string> ExpandArguments(const std::vector<std::string>& arguments,
@@ -98,7 +90,7 @@ std::vector<std::string> ExpandArguments(const std::vector<std::string>& argumen
             full = fs::path(currentFolder) / full;
         const std::string expanded = full.lexically_normal().string();
         if (IsRegularFile(expanded)) {
-            AppendUniquePath(files, expanded);
+            files.push_back(expanded);
             continue;
         }
         if (expanded.find_first_of("*?", 3) != std::string::npos) {
@@ -110,11 +102,11 @@ std::vector<std::string> ExpandArguments(const std::vector<std::string>& argumen
                 if (found.is_relative())
                     found = fs::path(currentFolder) / found;
                 if (IsRegularFile(found.string()))
-                    AppendUniquePath(files, found.string());
+                    files.push_back(found.string());
             }
         }
     }
-    return files;
+    return UniquePaths(files);
 }
 
 }  // namespace norvane

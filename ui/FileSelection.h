@@ -13,9 +13,9 @@ namespace norvane {
 // "*.*" offers every file, also names without a dot.
 std::string ConvertFilter(std::string_view filter);
 
-// Appends path unless the list already names the same file (compared as
-// absolute paths with links resolved); returns whether it was appended.
-bool AppendUniquePath(std::vector<std::string>& list, const std::string& path);
+// The paths in order, each file once at its first place (paths compared as
+// absolute paths with links resolved).
+std::vector<std::string> UniquePaths(const std::vector<std::string>& paths);
 
 // The files named by command-line arguments, in order: an argument naming an
 // existing file is that file; otherwise it is made absolute and, holding "*"

@@ -174,14 +174,14 @@ void TForm1::StartUpSteps()
 {
     InitSettingsLocation(executablePath_.empty() ? ExecutablePath() : executablePath_);
     const int loaded = LoadKeyList(SettingsFile(), keyList_);
+    TFormGeometry geometry(*this);
     try {
-        TFormGeometry geometry(*this);
         ReadSettings(geometry);
     } catch (const Error& error) {
         // A malformed geometry value is reported; the rest of start-up goes on.
         ReportError(error.what());
     }
-    ApplySettingsGeometry();
+    ApplySettingsGeometry(geometry);
     if (loaded > 0)
         RebuildKeyPanel();
     QGuiApplication::setApplicationDisplayName(windowTitle());
@@ -242,14 +242,14 @@ void TForm1::SplashWait()
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
-void TForm1::ApplySettingsGeometry()
+void TForm1::ApplySettingsGeometry(const TFormGeometry& geometry)
 {
     const QRect frame(pos(), size());
     bool onScreen = false;
     for (const QScreen* screen : QGuiApplication::screens())
         if (screen->availableGeometry().intersects(frame))
             onScreen = true;
-    if (!onScreen || width() < kMinimumWidth || height() < kMinimumHeight) {
+    if (!onScreen || geometry.SizeSetBelow(kMinimumWidth, kMinimumHeight)) {
         move(kDesignedLeft, kDesignedTop);
         resize(kDesignedWidth, kDesignedHeight);
     }
@@ -387,9 +387,7 @@ void TForm1::CommandFile()
     const std::string folder = TextSettings().Path;
     if (!dialogs_->ChooseFiles(this, ConvertFilter(TextSettings().Filter), folder, chosen))
         return;  // a cancelled dialog keeps the earlier selection
-    std::vector<std::string> files;
-    for (const auto& path : chosen)
-        AppendUniquePath(files, path);
+    std::vector<std::string> files = UniquePaths(chosen);
     if (files.empty())
         return;
     selectedFiles_ = std::move(files);
@@ -593,9 +591,7 @@ void TForm1::UpdateCommandButtons()
 
 void TForm1::WMDropFiles(const std::vector<std::string>& paths)
 {
-    std::vector<std::string> files;
-    for (const auto& path : paths)
-        AppendUniquePath(files, path);
+    std::vector<std::string> files = UniquePaths(paths);
     if (files.empty())
         return;
     selectedFiles_ = std::move(files);

@@ -20,6 +20,7 @@ class TForm1;
 
 namespace norvane {
 
+class TFormGeometry;
 class THintFilter;
 class TStringGrid;
 
@@ -94,7 +95,7 @@ private:
     void ShowSelection();
     void ShowAnalysis(const std::vector<KeyTally>& tally);
     std::vector<std::string> ListedFiles() const;
-    void ApplySettingsGeometry();
+    void ApplySettingsGeometry(const TFormGeometry& geometry);
     void SplashWait();
     void CommandFile();
     void CommandVesk();

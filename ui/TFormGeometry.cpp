@@ -47,11 +47,13 @@ void TFormGeometry::SetTop(int value)
 
 void TFormGeometry::SetWidth(int value)
 {
+    setWidth_ = value;
     window_.resize(value, window_.height());
 }
 
 void TFormGeometry::SetHeight(int value)
 {
+    setHeight_ = value;
     window_.resize(window_.width(), value);
 }
 

@@ -25,10 +25,19 @@ public:
     void SetWidth(int value) override;
     void SetHeight(int value) override;
 
+    // Whether a size was set that is smaller than the given one (the window
+    // itself never gets below its minimum, so its size cannot tell).
+    bool SizeSetBelow(int width, int height) const
+    {
+        return (setWidth_ >= 0 && setWidth_ < width) || (setHeight_ >= 0 && setHeight_ < height);
+    }
+
 private:
     QRect Normal() const;
 
     QWidget& window_;
+    int setWidth_ = -1;
+    int setHeight_ = -1;
 };
 
 }  // namespace norvane

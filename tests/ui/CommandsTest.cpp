@@ -156,8 +156,9 @@ TEST_F(Commands, AnalyzeSizesTheGridForFewerAndMoreKeysThanFiles)
             const bool key = row <= static_cast<int>(c.keys.size());
             EXPECT_EQ(Grid().Cell(2, row), key ? c.keys[row - 1] : "") << row;
             EXPECT_EQ(Grid().Cell(1, row).empty(), row > c.files) << row;
-            if (key)
+            if (key) {
                 EXPECT_EQ(Grid().Cell(3, row), std::to_string(c.files)) << row;
+            }
         }
     }
     // Marks: ticked, registered but kept, not registered.

@@ -27,7 +27,7 @@ protected:
         std::vector<std::string> paths;
         for (int i = 1; i <= count; ++i)
             paths.push_back(dir.File("m" + std::to_string(i) + ".eml"));
-        form->ShowSelectedFiles(paths);
+        Drop(paths);
     }
 };
 
@@ -173,11 +173,9 @@ TEST_F(FileList, ANewSelectionEmptiesTheKeyColumns)
 TEST_F(FileList, DropWithoutLocalFilesIsIgnored)
 {
     List(1);
-    auto* data = new QMimeData;
-    data->setUrls({QUrl(QStringLiteral("https://example.org/a.eml"))});
-    QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &event);
-    delete data;
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.org/a.eml"))});
+    DropData(data);
     EXPECT_EQ(Grid().Cell(1, 1), "m1.eml");
     EXPECT_FALSE(Widget<QLineEdit>("Edit1")->acceptDrops());
 }

@@ -132,11 +132,18 @@ protected:
         QList<QUrl> urls;
         for (const auto& p : paths)
             urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
-        auto* data = new QMimeData;
-        data->setUrls(urls);
-        QDropEvent event(QPointF(50, 50), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &event);
-        delete data;
+        QMimeData data;
+        data.setUrls(urls);
+        DropData(data);
+    }
+
+    // Enters with the data, then drops it, as a drag from the desktop does.
+    void DropData(const QMimeData& data)
+    {
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
     }
 
     std::vector<std::string> Column(int col) const

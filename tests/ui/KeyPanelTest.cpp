@@ -60,7 +60,7 @@ TEST_F(KeyPanel, RightButtonToggleActsOnTheItemUnderTheMouse)
     QTest::mouseClick(Panel().viewport(), Qt::RightButton, Qt::NoModifier,
                       QPoint(Panel().CheckCell(rect).center()));
     EXPECT_EQ(form->Keys(), (KeyList{";Received", ";Date", "X-MAILER"}));
-    EXPECT_EQ(Panel().currentRow(), PanelIndex("Date"));
+    EXPECT_FALSE(Panel().Checked(PanelIndex("Received")));
 }
 
 TEST_F(KeyPanel, AnItemTheKeyListDoesNotHoldGivesMessage2)
@@ -114,18 +114,19 @@ TEST_F(KeyPanel, AppShowHintFormatsAndPlacesTheHint)
 TEST_F(KeyPanel, HintOptionSwitchesTheMainWindowsHints)
 {
     QWidget* button = Button(1);
+    // The sentinel stays when the hook shows nothing.
     auto help = [&] {
-        QToolTip::hideText();
+        QToolTip::showText(QPoint(1, 1), QStringLiteral("sentinel"));
         QHelpEvent event(QEvent::ToolTip, QPoint(3, 3), button->mapToGlobal(QPoint(3, 3)));
         QApplication::sendEvent(button, &event);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
+        return QToolTip::text();
     };
     EXPECT_TRUE(help().contains(QStringLiteral("メールファイルを選択します")));
     Box(2)->setChecked(false);
     EXPECT_FALSE(form->ShowHints());
-    EXPECT_TRUE(help().isEmpty());
+    EXPECT_EQ(help(), QStringLiteral("sentinel"));
     Box(2)->setChecked(true);
-    EXPECT_FALSE(help().isEmpty());
+    EXPECT_TRUE(help().contains(QStringLiteral("メールファイルを選択します")));
     QToolTip::hideText();
 }
 

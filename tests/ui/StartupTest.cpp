@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 
 #include "settings/IniFile.h"
+#include "settings/KeyListStorage.h"
 #include "ui/THintFilter.h"
 #include "ui/THintStyle.h"
 
