@@ -85,6 +85,10 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm1>()), arguments_(std::move(arguments))
 {
     ui->setupUi(this);
+    // The form's designed font: the layout's places and widths are made for it.
+    QFont designed(QStringLiteral("ＭＳ Ｐゴシック"));
+    designed.setPixelSize(12);
+    setFont(designed);
     // A Designer file cannot hold a CR, so the form writes the hints' line
     // breaks as LF; the program's hints carry CR.
     for (QWidget* w : findChildren<QWidget*>()) {

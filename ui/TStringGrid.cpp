@@ -26,6 +26,7 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setShowGrid(true);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);  // a narrow cell clips its text
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
@@ -41,8 +42,9 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
     verticalHeader()->setFixedWidth(30);
     // The corner button would select everything; it only shows column 0's header.
     setCornerButtonEnabled(false);
-    if (auto* corner = findChild<QAbstractButton*>())
-        corner->installEventFilter(this);
+    corner_ = findChild<QAbstractButton*>();
+    if (corner_)
+        corner_->installEventFilter(this);
 }
 
 void TStringGrid::SetRowCount(int rows)
@@ -83,8 +85,8 @@ void TStringGrid::SetCell(int col, int row, std::string_view text)
         return;
     if (col == 0 && row == 0) {
         cornerText_ = std::string(text);
-        if (auto* corner = findChild<QAbstractButton*>())
-            corner->update();
+        if (corner_)
+            corner_->update();
         return;
     }
     auto* it = new QTableWidgetItem(Display(text));
@@ -144,8 +146,8 @@ void TStringGrid::mousePressEvent(QMouseEvent* event)
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Paint && watched->isWidgetType()) {
-        auto* corner = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Paint && watched == corner_) {
+        QWidget* corner = corner_;
         QPainter painter(corner);
         QStyleOptionHeader option;
         option.initFrom(corner);

@@ -40,6 +40,7 @@ protected:
 private:
     QTableWidgetItem* HeaderItem(int col, int row) const;
 
+    QWidget* corner_ = nullptr;  // Qt's corner button, showing column 0's header
     std::string cornerText_;
 };
 

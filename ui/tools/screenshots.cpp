@@ -76,9 +76,11 @@ int main(int argc, char** argv)
         auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         fs::create_directories(out);
         pages->setCurrentIndex(0);
+        QApplication::processEvents();  // lays out the page just brought to front
         if (!form.grab().save(QString::fromStdString((out / "vesk.png").string())))
             status = 1;
         pages->setCurrentIndex(1);
+        QApplication::processEvents();
         if (!form.grab().save(QString::fromStdString((out / "option.png").string())))
             status = 1;
     }
