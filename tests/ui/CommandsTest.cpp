@@ -87,6 +87,24 @@ TEST_F(Commands, VeskErrorReportsTheMessageAndKeepsEarlierFilesProcessed)
     // Keys registered before the error are in the panel as in the key list.
     EXPECT_EQ(PanelItems(), (Cells{"-From", "+Received", "-Subject", "-X-Mailer"}));
     EXPECT_EQ(form->Keys().size(), 4u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Commands, VeskWalksTheGridNotTheSelection)
+{
+    WriteIni("ChkBFlg=0x00\r\n", "Dat1=Received\r\n");
+    Start();
+    const auto paths = DropThree();
+    Grid().SelectCell(1, 1);
+    form->PDeleteClick();
+    Grid().SelectCell(1, 2);
+    form->PDeleteClick();
+    EXPECT_EQ(Column(1), (Cells{"two.eml", "", ""}));
+    Button(2)->click();
+    EXPECT_EQ(ReadFile(paths[0]), kMail);
+    EXPECT_EQ(ReadFile(paths[1]), kStripped);
+    EXPECT_EQ(ReadFile(paths[2]), kMail);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(Commands, FilesFromTwoFoldersAreProcessedWhereTheyLie)

@@ -5,6 +5,7 @@
 #include "settings/Messages.h"
 #include "settings/Settings.h"
 #include "ui/FormDialogs.h"
+#include "ui/QtCursorScreen.h"
 #include "ui/TForm1.h"
 #include "ui/TStringGrid.h"
 
@@ -79,11 +80,13 @@ protected:
         ResetSettings();
         ResetBusyCursorState();
         SetPrompt(&prompt);
+        SetCursorScreen(&cursor);
     }
     ~FormTest() override
     {
         form.reset();
         SetPrompt(nullptr);
+        SetCursorScreen(nullptr);
         ResetSettings();
     }
 
@@ -173,6 +176,7 @@ protected:
     TempDir dir;
     RecordingPrompt prompt;
     RecordingDialogs dialogs;
+    QtCursorScreen cursor;
     std::unique_ptr<TForm1> form;
 };
 

@@ -1,11 +1,14 @@
 #include "FormTestSupport.h"
 
+#include "controls/AboutG3F.h"
 #include "settings/IniFile.h"
+#include "ui/QtPrompt.h"
 #include "settings/KeyListStorage.h"
 #include "ui/THintFilter.h"
 #include "ui/THintStyle.h"
 
 #include <QTabWidget>
+#include <QTimer>
 
 namespace norvane::test {
 namespace {
@@ -99,6 +102,32 @@ TEST_F(FormShow, MalformedGeometryIsReportedAndStartUpGoesOn)
     EXPECT_EQ(PanelItems(), (Cells{"+Received"}));
     EXPECT_EQ(Grid().Cell(0, 0), "No.");
     EXPECT_TRUE(f.isEnabled());
+}
+
+TEST_F(FormShow, SplashWaitKeepsTheWindowFromInputThenClosesTheSplash)
+{
+    const auto elapsed = static_cast<std::int32_t>(TickCount() - SplashStartTick);
+    if (elapsed > 60000)
+        GTEST_SKIP() << "the test program has run too long for a 16-bit wait";
+    WriteIni("");
+    // Replace the short wait by one that outlasts start-up by a little.
+    WriteFile(Ini(), "[norvane]\r\nOpnWait=" + std::to_string(elapsed + 300) + "\r\n");
+    bool enabledDuringWait = true;
+    bool splashDuringWait = false;
+    QWidget* boxParent = nullptr;
+    QTimer::singleShot(100, [&] {
+        enabledDuringWait = form->isEnabled();
+        splashDuringWait = AboutForm() != nullptr;
+        boxParent = QtPrompt::BoxParent(form.get());
+    });
+    TForm1& f = Start();
+    EXPECT_FALSE(enabledDuringWait);
+    EXPECT_TRUE(splashDuringWait);
+    EXPECT_NE(boxParent, &f);  // a message would sit on the splash
+    EXPECT_GT(static_cast<std::int32_t>(TickCount() - SplashStartTick), elapsed + 300);
+    EXPECT_EQ(AboutForm(), nullptr);
+    EXPECT_TRUE(f.isEnabled());
+    EXPECT_EQ(QtPrompt::BoxParent(&f), &f);
 }
 
 TEST_F(FormShow, RunsOnceAlthoughTheWindowIsShownAgain)
