@@ -344,10 +344,20 @@ std::optional<std::int64_t> LeadingInteger(std::string_view value)
     return negative ? -signedNumber : signedNumber;
 }
 
-std::string_view CutIniValue(std::string_view value)
+std::string_view CutIniValue(std::string_view value, const TextRules& rules)
 {
     if (value.size() <= kIniValueLimit)
         return value;
+    if (rules.doubleByte) {
+        std::size_t end = 0;
+        while (end < kIniValueLimit) {
+            const std::size_t step = IsLeadByte(static_cast<unsigned char>(value[end])) ? 2 : 1;
+            if (end + step > kIniValueLimit)
+                break;
+            end += step;
+        }
+        return value.substr(0, end);
+    }
     std::size_t cut = kIniValueLimit;
     // When the first byte left out continues a character, find where that
     // character begins and cut there instead.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TextRules.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -89,8 +91,8 @@ private:
 std::optional<std::int64_t> LeadingInteger(std::string_view value);
 
 // The first kIniValueLimit bytes of a value, shortened further so that a
-// UTF-8 character is never cut in two.
-std::string_view CutIniValue(std::string_view value);
+// character is never cut in two (UTF-8, or Shift-JIS under double-byte rules).
+std::string_view CutIniValue(std::string_view value, const TextRules& rules = HostRules());
 
 // One-call forms over a file path. Reads of a missing file give the default;
 // each write is one atomic rewrite of the file.

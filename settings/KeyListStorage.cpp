@@ -37,8 +37,10 @@ int WriteListSection(const std::string& path, std::string_view section, std::str
                      const std::vector<std::string>& list)
 {
     std::vector<std::pair<std::string, std::string>> entries;
+    // An entry holding a line break cannot be stored; written empty it would
+    // end the list for the next reader.
     for (const auto& entry : list)
-        if (!entry.empty())
+        if (!entry.empty() && entry.find_first_of("\r\n") == std::string::npos)
             entries.emplace_back(NumberedKey(prefix, static_cast<int>(entries.size()) + 1), entry);
     auto file = IniFile::LoadForUpdate(path);
     const auto before = file.Text();

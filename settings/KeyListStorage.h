@@ -13,7 +13,8 @@ namespace norvane {
 int ReadListSection(const std::string& path, std::string_view section, std::string_view prefix,
                     std::vector<std::string>& list);
 
-// Replaces the section by the non-empty entries numbered from 1, in one
+// Replaces the section by the non-empty entries numbered from 1 (entries
+// holding CR or LF are left out, as they cannot be stored), in one
 // atomic rewrite of the file (none when nothing changes); returns how many
 // were written. A file that cannot be written raises the create error naming
 // the path, and stays as it was.

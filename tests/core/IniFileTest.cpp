@@ -141,10 +141,17 @@ TEST(CutIniValue, CutsAt254BytesWithoutSplittingACharacter)
         {"two-byte across the limit", a253 + "\xC3\xA9" + "z", 253},
         {"stray continuation bytes are cut plainly", std::string(300, '\x85'), 254},
     };
+    TextRules utf8;
+    utf8.doubleByte = false;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(CutIniValue(c.value).size(), c.expectedSize);
+        SCOPED_TRACE(std::string("utf-8 rules: ") + c.name);
+        EXPECT_EQ(CutIniValue(c.value, utf8).size(), c.expectedSize);
     }
+    // Shift-JIS: a lead byte at 254 would lose its trail byte.
+    const std::string sjis = std::string(253, 'a') + "\x82\xA0" + "z";
+    EXPECT_EQ(CutIniValue(sjis, kWindowsRules).size(), 253u);
+    EXPECT_EQ(CutIniValue("\x82\xA0" + sjis, kWindowsRules).size(), 254u);
+
     const auto file = IniFile::Parse("[S]\nK=" + std::string(300, 'v') + "\n");
     EXPECT_EQ(file.GetString("S", "K", ""), std::string(254, 'v'));
     EXPECT_EQ(file.Find("S", "K")->size(), 300u);

@@ -62,7 +62,7 @@ TEST(SaveKeyList, RenumbersOverEmptyEntriesAndDropsOldKeys)
               "[norvane]\r\nXYWH=200,95,333,292\r\n; hand note\r\n"
               "[Dat]\r\nDat1=a\r\nDat2=b\r\nDat7=old\r\n"
               "[Other]\r\nx=1\r\n");
-    EXPECT_EQ(SaveKeyList(path, {"Received", "", ";X-Mailer"}), 2);
+    EXPECT_EQ(SaveKeyList(path, {"Received", "", "Bad\r\nDat9=x", ";X-Mailer"}), 2);
     EXPECT_EQ(ReadFile(path),
               "[norvane]\r\nXYWH=200,95,333,292\r\n; hand note\r\n"
               "[Other]\r\nx=1\r\n"

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace norvane::cli {
+
+// Exit statuses of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFileError = 1;
+inline constexpr int kExitUsage = 2;
+
+// Runs the tool on its arguments (without the program name), writing results
+// to out and warnings, errors and usage to err; returns the exit status.
+// exePath is the tool's own path: the window's settings file is looked for
+// beside it.
+int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::FILE* out, std::FILE* err);
+
+}  // namespace norvane::cli
