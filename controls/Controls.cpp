@@ -16,9 +16,11 @@ void InstallFontSubstitutions()
                                {QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"),
                                 QStringLiteral("DejaVu Serif")});
     QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
+                                QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+                               {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif Condensed"),
+                                QStringLiteral("DejaVu Serif")});
 }
 
 QIcon ApplicationIcon()
