@@ -190,8 +190,11 @@ void TForm1::StartUpSteps()
         RebuildKeyPanel();
     QGuiApplication::setApplicationDisplayName(windowTitle());
 
-    auto* style = new THintStyle(QStyleFactory::create(QApplication::style()->name()),
-                                 IntegerSettings().HntPaus, IntegerSettings().HStPaus);
+    QStyle* current = QApplication::style();
+    if (auto* hintStyle = qobject_cast<THintStyle*>(current))
+        current = hintStyle->baseStyle();
+    auto* style = new THintStyle(QStyleFactory::create(current->name()), IntegerSettings().HntPaus,
+                                 IntegerSettings().HStPaus);
     QApplication::setStyle(style);
     hintFilter_->SetHidePause(IntegerSettings().HHdPaus);
     qApp->removeEventFilter(hintFilter_.get());
@@ -314,9 +317,10 @@ void TForm1::FormResize()
 
 void TForm1::keyPressEvent(QKeyEvent* event)
 {
-    // Enter presses the default button, File, unless a control took it.
+    // Enter presses the focused button, else the default button, File.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        ui->Button1->animateClick();
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused && focused->isEnabled() ? focused : ui->Button1)->animateClick();
         return;
     }
     QWidget::keyPressEvent(event);
