@@ -108,7 +108,8 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     for (QPushButton* button : {ui->Button1, ui->Button2, ui->Button4, ui->Button5, ui->Button6})
         connect(button, &QPushButton::clicked, this, &TForm1::ButtonClick);
     connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    // Like the original's click handler, these run also when start-up sets the tick.
+    // These run also when start-up sets the ticks, so the hint switch and
+    // CheckBox6 follow them.
     connect(ui->CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBoxClick);
     connect(ui->CheckBox5, &QCheckBox::toggled, this, &TForm1::CheckBoxClick);
     connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
@@ -126,6 +127,8 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
 TForm1::~TForm1()
 {
     FormDestroy();
+    if (!started_)
+        CloseAbout();  // never shown: the splash goes with the window
     if (hintFilter_)
         qApp->removeEventFilter(hintFilter_.get());
 }
@@ -301,7 +304,7 @@ void TForm1::FormClose()
 void TForm1::FormDestroy()
 {
     ProgrammaticChange change(programmatic_);
-    ui->ChkListBoxEx1->clear();
+    ui->ChkListBoxEx1->ClearRawItems();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -707,7 +710,7 @@ void TForm1::RebuildKeyPanel()
     ProgrammaticChange change(programmatic_);
     panel.SetSorted(false);
     try {
-        panel.clear();
+        panel.ClearRawItems();
         for (std::size_t i = 0; i < keyList_.size(); ++i) {
             const std::string& entry = keyList_[i];
             const bool kept = !entry.empty() && entry.front() == ';';
