@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include <chrono>
 #include <filesystem>
@@ -85,6 +86,10 @@ TAboutG3F::TAboutG3F(bool splash, QWidget* parent) : QDialog(parent)
     // The client area keeps its designed size in both modes; frames lie
     // outside it here.
     setFixedSize(285, 154);
+    // Centred on the screen, not over the owner.
+    if (const QScreen* shown = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+        move(shown->availableGeometry().center() - rect().center());
+    }
 
     const std::string& overridden = AboutExecutableOverride();
     descriptionFile_ = DescriptionFileFor(

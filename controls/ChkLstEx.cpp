@@ -418,11 +418,25 @@ void TChkListBoxEx::ToggleAt(const QPoint& pos)
 
 void TChkListBoxEx::mousePressEvent(QMouseEvent* event)
 {
-    TCustomChkListBox::mousePressEvent(event);
+    // Only the left button moves the current item; the others just toggle.
+    if (event->button() == Qt::LeftButton) {
+        TCustomChkListBox::mousePressEvent(event);
+    } else {
+        event->accept();
+    }
     // The list's own double-click handling may pass the event on as a press;
     // that press is toggled once, by the double click.
     if (!inDoubleClick_) {
         ToggleAt(event->position().toPoint());
+    }
+}
+
+void TChkListBoxEx::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        TCustomChkListBox::mouseReleaseEvent(event);
+    } else {
+        event->accept();
     }
 }
 
@@ -456,6 +470,18 @@ void TChkListBoxEx::changeEvent(QEvent* event)
     TCustomChkListBox::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         UpdateItemHeight();
+    }
+}
+
+void TChkListBoxEx::paintEvent(QPaintEvent* event)
+{
+    TCustomChkListBox::paintEvent(event);
+    // An empty list that has the focus still shows where its first item
+    // would be.
+    if (count() == 0 && hasFocus()) {
+        QPainter painter(viewport());
+        DrawItem(painter, -1, QRect(0, 0, viewport()->width(), ItemHeight()),
+                 QStyle::State_Enabled | QStyle::State_HasFocus);
     }
 }
 

@@ -59,7 +59,7 @@ public:
     static bool ItemLess(const QString& a, const QString& b);
 
 protected:
-    // Index of the item, raising the list-index error when there is none.
+    // The item at index, raising the list-index error when there is none.
     QListWidgetItem* CheckedItem(int index) const;
     void SortItems();
     // Stores the height every item is laid out with.
@@ -144,9 +144,11 @@ protected:
     void DrawItem(QPainter& painter, int index, const QRect& rect, QStyle::State state) override;
 
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     TChkListBoxDataWrapper FindItemRecord(int index) const;

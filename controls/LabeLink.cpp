@@ -144,6 +144,36 @@ void TLabeLink::SetIsLink(bool value)
     update();
 }
 
+void TLabeLink::SetAutoSize(bool value)
+{
+    if (value == autoSize_) {
+        return;
+    }
+    autoSize_ = value;
+    FitToText();
+}
+
+void TLabeLink::setText(const QString& text)
+{
+    QLabel::setText(text);
+    FitToText();
+}
+
+void TLabeLink::FitToText()
+{
+    if (autoSize_) {
+        resize(sizeHint());
+    }
+}
+
+void TLabeLink::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitToText();
+    }
+}
+
 QString TLabeLink::Target() const
 {
     const QString target = linkStr_.isEmpty() ? text() : linkStr_;
@@ -153,8 +183,8 @@ QString TLabeLink::Target() const
 bool TLabeLink::event(QEvent* event)
 {
     // The cursor to fall back on is the one in force once the form has set
-    // its properties.
-    if (event->type() == QEvent::Polish) {
+    // its properties, which it has when the label is first shown.
+    if (event->type() == QEvent::Show) {
         TakeSavedCursor();
     }
     return QLabel::event(event);

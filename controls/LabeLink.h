@@ -44,6 +44,7 @@ class TLabeLink : public QLabel {
     Q_PROPERTY(QString LinkStr READ LinkStr WRITE SetLinkStr)
     Q_PROPERTY(QColor FontColor READ FontColor WRITE SetFontColor)
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
 
 public:
     explicit TLabeLink(QWidget* parent = nullptr);
@@ -63,6 +64,12 @@ public:
     void SetTransparent(bool value);
     // The target after the mail rule.
     QString Target() const;
+    // Whether the label keeps the size of its text (on by default).
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    // Sets the caption and, with AutoSize, fits the label to it. Hides
+    // QLabel::setText so that forms and code holding this class resize it.
+    void setText(const QString& text);
 
 signals:
     void OnEnter();
@@ -75,8 +82,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
+    void changeEvent(QEvent* event) override;
+
 private:
     void TakeSavedCursor();
+    void FitToText();
 
     TColor enterColor_ = clBlue;
     TColor downColor_ = clRed;
@@ -87,4 +97,5 @@ private:
     bool entered_ = false;
     QCursor savedCursor_;
     bool savedCursorTaken_ = false;
+    bool autoSize_ = true;
 };

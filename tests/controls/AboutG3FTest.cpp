@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -98,6 +99,7 @@ TEST_F(AboutTest, ModalDialogWithCaption)
         bool frameless = true;
         QString title;
         QSize size;
+        QPoint center;
         bool splashHidden = false;
     } seen;
     QTimer::singleShot(0, [&] {
@@ -108,15 +110,21 @@ TEST_F(AboutTest, ModalDialogWithCaption)
         seen.frameless = about->windowFlags() & Qt::FramelessWindowHint;
         seen.title = about->windowTitle();
         seen.size = about->size();
+        seen.center = about->frameGeometry().center();
         seen.splashHidden = splash.isNull() || !splash->isVisible();
         about->close();  // the close box
     });
-    EXPECT_TRUE(ShowAbout(false));
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 100);
+    owner.show();
+    EXPECT_TRUE(ShowAbout(false, &owner));
     ASSERT_TRUE(seen.called);
     EXPECT_TRUE(seen.modal);
     EXPECT_FALSE(seen.frameless);
     EXPECT_EQ(seen.title, QString::fromUtf8("バージョン情報"));
     EXPECT_EQ(seen.size, QSize(285, 154));
+    const QPoint screenCenter = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((seen.center - screenCenter).manhattanLength(), 8);  // frames aside; not over the owner
     EXPECT_TRUE(seen.splashHidden);  // the splash was closed first
     EXPECT_EQ(AboutForm(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -227,6 +235,26 @@ TEST_F(AboutTest, PaintedFace)
     EXPECT_EQ(face.pixelColor(15, 57), QColor(100, 100, 100));
     EXPECT_EQ(face.pixelColor(53, 95), QColor(100, 100, 100));
     EXPECT_NE(face.pixelColor(17, 59), noIcon);
+}
+
+TEST(InstallFontSubstitutions, DesignedFamiliesFindInstalledFonts)
+{
+    InstallFontSubstitutions();
+    const struct {
+        const char* designed;
+        const char* installed;
+    } cases[] = {
+        {"ＭＳ Ｐゴシック", "IPAPGothic"},
+        {"ＭＳ Ｐ明朝", "IPAPMincho"},
+        {"Arial", "DejaVu Sans"},
+        {"Times New Roman", "DejaVu Serif"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.designed);
+        const QFont font(QString::fromUtf8(c.designed));
+        EXPECT_TRUE(QFontInfo(font).family().startsWith(QString::fromUtf8(c.installed)))
+            << QFontInfo(font).family().toStdString();
+    }
 }
 
 TEST(ApplicationIcon, ThirtyTwoPixels)

@@ -44,8 +44,8 @@ protected:
 
     QRect ItemRect(int row) { return list.visualItemRect(list.item(row)); }
 
-    // A point on item row, x pixels from the item's left edge (or, with
-    // fromRight, d pixels right of the check column's left edge).
+    // A point on item row, x pixels from the item's left edge; or d pixels
+    // right of the left edge of a check column at the right end.
     QPoint At(int row, int x) { return QPoint(ItemRect(row).left() + x, ItemRect(row).center().y()); }
     QPoint AtRightColumn(int row, int d)
     {
@@ -204,6 +204,7 @@ TEST_F(ChkListBoxTest, RightPressTogglesTheItemUnderThePointer)
     QTest::mouseClick(list.viewport(), Qt::RightButton, {}, At(3, 2));
     EXPECT_TRUE(list.Checked(3));
     EXPECT_FALSE(list.Checked(0));
+    EXPECT_EQ(list.currentRow(), 0);  // only the left button makes an item current
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 3);
 }
@@ -414,6 +415,36 @@ TEST(ChkListBoxDraw, FlatAnd3DCheckBoxes)
     QImage raised = list.viewport()->grab().toImage();
     EXPECT_NE(raised.pixelColor(middleX, top + 1), QColor(10, 20, 30));
     EXPECT_NE(raised, flat);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChkListBoxDraw, EmptyFocusedListShowsItsFocus)
+{
+    TChkListBoxEx list;
+    list.resize(150, 100);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QImage unfocused = list.viewport()->grab().toImage();
+    QApplication::setActiveWindow(&list);
+    list.setFocus(Qt::TabFocusReason);
+    list.setAttribute(Qt::WA_KeyboardFocusChange);  // the style shows focus after keyboard use
+    ASSERT_TRUE(list.hasFocus());
+    const QImage focused = list.viewport()->grab().toImage();
+    // Only the first row's text part changes.
+    const int row = list.ItemHeight();
+    bool changedInRow = false;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            if (focused.pixel(x, y) == unfocused.pixel(x, y)) continue;
+            EXPECT_LT(y, row);
+            EXPECT_GE(x, CheckColumnWidth());
+            changedInRow = true;
+        }
+    }
+    EXPECT_TRUE(changedInRow);
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ TEST(LinkCursor, SavedAfterTheFormIsSet)
 {
     TLabeLink link;
     link.setCursor(Qt::ArrowCursor);  // as a form would store it
-    link.ensurePolished();
+    link.show();
     link.SetIsLink(false);
     EXPECT_EQ(link.cursor().shape(), Qt::ArrowCursor);
     link.SetIsLink(true);
@@ -202,10 +202,31 @@ TEST(LinkCursor, SavedAfterTheFormIsSet)
 
     // A cursor set by code after the form was loaded is not the saved one.
     TLabeLink loaded;
-    loaded.ensurePolished();
+    loaded.show();
     loaded.setCursor(Qt::IBeamCursor);
     loaded.SetIsLink(false);
     EXPECT_EQ(loaded.cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(LinkSize, FitsItsText)
+{
+    TLabeLink link;
+    link.setGeometry(10, 10, 400, 50);
+    link.setText(QStringLiteral("mori@example.org"));
+    const QSize fitted = link.size();
+    EXPECT_EQ(fitted, link.sizeHint());
+    EXPECT_LT(fitted.width(), 400);
+    EXPECT_EQ(link.pos(), QPoint(10, 10));
+
+    QFont bigger = link.font();
+    bigger.setPixelSize(30);
+    link.setFont(bigger);
+    EXPECT_GT(link.width(), fitted.width());
+
+    link.SetAutoSize(false);
+    const QSize kept = link.size();
+    link.setText(QStringLiteral("https://www.example.org/norvane/"));
+    EXPECT_EQ(link.size(), kept);
 }
 
 TEST_F(LinkTest, SecondEnterKeepsTheFirstSavedColour)
