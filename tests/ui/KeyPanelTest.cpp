@@ -61,6 +61,7 @@ TEST_F(KeyPanel, RightButtonToggleActsOnTheItemUnderTheMouse)
                       QPoint(Panel().CheckCell(rect).center()));
     EXPECT_EQ(form->Keys(), (KeyList{";Received", ";Date", "X-MAILER"}));
     EXPECT_FALSE(Panel().Checked(PanelIndex("Received")));
+    EXPECT_EQ(Panel().currentRow(), PanelIndex("Date"));
 }
 
 TEST_F(KeyPanel, AnItemTheKeyListDoesNotHoldGivesMessage2)
