@@ -1,0 +1,112 @@
+#include "ui/FileSelection.h"
+
+#include "engine/VeskRun.h"
+#include "settings/FolderScan.h"
+
+#include <filesystem>
+#include <system_error>
+#include <unordered_set>
+
+namespace norvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+std::string ConvertFilter(std::string_view filter)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (start <= filter.size()) {
+        const auto bar = filter.find('|', start);
+        const auto end = bar == std::string_view::npos ? filter.size() : bar;
+        fields.emplace_back(filter.substr(start, end - start));
+        if (bar == std::string_view::npos)
+            break;
+        start = bar + 1;
+    }
+    std::string result;
+    for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+        std::string patterns;
+        std::string_view rest = fields[i + 1];
+        while (!rest.empty()) {
+            const auto semi = rest.find(';');
+            std::string one = Trim(rest.substr(0, semi));
+            rest = semi == std::string_view::npos ? std::string_view{} : rest.substr(semi + 1);
+            if (one.empty())
+                continue;
+            if (one == "*.*")
+                one = "*";
+            if (!patterns.empty())
+                patterns += ' ';
+            patterns += one;
+        }
+        if (patterns.empty())
+            continue;
+        if (!result.empty())
+            result += ";;";
+        // Qt takes the patterns from the last parentheses of each entry.
+        result += fields[i] + " (" + patterns + ")";
+    }
+    return result.empty() ? std::string("* (*)") : result;
+}
+
+std::vector<std::string> UniquePaths(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> unique;
+    std::unordered_set<std::string> seen;
+    for (const auto& path : paths)
+        if (seen.insert(FileIdentity(path)).second)
+            unique.push_back(path);
+    return unique;
+}
+
+std::vector<std::string> ExpandArguments(const std::vector<std::string>& arguments,
+                                         const std::string& currentFolder)
+{
+    std::vector<std::string> files;
+    for (const auto& argument : arguments) {
+        if (argument.empty())
+            continue;
+        fs::path full(argument);
+        if (full.is_relative())
+            full = fs::path(currentFolder) / full;
+        const std::string expanded = full.lexically_normal().string();
+        if (IsRegularFile(expanded)) {
+            files.push_back(expanded);
+            continue;
+        }
+        if (expanded.find_first_of("*?", 3) != std::string::npos) {
+            std::vector<std::string> matches;
+            ScanFolder(expanded, 0x3F, matches);
+            for (const auto& match : matches) {
+                // A pattern after ";" without a folder matches in the current folder.
+                fs::path found(match);
+                if (found.is_relative())
+                    found = fs::path(currentFolder) / found;
+                if (IsRegularFile(found.string()))
+                    files.push_back(found.string());
+            }
+        }
+    }
+    return UniquePaths(files);
+}
+
+}  // namespace norvane

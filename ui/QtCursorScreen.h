@@ -1,0 +1,19 @@
+#pragma once
+
+#include "settings/Messages.h"
+
+namespace norvane {
+
+// The busy cursor as Qt's application-wide override cursor. There is no
+// animated cursor file on this platform, so the standard busy cursor serves.
+class QtCursorScreen : public CursorScreen {
+public:
+    std::int16_t Cursor() const override { return cursor_; }
+    void SetCursor(std::int16_t cursor) override;
+    bool LoadCustomBusyCursor() override { return false; }
+
+private:
+    std::int16_t cursor_ = kDefaultCursor;
+};
+
+}  // namespace norvane

@@ -1,0 +1,47 @@
+#include "ui/QtFormDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace norvane {
+
+namespace {
+
+QString FromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void QtFormDialogs::ShowError(QWidget* parent, const std::string& message)
+{
+    QString text = FromBytes(message);
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool QtFormDialogs::ChooseFiles(QWidget* parent, const std::string& qtFilter,
+                                const std::string& startFolder, std::vector<std::string>& files)
+{
+    QFileDialog dialog(parent, QString(), FromBytes(startFolder), FromBytes(qtFilter));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return false;
+    files.clear();
+    for (const QString& path : chosen) {
+        const QByteArray bytes = QFile::encodeName(path);
+        files.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    return true;
+}
+
+}  // namespace norvane

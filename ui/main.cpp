@@ -1,0 +1,35 @@
+#include "controls/Controls.h"
+#include "ui/QtCursorScreen.h"
+#include "ui/QtPrompt.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    // Arguments stay bytes: file names need not be valid text.
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    norvane::QtPrompt prompt;
+    norvane::QtCursorScreen cursor;
+    norvane::SetPrompt(&prompt);
+    norvane::SetCursorScreen(&cursor);
+
+    int result = 0;
+    {
+        norvane::TForm1 form(std::move(arguments));
+        prompt.SetMainWindow(&form);
+        form.show();
+        result = QApplication::exec();
+    }
+    norvane::SetPrompt(nullptr);
+    norvane::SetCursorScreen(nullptr);
+    return result;
+}
