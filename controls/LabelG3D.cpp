@@ -95,7 +95,7 @@ void DrawShadowText(QPainter& painter, const QRect& rect, QString text, const QC
     int format = Qt::AlignTop | Qt::TextExpandTabs;
     if (alignment & Qt::AlignRight) {
         format |= Qt::AlignRight;
-    } else if (alignment & (Qt::AlignHCenter | Qt::AlignCenter)) {
+    } else if (alignment & Qt::AlignHCenter) {
         format |= Qt::AlignHCenter;
     } else {
         format |= Qt::AlignLeft;

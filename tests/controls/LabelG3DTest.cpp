@@ -334,6 +334,38 @@ TEST_F(ShadowTextTest, PartlyVisibleLastLineIsNotDrawn)
     }
 }
 
+// Only the horizontal part of an alignment places the text; a vertical
+// flag passed along (as a plain label's alignment holds) changes nothing.
+TEST_F(ShadowTextTest, HorizontalAlignment)
+{
+    const auto leftmost = [](Qt::Alignment alignment) {
+        QImage image(120, 100, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(kBackground));
+        QPainter painter(&image);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        font.setStyleStrategy(QFont::NoAntialias);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(kInk));
+        DrawShadowText(painter, QRect(0, 0, 120, 60), QStringLiteral("I"), QColor::fromRgb(kShadow),
+                       0, ssNone, alignment, tlTop, psNone, kTextEnabled);
+        painter.end();
+        int x = image.width();
+        for (int y = 0; y < image.height(); ++y)
+            for (int i = 0; i < image.width(); ++i)
+                if (image.pixel(i, y) == kInk) x = std::min(x, i);
+        return x;
+    };
+    const int left = leftmost(Qt::AlignLeft);
+    const int centre = leftmost(Qt::AlignHCenter);
+    const int right = leftmost(Qt::AlignRight);
+    EXPECT_LT(left, centre);
+    EXPECT_LT(centre, right);
+    EXPECT_EQ(leftmost(Qt::AlignLeft | Qt::AlignVCenter), left);
+    EXPECT_EQ(leftmost(Qt::AlignRight | Qt::AlignVCenter), right);
+    EXPECT_EQ(leftmost(Qt::AlignCenter), centre);
+}
+
 TEST_F(ShadowTextTest, EmptyTextDrawsNothing)
 {
     EXPECT_EQ(Count(Draw("", ssEdgeShadow, 2), kBackground), 120 * 100);
