@@ -95,7 +95,7 @@ void DrawShadowText(QPainter& painter, const QRect& rect, QString text, const QC
     int format = Qt::AlignTop | Qt::TextExpandTabs;
     if (alignment & Qt::AlignRight) {
         format |= Qt::AlignRight;
-    } else if (alignment & (Qt::AlignHCenter | Qt::AlignCenter)) {
+    } else if (alignment & Qt::AlignHCenter) {
         format |= Qt::AlignHCenter;
     } else {
         format |= Qt::AlignLeft;
@@ -123,6 +123,14 @@ void DrawShadowText(QPainter& painter, const QRect& rect, QString text, const QC
         placed.translate(0, d / 2);
     } else if (layout == tlBottom) {
         placed.translate(0, d);
+    }
+    if (pathStyle == psNone) {
+        // As in an edit control, a line after the first that the rectangle
+        // cannot show whole is left out; the first line is always drawn.
+        const int lineHeight = metrics.height();
+        const int spacing = std::max(1, metrics.lineSpacing());
+        const int whole = rect.height() > lineHeight ? (rect.height() - lineHeight) / spacing + 1 : 1;
+        placed.setHeight(std::min(placed.height(), (whole - 1) * spacing + lineHeight));
     }
 
     painter.save();

@@ -291,6 +291,81 @@ TEST_F(ShadowTextTest, LayoutMovesTheTextBlock)
     }
 }
 
+// A line below the first that does not fit wholly is left out; the first
+// line is drawn even when it is cut off.
+TEST_F(ShadowTextTest, PartlyVisibleLastLineIsNotDrawn)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    const QFontMetrics metrics(font);
+    const int line = metrics.height();
+    const int spacing = metrics.lineSpacing();
+    const struct {
+        const char* name;
+        const char* text;
+        int height;
+        TPathStyle path;
+        int lowestInk;  // below the rectangle's top; -1 for none
+    } cases[] = {
+        {"second line cut", "H\nH", line + spacing / 2, psNone, line},
+        {"second line whole", "H\nH", line + spacing, psNone, line + spacing},
+        {"third line cut", "H\nH\nH", line + spacing + spacing / 2, psNone, line + spacing},
+        {"first line cut", "H\nH", line / 2, psNone, line / 2},
+        {"ellipsis style keeps the cut line", "H\nH", line + spacing / 2, psLast,
+         line + spacing / 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage image(120, 200, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(kBackground));
+        QPainter painter(&image);
+        QFont plain = font;
+        plain.setStyleStrategy(QFont::NoAntialias);
+        painter.setFont(plain);
+        painter.setPen(QColor::fromRgb(kInk));
+        DrawShadowText(painter, QRect(10, 10, 100, c.height), QString::fromUtf8(c.text),
+                       QColor::fromRgb(kShadow), 0, ssNone, Qt::AlignLeft, tlTop, c.path,
+                       kTextEnabled);
+        painter.end();
+        const QPoint lowest = Last(image, kInk);
+        ASSERT_GE(lowest.y(), 10);
+        EXPECT_LT(lowest.y() - 10, c.lowestInk);
+        EXPECT_GE(lowest.y() - 10, c.lowestInk - line / 2);  // ink reaches into the last line kept
+    }
+}
+
+// Only the horizontal part of an alignment places the text; a vertical
+// flag passed along (as a plain label's alignment holds) changes nothing.
+TEST_F(ShadowTextTest, HorizontalAlignment)
+{
+    const auto leftmost = [](Qt::Alignment alignment) {
+        QImage image(120, 100, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(kBackground));
+        QPainter painter(&image);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        font.setStyleStrategy(QFont::NoAntialias);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(kInk));
+        DrawShadowText(painter, QRect(0, 0, 120, 60), QStringLiteral("I"), QColor::fromRgb(kShadow),
+                       0, ssNone, alignment, tlTop, psNone, kTextEnabled);
+        painter.end();
+        int x = image.width();
+        for (int y = 0; y < image.height(); ++y)
+            for (int i = 0; i < image.width(); ++i)
+                if (image.pixel(i, y) == kInk) x = std::min(x, i);
+        return x;
+    };
+    const int left = leftmost(Qt::AlignLeft);
+    const int centre = leftmost(Qt::AlignHCenter);
+    const int right = leftmost(Qt::AlignRight);
+    EXPECT_LT(left, centre);
+    EXPECT_LT(centre, right);
+    EXPECT_EQ(leftmost(Qt::AlignLeft | Qt::AlignVCenter), left);
+    EXPECT_EQ(leftmost(Qt::AlignRight | Qt::AlignVCenter), right);
+    EXPECT_EQ(leftmost(Qt::AlignCenter), centre);
+}
+
 TEST_F(ShadowTextTest, EmptyTextDrawsNothing)
 {
     EXPECT_EQ(Count(Draw("", ssEdgeShadow, 2), kBackground), 120 * 100);
