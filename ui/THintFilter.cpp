@@ -2,10 +2,14 @@
 
 #include "ui/TForm1.h"
 
+#include <QApplication>
 #include <QHelpEvent>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace norvane {
 
@@ -53,7 +57,27 @@ bool THintFilter::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     QToolTip::showText(hintPos, DisplayText(text), owner, QRect(), hidePause_);
+    PlaceTip(hintPos);
     return true;
+}
+
+void THintFilter::PlaceTip(const QPoint& hintPos)
+{
+    // Qt puts a tooltip below the cursor's height; the hook has already
+    // chosen the place, so the tip goes exactly there, kept on the screen.
+    for (QWidget* tip : QApplication::topLevelWidgets()) {
+        if (!tip->inherits("QTipLabel") || !tip->isVisible())
+            continue;
+        const QScreen* screen = QGuiApplication::screenAt(hintPos);
+        if (!screen)
+            screen = tip->screen();
+        const QRect area = screen->geometry();
+        const QSize size = tip->frameGeometry().size();
+        QPoint p = hintPos;
+        p.setX(std::max(area.left(), std::min(p.x(), area.right() + 1 - size.width())));
+        p.setY(std::max(area.top(), std::min(p.y(), area.bottom() + 1 - size.height())));
+        tip->move(p);
+    }
 }
 
 }  // namespace norvane

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+class QPoint;
 class QWidget;
 
 namespace norvane {
@@ -35,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static void PlaceTip(const QPoint& hintPos);
+
     const TForm1& form_;
     int hidePause_ = 5000;
 };

@@ -32,6 +32,10 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setMinimumSectionSize(1);
+    // Fixed cells take no selection: a press on a header leaves the cells
+    // last selected, which the popup menu acts on.
+    horizontalHeader()->setSectionsClickable(false);
+    verticalHeader()->setSectionsClickable(false);
     verticalHeader()->setSectionsMovable(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setHighlightSections(false);

@@ -1,6 +1,11 @@
 #include "FormTestSupport.h"
 
+#include "controls/AboutG3F.h"
+
+#include <QHelpEvent>
 #include <QMenu>
+#include <QTimer>
+#include <QToolTip>
 
 namespace norvane::test {
 namespace {
@@ -265,6 +270,46 @@ TEST_F(Commands, DeleteRemovesTheSelectedKeyAfterYes)
     const auto asked = prompt.shown.size();
     Button(5)->click();
     EXPECT_EQ(prompt.shown.size(), asked);
+}
+
+TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
+{
+    WriteIni("ChkBFlg=0x00\r\n");
+    TForm1& f = Start();
+    ASSERT_FALSE(f.ShowHints());
+    ASSERT_EQ(AboutForm(), nullptr);
+    bool seen = false;
+    bool modal = false;
+    bool frameless = true;
+    QWidget* owner = nullptr;
+    QString hint;
+    QTimer::singleShot(0, [&] {
+        TAboutG3F* about = AboutForm();
+        seen = about != nullptr && about->isVisible() && QApplication::activeModalWidget() == about;
+        if (!about)
+            return;
+        modal = about->isModal();
+        frameless = about->windowFlags().testFlag(Qt::FramelessWindowHint);
+        owner = about->parentWidget();
+        QWidget* link = about->findChild<QWidget*>(QStringLiteral("LabeLink1"));
+        if (link) {
+            QToolTip::showText(QPoint(1, 1), QStringLiteral("sentinel"));
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), link->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(link, &help);
+            hint = QToolTip::text();
+            QToolTip::hideText();
+        }
+        about->reject();
+    });
+    Button(6)->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(frameless);
+    EXPECT_EQ(owner, &f);
+    EXPECT_TRUE(hint.contains(QStringLiteral("ご要望、励ましはこのメールで！"))) << hint.toStdString();
+    EXPECT_EQ(AboutForm(), nullptr);  // the command ends with the box closed
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
 }
 
 TEST_F(Commands, ButtonClickIgnoresOtherTags)

@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 
 namespace norvane::test {
@@ -126,6 +127,28 @@ TEST_F(FileList, RightPressKeepsTheSelection)
     int col = 0, row = 0;
     ASSERT_TRUE(Grid().SelectionAnchor(col, row));
     EXPECT_EQ(row, 2);
+}
+
+TEST_F(FileList, FixedCellsCannotBeSelected)
+{
+    List(3);
+    Grid().SelectCell(2, 3);
+    QHeaderView* headers[] = {Grid().verticalHeader(), Grid().horizontalHeader()};
+    for (QHeaderView* header : headers) {
+        SCOPED_TRACE(header->orientation());
+        const int section = 0;
+        const QPoint at = header->orientation() == Qt::Vertical
+                              ? QPoint(header->width() / 2, header->sectionViewportPosition(section) + 9)
+                              : QPoint(header->sectionViewportPosition(section) + 20, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        int col = 0, row = 0;
+        ASSERT_TRUE(Grid().SelectionAnchor(col, row));
+        EXPECT_EQ(col, 2);
+        EXPECT_EQ(row, 3);
+        EXPECT_EQ(Grid().selectedRanges().size(), 1);
+        EXPECT_EQ(Grid().selectedRanges().front().rowCount(), 1);
+        EXPECT_EQ(Grid().selectedRanges().front().columnCount(), 1);
+    }
 }
 
 TEST_F(FileList, PAddRegistersANewKeyAndRefusesARegisteredOne)

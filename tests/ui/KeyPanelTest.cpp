@@ -3,6 +3,7 @@
 #include "ui/THintFilter.h"
 
 #include <QHelpEvent>
+#include <QScreen>
 #include <QToolTip>
 
 namespace norvane::test {
@@ -128,6 +129,32 @@ TEST_F(KeyPanel, HintOptionSwitchesTheMainWindowsHints)
     EXPECT_EQ(help(), QStringLiteral("sentinel"));
     Box(2)->setChecked(true);
     EXPECT_TRUE(help().contains(QStringLiteral("メールファイルを選択します")));
+    QToolTip::hideText();
+}
+
+TEST_F(KeyPanel, HintWindowStandsWhereTheHookPutItOnTheScreen)
+{
+    QWidget* button = Button(6);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    auto show = [&](QPoint mouse) -> const QWidget* {
+        QHelpEvent event(QEvent::ToolTip, mouse, button->mapToGlobal(mouse));
+        QApplication::sendEvent(button, &event);
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("QTipLabel") && w->isVisible())
+                return w;
+        return nullptr;
+    };
+    const QPoint mouse(4, 5);
+    const QWidget* tip = show(mouse);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->pos(), button->mapToGlobal(mouse) + QPoint(-40, 30));
+    QToolTip::hideText();
+
+    // Near the screen's bottom-right corner the tip moves back onto it.
+    const QPoint corner = button->mapFromGlobal(screen.bottomRight() - QPoint(2, 2));
+    tip = show(corner);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->frameGeometry().bottomRight(), screen.bottomRight());
     QToolTip::hideText();
 }
 

@@ -41,6 +41,12 @@ TEST_F(FormShow, FirstStartShowsMessage3UsesDefaultsAndWritesTheFileAtClose)
     EXPECT_EQ(Grid().ColWidth(1), 110);
     EXPECT_EQ(Grid().ColWidth(2), 120);
     EXPECT_TRUE(f.isEnabled());
+    // Both bars: a lowered outer bevel around a raised inner one.
+    for (const char* bar : {"Panel1", "Panel2"}) {
+        EXPECT_EQ(Widget<QFrame>(bar)->frameShape(), QFrame::Box) << bar;
+        EXPECT_EQ(Widget<QFrame>(bar)->frameShadow(), QFrame::Sunken) << bar;
+        EXPECT_EQ(Widget<QFrame>(bar)->frameWidth(), 2) << bar;
+    }
 
     Close();
     const IniFile ini = IniFile::Load(Ini());
