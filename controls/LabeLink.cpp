@@ -74,6 +74,8 @@ TLabeLink::TLabeLink(QWidget* parent) : QLabel(parent)
     designed.setBold(true);
     designed.setUnderline(true);
     setFont(designed);
+    // A caption is shown as written, never guessed to be rich text.
+    setTextFormat(Qt::PlainText);
     SetFontColor(ResolveColor(clNavy, palette()));
     setAutoFillBackground(true);
     setCursor(Qt::PointingHandCursor);

@@ -107,6 +107,7 @@ TEST_F(LinkTest, Defaults)
     EXPECT_TRUE(link->font().underline());
     EXPECT_EQ(link->font().family(), "Times New Roman");
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(link->textFormat(), Qt::PlainText);  // "<b>x</b>" stays those eight characters
 }
 
 TEST_F(LinkTest, ColourSequenceAndOpening)
