@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norvane {
 
@@ -13,7 +14,9 @@ int ReadListSection(const std::string& path, std::string_view section, std::stri
                     std::vector<std::string>& list);
 
 // Replaces the section by the non-empty entries numbered from 1, in one
-// rewrite of the file; returns how many were written.
+// atomic rewrite of the file (none when nothing changes); returns how many
+// were written. A file that cannot be written raises the create error naming
+// the path, and stays as it was.
 int WriteListSection(const std::string& path, std::string_view section, std::string_view prefix,
                      const std::vector<std::string>& list);
 

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/LineSink.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvane {
+
+class LineReader;
+
+// The boundary declared by a line that begins "Content-Type: multipart/mixed;",
+// taken from that line or, when it is not there, from the folded line after
+// it; empty when the line declares none. The boundary runs from after
+// 'boundary="' to the second-to-last byte of its line.
+std::string FindBoundary(std::string_view line, std::string_view next);
+
+// Removes the encoded bodies of attached parts (parts with a
+// Content-Disposition header) from the lines put into it, and with
+// removeTraces also their delimiter and part header lines, passing every
+// surviving line on to out as soon as it is sure to stay.
+//
+// It holds back only the line that may declare a boundary (until the next
+// line is known) and, with removeTraces, the delimiter and header lines of
+// the current part. Deleted body lines are not held: an attachment body that
+// runs to the end of the input is kept, so Finish reads that stretch again
+// from the input, starting at the byte offset where it began.
+class AttachmentRemover final : public LineSink {
+public:
+    // input is the reader the lines come from; it must stay open until Finish.
+    AttachmentRemover(bool removeTraces, LineSink& out, LineReader& input);
+
+    // Takes the line input returned last (its offset is input.LineOffset()).
+    void PutLine(std::string_view line) override;
+    // Takes a line that begins at the given input offset.
+    void PutLineAt(std::string_view line, std::uint64_t offset);
+    // Ends the input: passes on what is still held and re-reads a body that
+    // reached the end. Moves input; nothing may be put afterwards.
+    void Finish();
+
+    // Lines deleted so far (final after Finish).
+    int Removed() const { return removed_; }
+
+private:
+    void Process(std::string_view line, std::uint64_t offset, const std::string_view* next);
+    void Hold(std::string_view line);
+    void PassHeld();
+    bool IsDelimiter(std::string_view line) const;
+    bool IsClosingDelimiter(std::string_view line) const;
+
+    bool removeTraces_;
+    LineSink& out_;
+    LineReader& input_;
+
+    int state_ = 0;
+    std::string boundary_;
+    int removed_ = 0;
+
+    // The line waiting for its successor, because it may declare a boundary.
+    bool hasPending_ = false;
+    std::string pending_;
+    std::uint64_t pendingOffset_ = 0;
+
+    // The current part's delimiter and header lines (and the empty line that
+    // ended them), held while they may still be deleted as traces.
+    std::vector<std::string> held_;
+    bool partOpen_ = false;
+
+    // Body lines deleted since the attachment body began, and where it began.
+    int bodyLines_ = 0;
+    std::uint64_t bodyOffset_ = 0;
+    bool finished_ = false;
+};
+
+// Writes the backup (when backup is on and the file has 2 lines or more) and,
+// when removeBodies is on, removes attachment bodies (and with removeTraces
+// their delimiter and part header lines) and rewrites the file with CR LF
+// line ends. Returns the number of deleted lines. A run of one file: the
+// backup name follows VeskRun::BackupName.
+int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies, bool removeTraces);
+
+}  // namespace norvane

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "engine/HeaderKey.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvane {
+
+// 'key=count' entries, one per key (keys compared without regard to ASCII
+// case), in the order the keys were first met.
+using KeyCountList = std::vector<std::string>;
+
+inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つかりません";
+inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
+inline constexpr std::string_view kMsgIoError = "I/O ｴﾗｰ (%d)";
+
+// Adds the header keys of one mail file to keyCountList and returns how many
+// header lines it counted. Reads line by line (a line ends at CR, CR LF or
+// LF; byte 26 ends the data) and, unless allText, stops at the first empty
+// line; with allText the whole file is read with the strict ": " separator.
+// Each counted entry takes the letter case of the key's last occurrence.
+// A read error raises kMsgFileNotFound, kMsgAccessDenied or kMsgIoError and
+// leaves keyCountList as it was.
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
+
+// The marks of the Analyze result: ticked key, registered but kept, not
+// registered.
+inline constexpr std::string_view kMarkDel = "Del";
+inline constexpr std::string_view kMarkKept = "";
+inline constexpr std::string_view kMarkNew = "New";
+
+struct KeyTally {
+    std::string key;        // the text before the entry's first '='
+    std::string count;      // the text after it
+    std::string_view mark;  // kMarkDel, kMarkKept or kMarkNew
+};
+
+// The tally as the Analyze command shows it: sorted by whole 'key=count'
+// entries (bytes compared after folding ASCII letters to lower case), each
+// with its mark from keyList.
+std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyList& keyList);
+
+// CountHeaderKeys over the files in order into a fresh tally, then
+// AnalyzeResult. A read error ends the run (raised).
+std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList, bool allText);
+
+}  // namespace norvane

@@ -1,0 +1,52 @@
+#include "engine/HeaderKey.h"
+
+#include "engine/TextRules.h"
+
+namespace norvane {
+
+namespace {
+
+bool IsKeyByte(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+}  // namespace
+
+bool IsHeaderKeyText(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (!IsKeyByte(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict)
+{
+    HeaderKeyResult out;
+    if (line.empty())
+        return out;
+    out.result = true;
+    const auto first = static_cast<unsigned char>(line.front());
+    if (first < 'A' || first > 'Z')
+        return out;
+    const std::size_t sep = line.find(strict ? std::string_view(": ") : std::string_view(":"));
+    if (sep == std::string_view::npos)
+        return out;
+    const std::string_view key = line.substr(0, sep);
+    if (IsHeaderKeyText(key))
+        out.key = key;
+    return out;
+}
+
+int FindKey(std::string_view text, const KeyList& list)
+{
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (EqualsAsciiNoCase(text, list[i]))
+            return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace norvane

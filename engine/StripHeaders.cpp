@@ -1,0 +1,229 @@
+#include "engine/StripHeaders.h"
+
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "settings/KeyListStorage.h"
+
+#include <exception>
+#include <optional>
+
+namespace norvane {
+
+namespace {
+
+constexpr char kEndOfFileMark = 26;
+
+std::string FoldedKey(std::string_view key)
+{
+    std::string folded(key);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+bool IsContinuation(std::string_view line)
+{
+    return !line.empty() && (line.front() == '\t' || line.front() == ' ');
+}
+
+bool IsTrailingCandidate(std::string_view line)
+{
+    return line.empty() || line.front() == kEndOfFileMark;
+}
+
+}  // namespace
+
+HeaderStripper::HeaderStripper(KeyList& keyList, bool allText, bool autoRegister, LineSink& out)
+    : keyList_(keyList), allText_(allText), autoRegister_(autoRegister), out_(out)
+{
+    for (const std::string& entry : keyList_) {
+        if (!entry.empty() && entry.front() == ';')
+            kept_.insert(FoldedKey(std::string_view(entry).substr(1)));
+        else
+            ticked_.insert(FoldedKey(entry));
+    }
+}
+
+void HeaderStripper::PutLine(std::string_view line)
+{
+    if (inMainPass_)
+        MainPassLine(line);
+    else
+        Tidy(line);
+}
+
+void HeaderStripper::MainPassLine(std::string_view line)
+{
+    const HeaderKeyResult extracted = ExtractHeaderKey(line, allText_);
+    lastResult_ = extracted.result;
+    if (!extracted.result && !allText_) {
+        // The empty line that ends the first header block stays; below it
+        // only the tidying applies.
+        ReleaseHeld();
+        inMainPass_ = false;
+        Tidy(line);
+        return;
+    }
+    if (!extracted.key.empty()) {
+        std::string folded = FoldedKey(extracted.key);
+        if (ticked_.count(folded)) {
+            ++removed_;
+            removing_ = true;
+            return;
+        }
+        removing_ = false;
+        if (autoRegister_ && kept_.insert(folded).second)
+            registered_.push_back(";" + std::string(extracted.key));
+    } else if (removing_ && IsContinuation(line)) {
+        ++removed_;
+        return;
+    } else {
+        removing_ = false;
+    }
+    Keep(line, !extracted.key.empty());
+}
+
+void HeaderStripper::Keep(std::string_view line, bool hasKey)
+{
+    // A folded charset parameter goes back onto its Content-Type line; a line
+    // with a key of its own is a header of its own and is never joined.
+    if (holding_ && !hasKey) {
+        const std::size_t charset = line.find("charset=");
+        if (charset != std::string_view::npos) {
+            held_ += ' ';
+            held_ += line.substr(charset);
+            return;
+        }
+    }
+    ReleaseHeld();
+    if (line.starts_with("Content-Type")) {
+        held_.assign(line);
+        holding_ = true;
+    } else {
+        Tidy(line);
+    }
+}
+
+void HeaderStripper::ReleaseHeld()
+{
+    if (!holding_)
+        return;
+    holding_ = false;
+    Tidy(held_);
+}
+
+void HeaderStripper::Tidy(std::string_view line)
+{
+    const bool empty = line.empty();
+    if (empty && lastTidiedEmpty_)
+        return;
+    lastTidiedEmpty_ = empty;
+    if (IsTrailingCandidate(line)) {
+        trailing_.emplace_back(line);
+        return;
+    }
+    FlushTrailing();
+    out_.PutLine(line);
+}
+
+void HeaderStripper::FlushTrailing()
+{
+    for (const std::string& held : trailing_)
+        out_.PutLine(held);
+    trailing_.clear();
+}
+
+void HeaderStripper::Finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    ReleaseHeld();
+    trailing_.clear();
+}
+
+bool HeaderStripper::CommitRegisteredKeys()
+{
+    if (committed_)
+        return false;
+    committed_ = true;
+    keyList_.insert(keyList_.end(), registered_.begin(), registered_.end());
+    return !registered_.empty();
+}
+
+namespace {
+
+// Writes the stripped lines into the replacement file. A write failure is
+// kept rather than thrown at once, so the rest of the file is still read
+// and its keys still registered, as when the whole file is read before it
+// is saved.
+class FileOutput : public LineSink {
+public:
+    explicit FileOutput(const std::string& fileName)
+    {
+        try {
+            writer_.emplace(fileName);
+        } catch (const Error&) {
+            failure_ = std::current_exception();
+        }
+    }
+
+    void PutLine(std::string_view line) override
+    {
+        if (failure_)
+            return;
+        try {
+            writer_->WriteLine(line);
+        } catch (const Error&) {
+            failure_ = std::current_exception();
+        }
+    }
+
+    void Commit()
+    {
+        if (failure_)
+            std::rethrow_exception(failure_);
+        writer_->Commit();
+    }
+
+private:
+    std::optional<AtomicFileWriter> writer_;
+    std::exception_ptr failure_;
+};
+
+}  // namespace
+
+int StripHeaders(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
+                 bool allText, bool autoRegister)
+{
+    LineReader reader(fileName);
+    std::string_view line;
+    if (!reader.Next(line))
+        return 0;
+    const std::string first(line);
+    if (!reader.Next(line))
+        return 0;
+
+    FileOutput output(fileName);
+    HeaderStripper stripper(keyList, allText, autoRegister, output);
+    stripper.PutLine(first);
+    do
+        stripper.PutLine(line);
+    while (reader.Next(line));
+    stripper.Finish();
+
+    const bool registered = stripper.CommitRegisteredKeys();
+    output.Commit();
+    if (registered) {
+        try {
+            SaveKeyList(settingsFileName, keyList);
+        } catch (const Error&) {
+            // The keys are saved again at shutdown; a settings file that
+            // cannot be written is not the mail file's failure.
+        }
+    }
+    return stripper.RemovedCount();
+}
+
+}  // namespace norvane

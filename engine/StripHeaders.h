@@ -1,0 +1,102 @@
+#pragma once
+
+#include "engine/HeaderKey.h"
+#include "engine/LineSink.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace norvane {
+
+// Strips ticked header lines from a mail file's lines as they stream past and
+// tidies the result.
+//
+// Feed every line of the file, in order and without its line end, to PutLine,
+// then call Finish once. The surviving lines go on to `out` in order, each as
+// soon as nothing later in the file can change it; what is held back is only
+//   - the last kept line beginning "Content-Type", while a following folded
+//     "charset=" line may still be joined onto it,
+//   - trailing-candidate lines (empty, or beginning with byte 26), which are
+//     dropped if nothing else follows them.
+// Memory stays bounded by those lines, not by the file.
+//
+// What is removed:
+//   - header lines whose key is ticked in the key list ('Key' entry), with
+//     their continuation lines (first byte TAB or blank). Only the first header
+//     block (up to the first empty line) is searched, unless allText is on:
+//     then every line is, with ": " as the separator so body text such as
+//     'Note:see below' is not taken for a header;
+//   - a folded line holding "charset=" that carries no key of its own is
+//     joined onto a kept line above it that begins with "Content-Type";
+//   - runs of empty lines shrink to one; trailing empty and byte-26 lines go.
+//
+// Keys met for the first time are collected when autoRegister is on (as
+// ';Key', once per key) but the key list itself is not touched until
+// CommitRegisteredKeys, so a caller that fails half way through the file can
+// leave it unchanged. The key list must not change while lines are fed.
+class HeaderStripper : public LineSink {
+public:
+    HeaderStripper(KeyList& keyList, bool allText, bool autoRegister, LineSink& out);
+    HeaderStripper(const HeaderStripper&) = delete;
+    HeaderStripper& operator=(const HeaderStripper&) = delete;
+
+    void PutLine(std::string_view line) override;
+
+    // Ends the file: passes on what was held back and drops trailing lines.
+    // No PutLine may follow.
+    void Finish();
+
+    // Ticked header lines and their continuation lines removed so far (lines
+    // dropped by the tidying are not counted).
+    int RemovedCount() const { return removed_; }
+
+    // Entries (';Key') this file would add to the key list, in order met.
+    const std::vector<std::string>& RegisteredKeys() const { return registered_; }
+
+    // Appends the registered entries to the key list (once); returns whether
+    // any were added.
+    bool CommitRegisteredKeys();
+
+private:
+    void MainPassLine(std::string_view line);
+    void Keep(std::string_view line, bool hasKey);
+    void ReleaseHeld();
+    void Tidy(std::string_view line);
+    void FlushTrailing();
+
+    KeyList& keyList_;
+    const bool allText_;
+    const bool autoRegister_;
+    LineSink& out_;
+
+    // Keys compared with ASCII letters folded to lower case.
+    std::unordered_set<std::string> ticked_;
+    std::unordered_set<std::string> kept_;  // ';Key' entries and keys registered here
+    std::vector<std::string> registered_;
+    bool committed_ = false;
+
+    bool inMainPass_ = true;
+    bool removing_ = false;
+    bool lastResult_ = true;
+    bool holding_ = false;  // held_ is a kept "Content-Type" line
+    std::string held_;
+    bool lastTidiedEmpty_ = false;
+    std::vector<std::string> trailing_;
+    bool finished_ = false;
+    int removed_ = 0;
+};
+
+// Strips the ticked header lines of one mail file and tidies it, rewriting it
+// in place with CR LF line ends; a file of fewer than 2 lines is left as it
+// is. Keys met for the first time are registered as ';Key' when autoRegister
+// is on, and the key list is then saved to settingsFileName once. Returns the
+// number of header and continuation lines removed.
+// A read error raises the open error: nothing is written and keyList is left
+// unchanged. A write error raises the create error naming fileName: the file
+// stays as it was, keys registered stay in keyList but are not saved.
+int StripHeaders(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
+                 bool allText, bool autoRegister);
+
+}  // namespace norvane

@@ -1,0 +1,176 @@
+#include "engine/VeskFile.h"
+
+#include "engine/Attachments.h"
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "engine/StripHeaders.h"
+#include "settings/KeyListStorage.h"
+
+#include <exception>
+#include <optional>
+
+namespace norvane {
+
+namespace {
+
+// Writes the surviving lines into the replacement of the mail file. A
+// failure to create or write it is kept rather than thrown at once, so the
+// backup is still completed first, as when the backup is saved before the
+// mail file is.
+class MailOutput final : public LineSink {
+public:
+    explicit MailOutput(const std::string& fileName)
+    {
+        try {
+            writer_.emplace(fileName);
+        } catch (const Error&) {
+            failure_ = std::current_exception();
+        }
+    }
+
+    void PutLine(std::string_view line) override
+    {
+        if (failure_)
+            return;
+        try {
+            writer_->WriteLine(line);
+        } catch (const Error&) {
+            failure_ = std::current_exception();
+        }
+    }
+
+    void Commit()
+    {
+        if (failure_)
+            std::rethrow_exception(failure_);
+        writer_->Commit();
+    }
+
+private:
+    std::optional<AtomicFileWriter> writer_;
+    std::exception_ptr failure_;
+};
+
+struct PassSetup {
+    bool backup = false;
+    bool removeBodies = false;
+    bool removeTraces = false;
+    bool strip = false;  // strip headers and tidy after the removal
+    bool allText = false;
+    bool autoRegister = false;
+    KeyList* keyList = nullptr;
+    const std::string* settingsFileName = nullptr;
+};
+
+// The one pass over a mail file shared by RemoveAttachments and VeskFile:
+// input lines go to the backup as loaded and through the attachment remover
+// and the header stripper into the replacement file.
+VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun& run)
+{
+    LineReader reader(fileName);
+    std::string_view line;
+    if (!reader.Next(line))
+        return {};
+    const std::string first(line);
+    if (!reader.Next(line))
+        return {};  // fewer than 2 lines: no backup, nothing written
+
+    std::string backupName;
+    std::optional<AtomicFileWriter> backup;
+    if (setup.backup) {
+        backupName = run.BackupName(fileName);
+        backup.emplace(backupName);
+    }
+    const bool writesMail = setup.strip || setup.removeBodies;
+    if (!writesMail && !backup)
+        return {};
+
+    std::optional<MailOutput> mail;
+    std::optional<HeaderStripper> stripper;
+    std::optional<AttachmentRemover> remover;
+    LineSink* afterRemoval = nullptr;
+    if (writesMail) {
+        mail.emplace(fileName);
+        afterRemoval = &*mail;
+        if (setup.strip)
+            afterRemoval = &stripper.emplace(*setup.keyList, setup.allText, setup.autoRegister, *mail);
+        // Removal never leaves fewer than 2 lines: a deletion always leaves
+        // the empty line after the part headers and the delimiter that ended
+        // the body, so the stripper sees what a second load would.
+        if (setup.removeBodies)
+            remover.emplace(setup.removeTraces, *afterRemoval, reader);
+    }
+
+    const auto put = [&](std::string_view text, std::uint64_t offset) {
+        if (backup)
+            backup->WriteLine(text);
+        if (remover)
+            remover->PutLineAt(text, offset);
+        else if (afterRemoval)
+            afterRemoval->PutLine(text);
+    };
+    put(first, 0);
+    do
+        put(line, reader.LineOffset());
+    while (reader.Next(line));
+    if (remover)
+        remover->Finish();
+    if (stripper)
+        stripper->Finish();
+
+    if (backup) {
+        backup->Commit();
+        run.NoteBackup(backupName, fileName);
+    }
+    VeskCounts counts;
+    counts.attachmentLines = remover ? remover->Removed() : 0;
+    if (!mail)
+        return counts;
+    // Stripping on its own registers the file's keys even when the file
+    // cannot be written; after a removal that could not be written it never
+    // runs.
+    bool registered = false;
+    if (stripper && !setup.removeBodies)
+        registered = stripper->CommitRegisteredKeys();
+    mail->Commit();
+    if (stripper && setup.removeBodies)
+        registered = stripper->CommitRegisteredKeys();
+    if (registered) {
+        try {
+            SaveKeyList(*setup.settingsFileName, *setup.keyList);
+        } catch (const Error&) {
+            // Saved again at shutdown; not the mail file's failure.
+        }
+    }
+    counts.headerLines = stripper ? stripper->RemovedCount() : 0;
+    return counts;
+}
+
+}  // namespace
+
+int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies, bool removeTraces)
+{
+    VeskRun run({fileName});
+    PassSetup setup;
+    setup.backup = backup;
+    setup.removeBodies = removeBodies;
+    setup.removeTraces = removeBodies && removeTraces;
+    return RunPass(fileName, setup, run).attachmentLines;
+}
+
+VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
+                    const VeskOptions& options, VeskRun& run)
+{
+    PassSetup setup;
+    setup.backup = options.backup;
+    setup.removeBodies = options.removeAttachments;
+    setup.removeTraces = options.removeAttachments && options.removeTraces;
+    setup.strip = true;
+    setup.allText = options.allText;
+    setup.autoRegister = options.autoRegister;
+    setup.keyList = &keyList;
+    setup.settingsFileName = &settingsFileName;
+    return RunPass(fileName, setup, run);
+}
+
+}  // namespace norvane

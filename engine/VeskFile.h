@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/HeaderKey.h"
+#include "engine/VeskRun.h"
+
+#include <string>
+
+namespace norvane {
+
+// The option check boxes as the Vesk command reads them.
+struct VeskOptions {
+    bool backup = false;             // "BackUp"
+    bool removeAttachments = false;  // "添付ファイル削除"
+    bool removeTraces = false;       // "添付ファイル跡削除"; only together with removeAttachments
+    bool allText = false;            // "全文章"
+    bool autoRegister = false;       // "自動登録"
+};
+
+struct VeskCounts {
+    int attachmentLines = 0;  // lines deleted with attachment bodies and traces
+    int headerLines = 0;      // header and continuation lines stripped
+};
+
+// The whole Vesk work on one mail file in a single streaming pass: the
+// backup (when on), attachment removal (when on), then header stripping and
+// tidying, read once and written once. The file ends up exactly as
+// RemoveAttachments followed by StripHeaders would leave it, with the same
+// two counts; a file of fewer than 2 lines is left alone. Keys registered by
+// auto-registration join keyList and are saved to settingsFileName once,
+// after the mail file was written. The backup name comes from run, which
+// learns of the backup. Errors: the open error naming the file, the create
+// error naming the backup or the mail file; a failed backup leaves the mail
+// file untouched.
+VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
+                    const VeskOptions& options, VeskRun& run);
+
+}  // namespace norvane

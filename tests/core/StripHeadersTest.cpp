@@ -1,0 +1,428 @@
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "engine/StripHeaders.h"
+#include "settings/KeyListStorage.h"
+#include "TestFiles.h"
+
+#include <filesystem>
+#include <map>
+
+namespace norvane::test {
+
+using namespace std::string_literals;
+
+namespace {
+
+// Lines written one per '\n'-separated piece: "a\n" is the two lines "a", "".
+std::vector<std::string> Split(std::string_view text)
+{
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + lines[i];
+    return text;
+}
+
+struct Collect : LineSink {
+    void PutLine(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
+struct Stripped {
+    std::string text;
+    int removed;
+    std::vector<std::string> registered;
+};
+
+Stripped Strip(std::string_view text, KeyList& keys, bool allText, bool autoRegister = false)
+{
+    Collect out;
+    HeaderStripper stripper(keys, allText, autoRegister, out);
+    for (const std::string& line : Split(text))
+        stripper.PutLine(line);
+    stripper.Finish();
+    return {Join(out.lines), stripper.RemovedCount(), stripper.RegisteredKeys()};
+}
+
+struct Case {
+    const char* name;
+    const char* input;
+    const char* offResult;  // allText off
+    int offRemoved;
+    const char* onResult;   // allText on
+    int onRemoved;
+};
+
+void RunCases(const KeyList& keys, const std::vector<Case>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeyList list = keys;
+        const Stripped off = Strip(c.input, list, false);
+        EXPECT_EQ(off.text, c.offResult) << "allText off";
+        EXPECT_EQ(off.removed, c.offRemoved) << "allText off";
+        const Stripped on = Strip(c.input, list, true);
+        EXPECT_EQ(on.text, c.onResult) << "allText on";
+        EXPECT_EQ(on.removed, c.onRemoved) << "allText on";
+        EXPECT_EQ(list, keys);
+    }
+}
+
+}  // namespace
+
+TEST(HeaderStripper, RemovesTickedHeadersAndTheirContinuations)
+{
+    const KeyList keys = {"Received", ";Subject", "X-Spam", ";From"};
+    RunCases(keys, {
+        {"ticked key in the first block", "Received: a\nSubject: s\n\nbody",
+         "Subject: s\n\nbody", 1, "Subject: s\n\nbody", 1},
+        {"continuations go with it", "Received: a\n\tby b\n  id c\nSubject: s\n\nbody",
+         "Subject: s\n\nbody", 3, "Subject: s\n\nbody", 3},
+        {"other letter case", "RECEIVED: a\nreceived: b\n\tcont\nSubject: s\n\nbody",
+         "received: b\n\tcont\nSubject: s\n\nbody", 1, "received: b\n\tcont\nSubject: s\n\nbody", 1},
+        {"continuation under a kept header stays", "Received: a\nSubject: s\n\tmore\n\nbody",
+         "Subject: s\n\tmore\n\nbody", 1, "Subject: s\n\tmore\n\nbody", 1},
+        {"unticked and unregistered keys stay", "Subject: s\n\tx\nFrom: f\nX-New: n\n y\n\nbody",
+         "Subject: s\n\tx\nFrom: f\nX-New: n\n y\n\nbody", 0,
+         "Subject: s\n\tx\nFrom: f\nX-New: n\n y\n\nbody", 0},
+        {"a line without key ends the removal", "X-Spam: 1\nJunk line\n\tindented",
+         "Junk line\n\tindented", 1, "Junk line\n\tindented", 1},
+        {"later block only with all text",
+         "Subject: s\nReceived: a\n\nbody\n\nReceived: b\n\tcont\nSubject: t\n\nbody2",
+         "Subject: s\n\nbody\n\nReceived: b\n\tcont\nSubject: t\n\nbody2", 1,
+         "Subject: s\n\nbody\n\nSubject: t\n\nbody2", 3},
+        {"strict separator in all text", "Subject: s\n\nX-Spam:no blank\nX-Spam: yes\n\tcont\nbody",
+         "Subject: s\n\nX-Spam:no blank\nX-Spam: yes\n\tcont\nbody", 0,
+         "Subject: s\n\nX-Spam:no blank\nbody", 2},
+        {"first line empty: no header block", "\nReceived: a\n\n\nbody\n",
+         "\nReceived: a\n\nbody", 0, "\nbody", 1},
+        {"an empty line ends the removal in all text", "Received: a\n\n\tindented body",
+         "\n\tindented body", 1, "\n\tindented body", 1},
+        {"removed lines leave no double empty line", "Subject: s\n\na\n\nX-Spam: 1\n\nb",
+         "Subject: s\n\na\n\nX-Spam: 1\n\nb", 0, "Subject: s\n\na\n\nb", 1},
+        {"everything removed", "Received: a\nX-Spam: b", "", 2, "", 2},
+    });
+}
+
+TEST(HeaderStripper, JoinsFoldedCharsetOntoContentType)
+{
+    RunCases({";Content-Type", "Received"}, {
+        {"folded charset", "Content-Type: text/plain;\n\tcharset=iso-2022-jp\nSubject: s\n\nbody",
+         "Content-Type: text/plain; charset=iso-2022-jp\nSubject: s\n\nbody", 0,
+         "Content-Type: text/plain; charset=iso-2022-jp\nSubject: s\n\nbody", 0},
+        {"text before charset is dropped", "Content-Type: text/plain;\n format=flowed; charset=\"utf-8\"",
+         "Content-Type: text/plain; charset=\"utf-8\"", 0, "Content-Type: text/plain; charset=\"utf-8\"", 0},
+        {"a line that is no header line is joined too", "Content-Type: text/plain;\ncharset=sjis",
+         "Content-Type: text/plain; charset=sjis", 0, "Content-Type: text/plain; charset=sjis", 0},
+        {"a header line of its own is never joined", "Content-Type: text/plain;\nX-Orig: text/plain; charset=sjis",
+         "Content-Type: text/plain;\nX-Orig: text/plain; charset=sjis", 0,
+         "Content-Type: text/plain;\nX-Orig: text/plain; charset=sjis", 0},
+        {"letter case as written", "Content-Type: a;\n\tCharset=x\ncontent-type: b;\n\tcharset=y",
+         "Content-Type: a;\n\tCharset=x\ncontent-type: b;\n\tcharset=y", 0,
+         "Content-Type: a;\n\tCharset=x\ncontent-type: b;\n\tcharset=y", 0},
+        {"two charset lines join in turn", "Content-Type: a;\n\tcharset=x\n\tcharset=y",
+         "Content-Type: a; charset=x charset=y", 0, "Content-Type: a; charset=x charset=y", 0},
+        {"across a removed header", "Content-Type: a;\nReceived: r\n\tcharset=c\ncharset=d",
+         "Content-Type: a; charset=d", 2, "Content-Type: a; charset=d", 2},
+        {"only below the line before", "Content-Type: a;\nSubject: s\n\tcharset=c",
+         "Content-Type: a;\nSubject: s\n\tcharset=c", 0, "Content-Type: a;\nSubject: s\n\tcharset=c", 0},
+        {"first line has nothing above", "\tcharset=c\nContent-Type: a",
+         "\tcharset=c\nContent-Type: a", 0, "\tcharset=c\nContent-Type: a", 0},
+        {"later block only with all text", "Subject: s\n\nContent-Type: a;\n\tcharset=b",
+         "Subject: s\n\nContent-Type: a;\n\tcharset=b", 0, "Subject: s\n\nContent-Type: a; charset=b", 0},
+    });
+    RunCases({"Content-Type"}, {
+        {"ticked Content-Type takes its charset line", "Content-Type: text/plain;\n\tcharset=iso-2022-jp\nSubject: s",
+         "Subject: s", 2, "Subject: s", 2},
+    });
+}
+
+TEST(HeaderStripper, TidiesEmptyAndTrailingLines)
+{
+    RunCases({"Received"}, {
+        {"runs of empty lines become one", "Subject: s\n\npara 1\n\n\n\npara 2", "Subject: s\n\npara 1\n\npara 2", 0,
+         "Subject: s\n\npara 1\n\npara 2", 0},
+        {"trailing empty and end marks", "Subject: s\n\nbody\n\n\x1a\n\n\x1a" "after mark\n",
+         "Subject: s\n\nbody", 0, "Subject: s\n\nbody", 0},
+        {"an end mark inside stays", "Subject: s\n\n\x1a\nbody", "Subject: s\n\n\x1a\nbody", 0,
+         "Subject: s\n\n\x1a\nbody", 0},
+        {"an end mark separates empty lines", "a\n\n\x1a\n\nb", "a\n\n\x1a\n\nb", 0, "a\n\n\x1a\n\nb", 0},
+        {"only trailing lines", "\n\n\x1a\n", "", 0, "", 0},
+        {"leading empty lines become one", "\n\n\nSubject: s", "\nSubject: s", 0, "\nSubject: s", 0},
+    });
+}
+
+TEST(HeaderStripper, PassesLinesOnAsSoonAsTheyAreFinal)
+{
+    KeyList keys = {"Received"};
+    Collect out;
+    HeaderStripper stripper(keys, false, false, out);
+    stripper.PutLine("Subject: s");
+    EXPECT_EQ(Join(out.lines), "Subject: s");
+    stripper.PutLine("Content-Type: text/plain;");
+    stripper.PutLine("\tcharset=x");
+    EXPECT_EQ(out.lines.size(), 1u);
+    stripper.PutLine("From: f");
+    EXPECT_EQ(Join(out.lines), "Subject: s\nContent-Type: text/plain; charset=x\nFrom: f");
+    stripper.PutLine("Content-Type: text/html");
+    stripper.PutLine("");
+    EXPECT_EQ(out.lines.size(), 4u);
+    stripper.PutLine("body");
+    EXPECT_EQ(Join(out.lines), "Subject: s\nContent-Type: text/plain; charset=x\nFrom: f\nContent-Type: text/html\n\nbody");
+    stripper.PutLine("Content-Type: not held below the first block");
+    EXPECT_EQ(out.lines.size(), 7u);
+    stripper.PutLine("");
+    stripper.PutLine("\x1a");
+    EXPECT_EQ(out.lines.size(), 7u);
+    stripper.Finish();
+    EXPECT_EQ(out.lines.size(), 7u);
+}
+
+TEST(HeaderStripper, RegistersNewKeysOnceAndOnlyOnCommit)
+{
+    KeyList keys = {"Received", ";x-extra", ";Subject"};
+    const KeyList before = keys;
+    const char* text = "X-New: 1\nx-new: lower\nReceived: r\nX-NEW: 2\nX-Extra: e\nSubject: s\nFrom: f\n\nLater: k";
+    const Stripped r = Strip(text, keys, false, true);
+    EXPECT_EQ(r.registered, (std::vector<std::string>{";X-New", ";From"}));
+    EXPECT_EQ(keys, before);
+
+    const Stripped all = Strip(text, keys, true, true);
+    EXPECT_EQ(all.registered, (std::vector<std::string>{";X-New", ";From", ";Later"}));
+
+    const Stripped off = Strip(text, keys, true, false);
+    EXPECT_TRUE(off.registered.empty());
+
+    Collect out;
+    HeaderStripper stripper(keys, false, true, out);
+    for (const auto& line : Split(text))
+        stripper.PutLine(line);
+    stripper.Finish();
+    EXPECT_TRUE(stripper.CommitRegisteredKeys());
+    EXPECT_FALSE(stripper.CommitRegisteredKeys());
+    EXPECT_EQ(keys, (KeyList{"Received", ";x-extra", ";Subject", ";X-New", ";From"}));
+
+    // Once registered, the keys are known to the next file.
+    EXPECT_TRUE(Strip(text, keys, false, true).registered.empty());
+}
+
+// ---- the whole file ----
+
+namespace {
+
+constexpr const char* kMail =
+    "Received: from a\n\tby b\nContent-Type: text/plain;\n\tcharset=iso-2022-jp\nSubject: hi\nX-New: 1\n"
+    "\nbody 1\n\n\n\nReceived: stays\n\n";
+constexpr const char* kStripped =
+    "Content-Type: text/plain; charset=iso-2022-jp\r\nSubject: hi\r\nX-New: 1\r\n"
+    "\r\nbody 1\r\n\r\nReceived: stays\r\n";
+
+std::string WithEnds(std::string_view text, std::string_view end)
+{
+    std::string out;
+    for (const char c : text)
+        if (c == '\n')
+            out += end;
+        else
+            out += c;
+    return out;
+}
+
+std::string CannotOpen(const std::string& path) { return "ﾌｧｲﾙ " + path + " は開けません"; }
+std::string CannotCreate(const std::string& path) { return "ﾌｧｲﾙ " + path + " を作成できません"; }
+
+}  // namespace
+
+TEST(StripHeaders, RewritesEveryLineEndFormWithCrLf)
+{
+    struct Variant {
+        const char* name;
+        std::string input;
+    } variants[] = {
+        {"lf", kMail},
+        {"cr", WithEnds(kMail, "\r")},
+        {"crlf", WithEnds(kMail, "\r\n")},
+        {"no last line end", std::string(kMail).substr(0, std::string(kMail).size() - 2)},
+        {"end mark without line end", std::string(kMail).substr(0, std::string(kMail).size() - 1) + "\x1a"},
+    };
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    for (const auto& v : variants) {
+        SCOPED_TRACE(v.name);
+        KeyList keys = {"Received"};
+        WriteFile(mail, v.input);
+        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 2);
+        EXPECT_EQ(ReadFile(mail), kStripped);
+    }
+    EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
+}
+
+TEST(StripHeaders, NulIsAnOrdinaryByte)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "Received: x\0y\n\tz\nSubject: a\0b\n\nbody\0tail\nlast"s);
+    KeyList keys = {"Received"};
+    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 2);
+    EXPECT_EQ(ReadFile(mail), "Subject: a\0b\r\n\r\nbody\0tail\r\nlast\r\n"s);
+}
+
+TEST(StripHeaders, LeavesFilesOfFewerThanTwoLinesUntouched)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    for (const std::string input : {"", "Received: x", "Received: x\n", "\n"}) {
+        SCOPED_TRACE(input);
+        WriteFile(mail, input);
+        KeyList keys = {"Received"};
+        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, true), 0);
+        EXPECT_EQ(ReadFile(mail), input);
+        EXPECT_EQ(keys, KeyList{"Received"});
+    }
+    EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
+}
+
+TEST(StripHeaders, RewritesAFileWithNothingToRemove)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "Subject: s\n\nbody");
+    KeyList keys;
+    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, true, false), 0);
+    EXPECT_EQ(ReadFile(mail), "Subject: s\r\n\r\nbody\r\n");
+}
+
+TEST(StripHeaders, WritesAnEmptyFileWhenEveryLineIsTrailing)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "\r\n\r\n\x1a");
+    KeyList keys;
+    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 0);
+    EXPECT_TRUE(std::filesystem::exists(mail));
+    EXPECT_EQ(ReadFile(mail), "");
+}
+
+TEST(StripHeaders, SavesTheKeyListOnceWhenKeysWereRegistered)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    const std::string settings = dir.File("norvane.ini");
+    std::map<std::string, int> commits;
+    TestSeam().failBeforeRename = [&](const std::string& target) {
+        ++commits[std::filesystem::path(target).filename().string()];
+        return false;
+    };
+
+    WriteFile(mail, "X-Extra: 1\nX-Extra: 2\nX-Other: 3\nSubject: s\n\nbody\n");
+    KeyList keys = {";Subject"};
+    EXPECT_EQ(StripHeaders(mail, settings, keys, false, true), 0);
+    EXPECT_EQ(keys, (KeyList{";Subject", ";X-Extra", ";X-Other"}));
+    EXPECT_EQ(commits["norvane.ini"], 1);
+    EXPECT_EQ(commits["m.eml"], 1);
+    KeyList stored;
+    EXPECT_EQ(LoadKeyList(settings, stored), 3);
+    EXPECT_EQ(stored, keys);
+
+    // Nothing new: the settings file is not written again.
+    EXPECT_EQ(StripHeaders(mail, settings, keys, false, true), 0);
+    EXPECT_EQ(commits["norvane.ini"], 1);
+    EXPECT_EQ(commits["m.eml"], 2);
+
+    // Without auto-register the settings file is never written.
+    const std::string other = dir.File("other.ini");
+    WriteFile(mail, "X-Third: 1\nSubject: s\n");
+    EXPECT_EQ(StripHeaders(mail, other, keys, false, false), 0);
+    EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+TEST(StripHeaders, MissingFileRaisesTheOpenError)
+{
+    TempDir dir;
+    const std::string mail = dir.File("none.eml");
+    KeyList keys = {"Received"};
+    try {
+        StripHeaders(mail, dir.File("s.ini"), keys, false, true);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), CannotOpen(mail));
+    }
+    EXPECT_EQ(keys, KeyList{"Received"});
+    EXPECT_EQ(ListFolder(dir.Path()), "");
+}
+
+TEST(StripHeaders, WriteFailuresKeepTheOriginal)
+{
+    struct Failure {
+        const char* name;
+        bool readOnly;
+    } failures[] = {{"full disk", false}, {"read-only file", true}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.name);
+        SeamGuard guard;
+        TempDir dir;
+        const std::string mail = dir.File("m.eml");
+        const std::string settings = dir.File("s.ini");
+        const std::string original = "X-New: 1\nReceived: r\nSubject: s\n\nbody\n";
+        WriteFile(mail, original);
+        if (f.readOnly)
+            TestSeam().mayWrite = [&](const std::string& path) { return path.find("m.eml") == std::string::npos; };
+        else
+            TestSeam().failBeforeRename = [&](const std::string& path) { return path.find("m.eml") != std::string::npos; };
+        KeyList keys = {"Received"};
+        try {
+            StripHeaders(mail, settings, keys, false, true);
+            FAIL() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), CannotCreate(mail));
+        }
+        EXPECT_EQ(ReadFile(mail), original);
+        EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
+        // The file was read through: its new keys stay in memory, unsaved.
+        EXPECT_EQ(keys, (KeyList{"Received", ";X-New", ";Subject"}));
+    }
+}
+
+TEST(StripHeaders, FailingSettingsWriteIsNotReported)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "X-New: 1\nReceived: r\n");
+    TestSeam().failBeforeRename = [](const std::string& path) { return path.find(".ini") != std::string::npos; };
+    KeyList keys = {"Received"};
+    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, true), 1);
+    EXPECT_EQ(ReadFile(mail), "X-New: 1\r\n");
+    EXPECT_EQ(keys, (KeyList{"Received", ";X-New"}));
+}
+
+TEST(StripHeaders, FollowsASymbolicLink)
+{
+    TempDir dir;
+    const std::string target = dir.File("target.eml");
+    const std::string link = dir.File("link.eml");
+    WriteFile(target, "Received: r\nSubject: s\n");
+    std::filesystem::create_symlink(target, link);
+    KeyList keys = {"Received"};
+    EXPECT_EQ(StripHeaders(link, dir.File("s.ini"), keys, false, false), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "Subject: s\r\n");
+    EXPECT_EQ(ListFolder(dir.Path()), "link.eml target.eml ");
+}
+
+}  // namespace norvane::test
