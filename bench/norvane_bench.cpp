@@ -1,0 +1,302 @@
+// Measures the per-file work of Vesk and Analyze against the plainest
+// programs doing the same input and output, on a generated corpus.
+//
+//   norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]
+//                 [--dir FOLDER] [--keep]
+//
+// Exit status: 0 when every target is met, 3 when one is missed, 2 when the
+// run could not be made (bad arguments, too little free disk, a failure).
+
+#include "bench/Baselines.h"
+#include "bench/Corpus.h"
+#include "bench/Harness.h"
+#include "bench/Jobs.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace norvane::bench;
+
+namespace {
+
+constexpr double kMB = 1e6;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+struct Options {
+    std::uint64_t sizeMb = 200;
+    int files = 5000;
+    int runs = 0;  // 0: 5, or 3 for the big run
+    std::uint64_t seed = CorpusOptions{}.seed;
+    std::string dir;
+    bool keep = false;
+};
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]\n"
+                 "                     [--dir FOLDER] [--keep]\n"
+                 "  --size-mb N  size of the generated mbox in MB (default 200)\n"
+                 "  --big        a 2 GB mbox (2000 MB), 3 runs unless --runs is given\n"
+                 "  --files N    number of separate .eml files for Analyze (default 5000)\n"
+                 "  --runs N     runs per measurement, the median is shown (default 5)\n"
+                 "  --seed N     corpus seed (the same seed makes the same corpus)\n"
+                 "  --dir FOLDER where the corpus folder is made (default: the temp folder)\n"
+                 "  --keep       leave the corpus folder in place\n");
+}
+
+bool ParseNumber(const char* text, std::uint64_t& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 10);
+    if (errno || !end || *end || end == text)
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        std::uint64_t value = 0;
+        if (arg == "--big") {
+            options.sizeMb = 2000;
+            if (options.runs == 0)
+                options.runs = 3;
+        } else if (arg == "--keep") {
+            options.keep = true;
+        } else if (arg == "--size-mb" && hasValue && ParseNumber(argv[++i], value) && value > 0) {
+            options.sizeMb = value;
+        } else if (arg == "--files" && hasValue && ParseNumber(argv[++i], value) && value > 0 &&
+                   value <= 1000000) {
+            options.files = static_cast<int>(value);
+        } else if (arg == "--runs" && hasValue && ParseNumber(argv[++i], value) && value > 0 &&
+                   value <= 100) {
+            options.runs = static_cast<int>(value);
+        } else if (arg == "--seed" && hasValue && ParseNumber(argv[++i], value)) {
+            options.seed = value;
+        } else if (arg == "--dir" && hasValue) {
+            options.dir = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    if (options.runs == 0)
+        options.runs = 5;
+    return true;
+}
+
+// Removes the corpus folder when the run ends, unless asked to keep it.
+class CorpusFolder {
+public:
+    CorpusFolder(const std::string& parent, bool keep) : keep_(keep)
+    {
+        std::string pattern = (fs::path(parent) / "norvane-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a folder in " + parent);
+        path_ = pattern;
+    }
+    ~CorpusFolder()
+    {
+        if (keep_) {
+            std::printf("corpus kept in %s\n", path_.c_str());
+            return;
+        }
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    CorpusFolder(const CorpusFolder&) = delete;
+    CorpusFolder& operator=(const CorpusFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+    bool keep_;
+};
+
+struct Row {
+    std::size_t task;
+    int baseline;  // task index, -1 for none
+    std::uint64_t inputBytes;
+    std::size_t files;  // 0: the rate is in MB/s, else in files/s
+    double ratioTarget;  // 0: none
+    double rssTargetMiB;  // 0: none
+    const char* note;
+};
+
+void PrintTable(const std::vector<Measurement>& measurements, const std::vector<Row>& rows,
+                bool& missed)
+{
+    std::printf("\n%-24s %9s %9s %14s %7s %8s %7s %9s  %s\n", "operation", "input MB", "median s",
+                "rate", "ratio", "cpu s", "ratio", "peak MiB", "target");
+    for (const auto& row : rows) {
+        const auto& m = measurements[row.task];
+        const double seconds = m.MedianSeconds();
+        const double cpu = m.MedianCpuSeconds();
+        const double rss = static_cast<double>(m.PeakRssKiB()) / 1024.0;
+        char ratio[16] = "-";
+        char cpuRatio[16] = "-";
+        std::string target;
+        if (row.baseline >= 0) {
+            const auto& base = measurements[static_cast<std::size_t>(row.baseline)];
+            const double r = seconds / base.MedianSeconds();
+            std::snprintf(ratio, sizeof ratio, "%.2fx", r);
+            std::snprintf(cpuRatio, sizeof cpuRatio, "%.2fx", cpu / base.MedianCpuSeconds());
+            if (row.ratioTarget > 0) {
+                const bool ok = r <= row.ratioTarget;
+                missed = missed || !ok;
+                char text[64];
+                std::snprintf(text, sizeof text, "<= %.1fx %s", row.ratioTarget, ok ? "met" : "MISSED");
+                target += text;
+            }
+        }
+        if (row.rssTargetMiB > 0) {
+            const bool ok = rss < row.rssTargetMiB;
+            missed = missed || !ok;
+            char text[64];
+            std::snprintf(text, sizeof text, "%sRSS < %.0f MiB %s", target.empty() ? "" : ", ",
+                          row.rssTargetMiB, ok ? "met" : "MISSED");
+            target += text;
+        }
+        if (target.empty())
+            target = row.note;
+        char rate[32];
+        if (row.files)
+            std::snprintf(rate, sizeof rate, "%.0f files/s", static_cast<double>(row.files) / seconds);
+        else
+            std::snprintf(rate, sizeof rate, "%.1f MB/s",
+                          static_cast<double>(row.inputBytes) / kMB / seconds);
+        std::printf("%-24s %9.1f %9.3f %14s %7s %8.3f %7s %9.1f  %s\n", m.name.c_str(),
+                    static_cast<double>(row.inputBytes) / kMB, seconds, rate, ratio, cpu, cpuRatio,
+                    rss, target.c_str());
+    }
+}
+
+int Run(const Options& options)
+{
+    const std::string parent =
+        options.dir.empty() ? fs::temp_directory_path().string() : options.dir;
+    const std::uint64_t mboxBytes = options.sizeMb * 1000000ull;
+    // The master mbox, its working copy, the temporary file of a rewrite and a
+    // backup, the .eml folder (about 100 kB a file) and some room to spare.
+    const std::uint64_t needed =
+        4 * mboxBytes + static_cast<std::uint64_t>(options.files) * 120000ull + (256ull << 20);
+    const std::uint64_t available = FreeDiskBytes(parent);
+    if (available < needed) {
+        std::fprintf(stderr,
+                     "norvane_bench: not enough free disk in %s: this run needs about %.0f MiB, "
+                     "%.0f MiB are free.\n",
+                     parent.c_str(), static_cast<double>(needed) / kMiB,
+                     static_cast<double>(available) / kMiB);
+        return 2;
+    }
+
+    CorpusFolder folder(parent, options.keep);
+    const std::string master = folder.File("master.mbox");
+    const std::string work = folder.File("work.mbox");
+    const std::string emlFolder = folder.File("eml");
+    fs::create_directory(emlFolder);
+
+    CorpusOptions corpus;
+    corpus.seed = options.seed;
+    std::printf("norvane_bench: generating the corpus in %s ...\n", folder.Path().c_str());
+    std::fflush(stdout);
+    // Generated in a child so this process stays small for the measured ones.
+    const RunResult made = RunInChild([&] {
+        const CorpusStats mbox = WriteMbox(master, mboxBytes, corpus);
+        const CorpusStats eml = WriteEmlFolder(emlFolder, options.files, corpus);
+        std::printf("mbox: %.1f MB, %llu messages, %llu multipart/mixed, %llu attachments\n",
+                    static_cast<double>(mbox.bytes) / kMB,
+                    static_cast<unsigned long long>(mbox.messages),
+                    static_cast<unsigned long long>(mbox.multipartMixed),
+                    static_cast<unsigned long long>(mbox.attachments));
+        std::printf("eml:  %.1f MB in %d files, %llu multipart/mixed\n",
+                    static_cast<double>(eml.bytes) / kMB, options.files,
+                    static_cast<unsigned long long>(eml.multipartMixed));
+        std::fflush(stdout);
+        return Counts{static_cast<long long>(mbox.bytes), static_cast<long long>(eml.bytes)};
+    });
+    std::printf("generated in %.1f s\n", made.seconds);
+    const std::uint64_t mboxSize = FileSize(master);
+    const auto emlBytes = static_cast<std::uint64_t>(made.counts.second);
+
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::directory_iterator(emlFolder))
+        paths.push_back(entry.path().string());
+    std::sort(paths.begin(), paths.end());
+
+    const RunResult idle = RunInChild([] { return Counts{}; });
+
+    const std::string backup = folder.File("work.bak");
+    auto freshCopy = [&] {
+        ::unlink(backup.c_str());
+        CopyFileFlushed(master, work);
+    };
+    const std::vector<Task> tasks = {
+        {"rewrite (baseline)", freshCopy,
+         [&] { return Counts{static_cast<long long>(PlainRewrite(work)), 0}; }},
+        {"rewrite by lines", freshCopy,
+         [&] { return Counts{static_cast<long long>(LineRewrite(work)), 0}; }},
+        {"Vesk, no backup", freshCopy, [&] { return RunVesk(work, false); }},
+        {"Vesk, backup", freshCopy, [&] { return RunVesk(work, true); }},
+        {"header read (baseline)", nullptr,
+         [&] { return Counts{static_cast<long long>(ReadFirstHeaderBlocks(paths)), 0}; }, 3},
+        {"Analyze", nullptr, [&] { return RunAnalyze(paths); }, 3},
+    };
+    std::printf("measuring: %d runs of each (x3 for the short Analyze pair), taken in turn; "
+                "each mbox run on a fresh copy ...\n",
+                options.runs);
+    std::fflush(stdout);
+    const std::vector<Measurement> measurements = MeasureInTurn(tasks, options.runs);
+
+    const std::vector<Row> rows = {
+        {0, -1, mboxSize, 0, 0, 0, "baseline"},
+        {1, 0, mboxSize, 0, 0, 0, "(line splitting alone)"},
+        {2, 0, mboxSize, 0, 2.0, 32, ""},
+        {3, 0, mboxSize, 0, 0, 0, "(no target)"},
+        {4, -1, emlBytes, paths.size(), 0, 0, "baseline"},
+        {5, 4, emlBytes, paths.size(), 2.0, 0, ""},
+    };
+    bool missed = false;
+    PrintTable(measurements, rows, missed);
+
+    const Counts vesk = measurements[2].LastCounts();
+    const Counts analyze = measurements[5].LastCounts();
+    std::printf("\nVesk: %lld attachment lines and %lld header lines removed, %.1f MB left\n",
+                vesk.first, vesk.second, static_cast<double>(FileSize(work)) / kMB);
+    std::printf("Analyze: %lld header lines counted, %lld distinct keys in %zu files\n",
+                analyze.first, analyze.second, paths.size());
+    std::printf("a child doing nothing peaks at %.1f MiB; MB = 10^6 bytes; page cache warm\n",
+                static_cast<double>(idle.peakRssKiB) / 1024.0);
+    return missed ? 3 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        Usage();
+        return 2;
+    }
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "norvane_bench: %s\n", e.what());
+        return 2;
+    }
+}
