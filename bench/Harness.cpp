@@ -8,6 +8,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -101,7 +102,7 @@ Counts Measurement::LastCounts() const
     return runs.empty() ? Counts{} : runs.back().counts;
 }
 
-RunResult RunInChild(const std::function<Counts()>& operation)
+RunResult RunInChild(const std::function<Counts()>& operation, const std::string& name)
 {
     // Output still buffered here would be written twice.
     std::fflush(stdout);
@@ -114,6 +115,7 @@ RunResult RunInChild(const std::function<Counts()>& operation)
         SystemFailure("fork");
     if (pid == 0) {
         ::close(fds[0]);
+        ::prctl(PR_SET_NAME, name.substr(0, 15).c_str());
         ChildReport report;
         try {
             const double start = Now();
@@ -168,7 +170,7 @@ std::vector<Measurement> MeasureInTurn(const std::vector<Task>& tasks, int runs)
             for (int r = 0; r < tasks[t].repeat; ++r) {
                 if (tasks[t].prepare)
                     tasks[t].prepare();
-                measurements[t].runs.push_back(RunInChild(tasks[t].operation));
+                measurements[t].runs.push_back(RunInChild(tasks[t].operation, tasks[t].name));
             }
         }
     }

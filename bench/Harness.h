@@ -35,7 +35,9 @@ struct Measurement {
 // the peak belongs to this run alone. The parent should hold little memory
 // when it forks: the child starts with the parent's resident pages. Throws
 // std::runtime_error with the child's message when the operation failed.
-RunResult RunInChild(const std::function<Counts()>& operation);
+// The child takes name as its process name (cut to 15 bytes), so a profiler
+// can tell the measurements apart.
+RunResult RunInChild(const std::function<Counts()>& operation, const std::string& name = "bench-child");
 
 struct Task {
     std::string name;
