@@ -12,6 +12,7 @@ namespace norvane::bench {
 struct Counts {
     long long first = 0;
     long long second = 0;
+    long long bytesLeft = 0;  // size of the file the operation rewrote
 };
 
 struct RunResult {

@@ -11,18 +11,18 @@ KeyList BenchKeyList()
     return {"Received", "DKIM-Signature", "X-Mailer", ";Subject", ";Date"};
 }
 
-Counts RunVesk(const std::string& path, bool backup)
+Counts RunVesk(const std::string& path, bool backup, bool removeAttachments)
 {
     KeyList keys = BenchKeyList();
     VeskOptions options;
     options.backup = backup;
-    options.removeAttachments = true;
-    options.removeTraces = true;
+    options.removeAttachments = removeAttachments;
+    options.removeTraces = removeAttachments;
     options.allText = true;
     VeskRun run({path});
     // Auto-registering is off, so the settings file is never written.
     const VeskCounts counts = VeskFile(path, path + ".ini", keys, options, run);
-    return Counts{counts.attachmentLines, counts.headerLines};
+    return Counts{counts.attachmentLines, counts.headerLines, static_cast<long long>(FileSize(path))};
 }
 
 Counts RunAnalyze(const std::vector<std::string>& paths)

@@ -10,9 +10,9 @@ namespace norvane::bench {
 
 // Vesk on one mail file as the benchmark runs it: all text; the keys
 // Received, DKIM-Signature and X-Mailer ticked; attachments and their traces
-// removed; no auto-registering. Returns the attachment lines and the header
-// lines removed.
-Counts RunVesk(const std::string& path, bool backup);
+// removed (unless told to keep them); no auto-registering. Returns the
+// attachment lines and the header lines removed.
+Counts RunVesk(const std::string& path, bool backup, bool removeAttachments = true);
 
 // Analyze over the files (first header blocks), down to the sorted result
 // with its marks. Returns the header lines counted and the distinct keys.

@@ -2,15 +2,17 @@
 // programs doing the same input and output, on a generated corpus.
 //
 //   norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]
-//                 [--dir FOLDER] [--keep]
+//                 [--dir FOLDER] [--keep] [--verify]
 //
-// Exit status: 0 when every target is met, 3 when one is missed, 2 when the
-// run could not be made (bad arguments, too little free disk, a failure).
+// Exit status: 0 when every target is met, 3 when one is missed, 4 when
+// --verify found the engine disagreeing with the reference, 2 when the run
+// could not be made (bad arguments, too little free disk, a failure).
 
 #include "bench/Baselines.h"
 #include "bench/Corpus.h"
 #include "bench/Harness.h"
 #include "bench/Jobs.h"
+#include "bench/Verify.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,20 +39,23 @@ struct Options {
     std::uint64_t seed = CorpusOptions{}.seed;
     std::string dir;
     bool keep = false;
+    bool verify = false;
 };
 
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]\n"
-                 "                     [--dir FOLDER] [--keep]\n"
+                 "                     [--dir FOLDER] [--keep] [--verify]\n"
                  "  --size-mb N  size of the generated mbox in MB (default 200)\n"
                  "  --big        a 2 GB mbox (2000 MB), 3 runs unless --runs is given\n"
                  "  --files N    number of separate .eml files for Analyze (default 5000)\n"
                  "  --runs N     runs per measurement, the median is shown (default 5)\n"
                  "  --seed N     corpus seed (the same seed makes the same corpus)\n"
                  "  --dir FOLDER where the corpus folder is made (default: the temp folder)\n"
-                 "  --keep       leave the corpus folder in place\n");
+                 "  --keep       leave the corpus folder in place\n"
+                 "  --verify     first check the engine's output on the corpus against a plain\n"
+                 "               reference (whole files in memory: slow, large)\n");
 }
 
 bool ParseNumber(const char* text, std::uint64_t& value)
@@ -76,6 +81,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
                 options.runs = 3;
         } else if (arg == "--keep") {
             options.keep = true;
+        } else if (arg == "--verify") {
+            options.verify = true;
         } else if (arg == "--size-mb" && hasValue && ParseNumber(argv[++i], value) && value > 0) {
             options.sizeMb = value;
         } else if (arg == "--files" && hasValue && ParseNumber(argv[++i], value) && value > 0 &&
@@ -238,6 +245,23 @@ int Run(const Options& options)
         paths.push_back(entry.path().string());
     std::sort(paths.begin(), paths.end());
 
+    if (options.verify) {
+        std::printf("verifying the engine on the corpus ...\n");
+        const RunResult checked = RunInChild([&] {
+            const auto findings = VerifyEngine(master, paths, folder.Path());
+            for (const auto& finding : findings)
+                std::printf("verify: %s\n", finding.c_str());
+            std::fflush(stdout);
+            return Counts{static_cast<long long>(findings.size()), 0};
+        });
+        if (checked.counts.first > 0) {
+            std::printf("verify: %lld findings; nothing measured\n", checked.counts.first);
+            return 4;
+        }
+        std::printf("verify: single pass, two steps and reference agree (%.1f s, peak %.0f MiB)\n",
+                    checked.seconds, static_cast<double>(checked.peakRssKiB) / 1024.0);
+    }
+
     const RunResult idle = RunInChild([] { return Counts{}; });
 
     const std::string backup = folder.File("work.bak");
@@ -252,6 +276,7 @@ int Run(const Options& options)
          [&] { return Counts{static_cast<long long>(LineRewrite(work)), 0}; }},
         {"Vesk, no backup", freshCopy, [&] { return RunVesk(work, false); }},
         {"Vesk, backup", freshCopy, [&] { return RunVesk(work, true); }},
+        {"Vesk, attachments kept", freshCopy, [&] { return RunVesk(work, false, false); }},
         {"header read (baseline)", nullptr,
          [&] { return Counts{static_cast<long long>(ReadFirstHeaderBlocks(paths)), 0}; }, 3},
         {"Analyze", nullptr, [&] { return RunAnalyze(paths); }, 3},
@@ -267,16 +292,17 @@ int Run(const Options& options)
         {1, 0, mboxSize, 0, 0, 0, "(line splitting alone)"},
         {2, 0, mboxSize, 0, 2.0, 32, ""},
         {3, 0, mboxSize, 0, 0, 0, "(no target)"},
-        {4, -1, emlBytes, paths.size(), 0, 0, "baseline"},
-        {5, 4, emlBytes, paths.size(), 2.0, 0, ""},
+        {4, 0, mboxSize, 0, 0, 0, "(headers only, no target)"},
+        {5, -1, emlBytes, paths.size(), 0, 0, "baseline"},
+        {6, 5, emlBytes, paths.size(), 2.0, 0, ""},
     };
     bool missed = false;
     PrintTable(measurements, rows, missed);
 
     const Counts vesk = measurements[2].LastCounts();
-    const Counts analyze = measurements[5].LastCounts();
+    const Counts analyze = measurements[6].LastCounts();
     std::printf("\nVesk: %lld attachment lines and %lld header lines removed, %.1f MB left\n",
-                vesk.first, vesk.second, static_cast<double>(FileSize(work)) / kMB);
+                vesk.first, vesk.second, static_cast<double>(vesk.bytesLeft) / kMB);
     std::printf("Analyze: %lld header lines counted, %lld distinct keys in %zu files\n",
                 analyze.first, analyze.second, paths.size());
     std::printf("a child doing nothing peaks at %.1f MiB; MB = 10^6 bytes; page cache warm\n",
