@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace norvane::bench {
 
@@ -423,6 +424,80 @@ CorpusStats WriteEmlFolder(const std::string& folder, int count, const CorpusOpt
         file.Close();
     }
     return stats;
+}
+
+std::string RoughMail(Rng& rng)
+{
+    CorpusOptions options;
+    options.attachmentMin = 10;
+    options.attachmentMax = 400;
+    options.multipartPercent = 60;
+    CorpusStats stats;
+    std::string clean;
+    const std::uint64_t messages = rng.Between(1, 3);
+    for (std::uint64_t i = 0; i < messages; ++i)
+        AppendMessage(clean, rng, options, messages > 1, stats);
+
+    std::vector<std::string> lines;
+    std::string current;
+    std::string boundary;
+    for (const char c : clean) {
+        if (c != '\n') {
+            current += c;
+            continue;
+        }
+        if (const auto at = current.find("boundary=\""); at != std::string::npos)
+            boundary = current.substr(at + 10, current.size() - at - 11);
+        const std::uint64_t roll = rng.Between(1, 1000);
+        if (roll <= 15) {
+            // lost
+        } else if (roll <= 25) {
+            lines.push_back(current);
+            lines.push_back(current);
+        } else if (roll <= 35) {
+            lines.push_back(current);
+            lines.emplace_back();
+        } else if (roll <= 45) {
+            lines.push_back(current);
+            lines.emplace_back("Content-Disposition: inline");
+        } else if (roll <= 55 && !boundary.empty()) {
+            lines.push_back("--" + boundary + "--");
+            lines.push_back(current);
+        } else if (roll <= 62) {
+            lines.emplace_back("Content-Type: multipart/mixed; boundary=\"Q\"");
+            lines.push_back(current);
+        } else if (roll <= 72 && !current.empty()) {
+            current[0] = static_cast<char>(current[0] | 0x20);  // a lower-case key
+            lines.push_back(current);
+        } else if (roll <= 80) {
+            lines.emplace_back("Received: from a line in the body");
+            lines.emplace_back(" continued");
+            lines.push_back(current);
+        } else if (roll <= 84) {
+            lines.push_back(current + std::string(1, '\0') + "after a NUL");
+        } else if (roll <= 88 && current.starts_with("Content-Type: multipart/mixed; boundary=")) {
+            lines.push_back(current + "; x=1");  // text after the closing quote
+        } else if (roll <= 92) {
+            lines.emplace_back("\tcharset=\"us-ascii\"");
+            lines.push_back(current);
+        } else {
+            lines.push_back(current);
+        }
+        current.clear();
+    }
+
+    const std::uint64_t style = rng.Between(0, 3);
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        const std::uint64_t end = style == 3 ? rng.Between(0, 2) : style;
+        text += end == 0 ? "\n" : end == 1 ? "\r\n" : "\r";
+    }
+    if (rng.Percent(20))
+        text.resize(rng.Between(0, text.size()));
+    if (rng.Percent(10))
+        text += "\n\n\x1a\n\n";
+    return text;
 }
 
 }  // namespace norvane::bench

@@ -52,4 +52,11 @@ CorpusStats WriteMbox(const std::string& path, std::uint64_t targetBytes,
 CorpusStats WriteEmlFolder(const std::string& folder, int count,
                            const CorpusOptions& options = {});
 
+// A small mail file (one message, or up to three in mbox form) roughened the
+// way stored mail gets: mixed line ends, lost or doubled lines, truncation,
+// premature closing delimiters, short boundaries, inline parts, lower-case
+// keys, header-like body lines, NUL bytes and end-of-file marks. For checking
+// the engine against a reference, not for timing.
+std::string RoughMail(Rng& rng);
+
 }  // namespace norvane::bench

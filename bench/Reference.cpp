@@ -170,8 +170,9 @@ int ReferenceStripHeaders(Lines& lines, const KeyList& keyList, bool allText)
             ++count;
             continue;
         }
+        // Only a line without a key of its own is a folded parameter.
         const std::size_t charset = it->find("charset=");
-        if (it != lines.begin() && charset != std::string::npos &&
+        if (found.key.empty() && it != lines.begin() && charset != std::string::npos &&
             std::prev(it)->rfind("Content-Type", 0) == 0) {
             *std::prev(it) += " " + it->substr(charset);
             it = lines.erase(it);

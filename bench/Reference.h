@@ -25,7 +25,8 @@ std::string JoinLines(const Lines& lines);
 int ReferenceRemoveAttachments(Lines& lines, bool removeTraces);
 
 // Header stripping and tidying over the lines (no registering); returns the
-// header and continuation lines removed.
+// header and continuation lines removed. A charset parameter is joined onto
+// the Content-Type line above it only from a line without a key of its own.
 int ReferenceStripHeaders(Lines& lines, const KeyList& keyList, bool allText);
 
 // The first header block's keys of each text, as sorted "key=count" entries

@@ -11,6 +11,8 @@
 #include "engine/VeskRun.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace norvane::bench {
 
@@ -46,14 +48,65 @@ std::string Difference(const std::string& a, const std::string& b)
            Visible(std::string_view(b).substr(from, 120)) + "\"";
 }
 
-struct Config {
-    const char* name;
-    bool removeAttachments;
-    bool removeTraces;
-    bool allText;
-};
+std::string CountText(int attachmentLines, int headerLines)
+{
+    return std::to_string(attachmentLines) + "/" + std::to_string(headerLines);
+}
 
 }  // namespace
+
+const VeskConfig kVerifyConfigs[3] = {
+    {"attachments and traces, all text", true, true, true},
+    {"attachments without traces, first header block", true, false, false},
+    {"attachments kept, all text", false, false, true},
+};
+
+std::string CompareWithReference(const std::string& text, const std::string& workFile,
+                                 const VeskConfig& config)
+{
+    WriteWholeFile(workFile, text);
+    const KeyList keys = BenchKeyList();
+    KeyList engineKeys = keys;
+    VeskOptions options;
+    options.backup = true;
+    options.removeAttachments = config.removeAttachments;
+    options.removeTraces = config.removeTraces;
+    options.allText = config.allText;
+    VeskRun run({workFile});
+    const std::string backupName = run.BackupName(workFile);
+    std::remove(backupName.c_str());
+    const VeskCounts counts = VeskFile(workFile, workFile + ".ini", engineKeys, options, run);
+
+    Lines lines = SplitLines(text);
+    std::string expected = text;
+    std::string expectedBackup;
+    int refRemoved = 0;
+    int refStripped = 0;
+    if (lines.size() >= 2) {
+        expectedBackup = JoinLines(lines);
+        if (config.removeAttachments)
+            refRemoved = ReferenceRemoveAttachments(lines, config.removeTraces);
+        refStripped = ReferenceStripHeaders(lines, keys, config.allText);
+        expected = JoinLines(lines);
+    }
+    std::string findings;
+    if (auto d = Difference(ReadWholeFile(workFile), expected); !d.empty())
+        findings += "mail file: " + d + "; ";
+    if (counts.attachmentLines != refRemoved || counts.headerLines != refStripped)
+        findings += "counts " + CountText(counts.attachmentLines, counts.headerLines) + ", reference " +
+                    CountText(refRemoved, refStripped) + "; ";
+    struct stat st {};
+    const bool backupExists = ::stat(backupName.c_str(), &st) == 0;
+    if (expectedBackup.empty() && backupExists)
+        findings += "a backup of a file of fewer than 2 lines; ";
+    if (!expectedBackup.empty()) {
+        if (!backupExists)
+            findings += "no backup; ";
+        else if (auto d = Difference(ReadWholeFile(backupName), expectedBackup); !d.empty())
+            findings += "backup: " + d + "; ";
+    }
+    return findings;
+}
 
 std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector<std::string>& emlFiles,
                                       const std::string& workFolder)
@@ -65,12 +118,7 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
     const std::string twoStep = workFolder + "/verify-two-step.mbox";
     const std::string settings = workFolder + "/verify.ini";
 
-    const Config configs[] = {
-        {"attachments and traces, all text", true, true, true},
-        {"attachments without traces, first header block", true, false, false},
-        {"attachments kept, all text", false, false, true},
-    };
-    for (const auto& config : configs) {
+    for (const auto& config : kVerifyConfigs) {
         const std::string where = std::string("Vesk (") + config.name + "): ";
         CopyFileFlushed(mbox, single);
         CopyFileFlushed(mbox, twoStep);
@@ -102,13 +150,11 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         if (auto d = Difference(singleText, reference); !d.empty())
             findings.push_back(where + "single pass and reference differ: " + d);
         if (counts.attachmentLines != removed || counts.headerLines != stripped)
-            findings.push_back(where + "counts " + std::to_string(counts.attachmentLines) + "/" +
-                               std::to_string(counts.headerLines) + " in one pass, " +
-                               std::to_string(removed) + "/" + std::to_string(stripped) + " in two");
+            findings.push_back(where + "counts " + CountText(counts.attachmentLines, counts.headerLines) +
+                               " in one pass, " + CountText(removed, stripped) + " in two");
         if (counts.attachmentLines != refRemoved || counts.headerLines != refStripped)
-            findings.push_back(where + "counts " + std::to_string(counts.attachmentLines) + "/" +
-                               std::to_string(counts.headerLines) + ", reference " +
-                               std::to_string(refRemoved) + "/" + std::to_string(refStripped));
+            findings.push_back(where + "counts " + CountText(counts.attachmentLines, counts.headerLines) +
+                               ", reference " + CountText(refRemoved, refStripped));
         const std::string backupName = workFolder + "/verify-single.bak";
         if (auto d = Difference(ReadWholeFile(backupName), asLoaded); !d.empty())
             findings.push_back(where + "backup is not the mail as loaded: " + d);
