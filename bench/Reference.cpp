@@ -193,7 +193,7 @@ int ReferenceStripHeaders(Lines& lines, const KeyList& keyList, bool allText)
     return count;
 }
 
-std::vector<std::string> ReferenceKeyTally(const std::vector<std::string>& texts)
+std::vector<std::string> ReferenceKeyTally(const std::vector<std::string>& texts, bool allText)
 {
     struct Entry {
         std::string key;
@@ -202,8 +202,8 @@ std::vector<std::string> ReferenceKeyTally(const std::vector<std::string>& texts
     std::map<std::string, Entry> byLowerKey;
     for (const auto& text : texts) {
         for (const auto& line : SplitLines(text.substr(0, text.find('\x1a')))) {
-            const HeaderKeyResult found = ExtractHeaderKey(line, false);
-            if (!found.result)
+            const HeaderKeyResult found = ExtractHeaderKey(line, allText);
+            if (!found.result && !allText)
                 break;
             if (found.key.empty())
                 continue;

@@ -29,9 +29,10 @@ int ReferenceRemoveAttachments(Lines& lines, bool removeTraces);
 // the Content-Type line above it only from a line without a key of its own.
 int ReferenceStripHeaders(Lines& lines, const KeyList& keyList, bool allText);
 
-// The first header block's keys of each text, as sorted "key=count" entries
-// with the letter case of the last occurrence, entries compared without
-// regard to ASCII case.
-std::vector<std::string> ReferenceKeyTally(const std::vector<std::string>& texts);
+// The first header block's keys of each text (with allText the keys of every
+// line, strict separator), as sorted "key=count" entries with the letter case
+// of the last occurrence, entries compared without regard to ASCII case.
+// Byte 26 ends a text.
+std::vector<std::string> ReferenceKeyTally(const std::vector<std::string>& texts, bool allText = false);
 
 }  // namespace norvane::bench

@@ -1,12 +1,27 @@
 #include "bench/Corpus.h"
+#include "bench/Reference.h"
 #include "bench/Verify.h"
+#include "engine/HeaderAnalysis.h"
 #include "TestFiles.h"
 
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace norvane::test {
+
+namespace {
+
+std::vector<std::string> Shown(const KeyCountList& tally)
+{
+    std::vector<std::string> entries;
+    for (const auto& entry : AnalyzeResult(tally, {}))
+        entries.push_back(entry.key + "=" + entry.count);
+    return entries;
+}
+
+}  // namespace
 
 // The single-pass Vesk job against the plain reference on many roughened
 // mail files: every option set must give the same file, backup and counts.
@@ -28,6 +43,30 @@ TEST(BenchRoughMail, VeskAgreesWithTheReference)
         }
     }
     std::filesystem::remove_all(folder);
+}
+
+// Analyze against the reference tally, file by file and over a run of files
+// (a key's letter case is that of its last occurrence in the run).
+TEST(BenchRoughMail, AnalyzeAgreesWithTheReference)
+{
+    TempDir dir;
+    bench::Rng rng(19);
+    for (const bool allText : {false, true}) {
+        KeyCountList runTally;
+        std::vector<std::string> runTexts;
+        for (int i = 0; i < 60; ++i) {
+            SCOPED_TRACE(std::to_string(i) + (allText ? " all text" : " first block"));
+            const std::string text = bench::RoughMail(rng);
+            const std::string file = dir.File("m" + std::to_string(i) + ".eml");
+            WriteFile(file, text);
+            KeyCountList tally;
+            CountHeaderKeys(file, tally, allText);
+            CountHeaderKeys(file, runTally, allText);
+            runTexts.push_back(text);
+            EXPECT_EQ(Shown(tally), bench::ReferenceKeyTally({text}, allText));
+        }
+        EXPECT_EQ(Shown(runTally), bench::ReferenceKeyTally(runTexts, allText));
+    }
 }
 
 TEST(BenchRoughMail, SameSeedSameMail)
