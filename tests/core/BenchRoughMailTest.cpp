@@ -69,6 +69,20 @@ TEST(BenchRoughMail, AnalyzeAgreesWithTheReference)
     }
 }
 
+TEST(BenchRoughMail, AnalyzeReadsLinesLongerThanItsBlock)
+{
+    TempDir dir;
+    const std::string text = "X-Long: " + std::string(100000, 'a') + "\r\nReceived: x\n\tmore\rSubject: " +
+                             std::string(40000, 'b') + "\n\nNote: body\n";
+    WriteFile(dir.File("long.eml"), text);
+    for (const bool allText : {false, true}) {
+        SCOPED_TRACE(allText);
+        KeyCountList tally;
+        EXPECT_EQ(CountHeaderKeys(dir.File("long.eml"), tally, allText), allText ? 4 : 3);
+        EXPECT_EQ(Shown(tally), bench::ReferenceKeyTally({text}, allText));
+    }
+}
+
 TEST(BenchRoughMail, SameSeedSameMail)
 {
     bench::Rng a(11);
