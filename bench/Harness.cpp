@@ -115,7 +115,11 @@ RunResult RunInChild(const std::function<Counts()>& operation, const std::string
         SystemFailure("fork");
     if (pid == 0) {
         ::close(fds[0]);
-        ::prctl(PR_SET_NAME, name.substr(0, 15).c_str());
+        // Profilers take commas as list separators.
+        std::string comm = name.substr(0, 15);
+        std::replace(comm.begin(), comm.end(), ',', '-');
+        std::replace(comm.begin(), comm.end(), ' ', '-');
+        ::prctl(PR_SET_NAME, comm.c_str());
         ChildReport report;
         try {
             const double start = Now();
