@@ -33,8 +33,8 @@ std::string FindBoundary(std::string_view line, std::string_view next)
     return std::string(source.substr(start, source.size() - start - 1));
 }
 
-AttachmentRemover::AttachmentRemover(bool removeTraces, LineSink& out, LineReader& input)
-    : removeTraces_(removeTraces), out_(out), input_(input)
+AttachmentRemover::AttachmentRemover(bool removeTraces, LineSink& out, LineReader& input, std::size_t holdLimit)
+    : removeTraces_(removeTraces), out_(out), input_(input), holdLimit_(holdLimit)
 {
 }
 
@@ -79,14 +79,51 @@ bool AttachmentRemover::IsClosingDelimiter(std::string_view line) const
 
 void AttachmentRemover::Hold(std::string_view line)
 {
+    ++heldLines_;
+    if (spilled_)
+        return;
+    if (heldBytes_ + line.size() > holdLimit_) {
+        // Header lines that never end must not fill the memory: from here on
+        // the held stretch is read again from the input if it stays.
+        spilled_ = true;
+        std::vector<std::string>().swap(held_);
+        return;
+    }
     held_.emplace_back(line);
+    heldBytes_ += line.size();
+}
+
+void AttachmentRemover::Replay(std::uint64_t offset, int lines)
+{
+    input_.Seek(offset);
+    std::string_view line;
+    for (int n = 0; n < lines && input_.Next(line); ++n)
+        out_.PutLine(line);
 }
 
 void AttachmentRemover::PassHeld()
 {
-    for (const auto& line : held_)
-        out_.PutLine(line);
+    if (spilled_)
+        Replay(partOffset_, heldLines_);
+    else
+        for (const auto& line : held_)
+            out_.PutLine(line);
     held_.clear();
+    heldBytes_ = 0;
+    heldLines_ = 0;
+    spilled_ = false;
+}
+
+void AttachmentRemover::DropHeld()
+{
+    // Delimiter and part header lines go; the empty line that ended them
+    // (the last one held) stays.
+    removed_ += heldLines_ - 1;
+    out_.PutLine(std::string_view());
+    held_.clear();
+    heldBytes_ = 0;
+    heldLines_ = 0;
+    spilled_ = false;
 }
 
 void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, const std::string_view* next)
@@ -108,6 +145,7 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
                     return;
                 }
                 partOpen_ = true;
+                partOffset_ = offset;
                 state_ = 1;
                 if (removeTraces_)
                     Hold(line);
@@ -120,14 +158,8 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
                 boundary_.clear();
             removed_ += bodyLines_;
             bodyLines_ = 0;
-            if (removeTraces_ && partOpen_ && !held_.empty()) {
-                // Delimiter and part header lines go; the empty line that
-                // ended them stays.
-                removed_ += static_cast<int>(held_.size()) - 1;
-                out_.PutLine(held_.back());
-                held_.clear();
-            }
-            PassHeld();
+            if (removeTraces_ && partOpen_)
+                DropHeld();
             partOpen_ = false;
             state_ = 0;
             Process(line, offset, next);
@@ -144,10 +176,17 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
     case 1:
         if (line.empty()) {
             // A part without Content-Disposition stays whole.
+            const bool reread = spilled_;
             PassHeld();
+            if (reread) {
+                // Back to just after this line, where the input was.
+                input_.Seek(offset);
+                std::string_view skipped;
+                input_.Next(skipped);
+            }
             partOpen_ = false;
             state_ = 0;
-            out_.PutLine(line);
+            out_.PutLine(std::string_view());
             return;
         }
         if (line.starts_with(kDisposition))
@@ -180,10 +219,7 @@ void AttachmentRemover::Finish()
     if (state_ == 3 && bodyLines_ > 0) {
         // A body that reached the end without a delimiter is kept: one
         // truncated attachment must not take every later message with it.
-        input_.Seek(bodyOffset_);
-        std::string_view line;
-        for (int n = 0; n < bodyLines_ && input_.Next(line); ++n)
-            out_.PutLine(line);
+        Replay(bodyOffset_, bodyLines_);
         bodyLines_ = 0;
     }
 }

@@ -24,17 +24,22 @@ std::string FindBoundary(std::string_view line, std::string_view next);
 //
 // It holds back only the line that may declare a boundary (until the next
 // line is known) and, with removeTraces, the delimiter and header lines of
-// the current part. Deleted body lines are not held: an attachment body that
-// runs to the end of the input is kept, so Finish reads that stretch again
-// from the input, starting at the byte offset where it began.
+// the current part, up to holdLimit bytes; beyond that it notes only where
+// they began and reads them again from the input if they stay. Deleted body
+// lines are not held: an attachment body that runs to the end of the input
+// is kept, so Finish reads that stretch again from where it began.
 class AttachmentRemover final : public LineSink {
 public:
+    static constexpr std::size_t kHoldLimit = 1 << 20;
+
     // input is the reader the lines come from; it must stay open until Finish.
-    AttachmentRemover(bool removeTraces, LineSink& out, LineReader& input);
+    AttachmentRemover(bool removeTraces, LineSink& out, LineReader& input, std::size_t holdLimit = kHoldLimit);
 
     // Takes the line input returned last (its offset is input.LineOffset()).
     void PutLine(std::string_view line) override;
-    // Takes a line that begins at the given input offset.
+    // Takes a line that begins at the given input offset. It may move input
+    // back to read held lines again, but leaves it just after the line it
+    // returned last.
     void PutLineAt(std::string_view line, std::uint64_t offset);
     // Ends the input: passes on what is still held and re-reads a body that
     // reached the end. Moves input; nothing may be put afterwards.
@@ -47,12 +52,15 @@ private:
     void Process(std::string_view line, std::uint64_t offset, const std::string_view* next);
     void Hold(std::string_view line);
     void PassHeld();
+    void DropHeld();
+    void Replay(std::uint64_t offset, int lines);
     bool IsDelimiter(std::string_view line) const;
     bool IsClosingDelimiter(std::string_view line) const;
 
     bool removeTraces_;
     LineSink& out_;
     LineReader& input_;
+    std::size_t holdLimit_;
 
     int state_ = 0;
     std::string boundary_;
@@ -64,9 +72,14 @@ private:
     std::uint64_t pendingOffset_ = 0;
 
     // The current part's delimiter and header lines (and the empty line that
-    // ended them), held while they may still be deleted as traces.
+    // ended them), held while they may still be deleted as traces; past the
+    // limit only counted, from the part's offset.
     std::vector<std::string> held_;
+    std::size_t heldBytes_ = 0;
+    int heldLines_ = 0;
+    bool spilled_ = false;
     bool partOpen_ = false;
+    std::uint64_t partOffset_ = 0;
 
     // Body lines deleted since the attachment body began, and where it began.
     int bodyLines_ = 0;

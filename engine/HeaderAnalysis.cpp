@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -17,13 +18,7 @@ namespace {
 
 [[noreturn]] void ThrowReadError(int error)
 {
-    if (error == ENOENT || error == ENOTDIR)
-        throw Error(std::string(kMsgFileNotFound));
-    if (error == EACCES || error == EPERM)
-        throw Error(std::string(kMsgAccessDenied));
-    std::string text(kMsgIoError);
-    text.replace(text.find("%d"), 2, std::to_string(error));
-    throw Error(text);
+    throw Error(ReadErrorMessage(error));
 }
 
 // Reads a file line by line for the analysis: a line ends at CR, CR LF or LF,
@@ -36,7 +31,6 @@ public:
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0)
             ThrowReadError(errno);
-        buffer_.resize(kBlock);
     }
     ~HeaderLineReader() { ::close(fd_); }
     HeaderLineReader(const HeaderLineReader&) = delete;
@@ -45,11 +39,17 @@ public:
     bool Next(std::string_view& line)
     {
         for (;;) {
-            const char* start = buffer_.data() + begin_;
+            const char* start = buffer_.get() + begin_;
             const std::size_t avail = end_ - begin_;
-            std::size_t len = 0;
-            while (len < avail && start[len] != '\r' && start[len] != '\n')
-                ++len;
+            std::size_t len = avail;
+            if (avail > scanned_) {
+                const char* from = start + scanned_;
+                const auto* lf = static_cast<const char*>(std::memchr(from, '\n', avail - scanned_));
+                const std::size_t span = lf ? static_cast<std::size_t>(lf - start) : avail;
+                const auto* cr = static_cast<const char*>(std::memchr(from, '\r', span - scanned_));
+                len = cr ? static_cast<std::size_t>(cr - start) : span;
+            }
+            scanned_ = len;
             if (len < avail) {
                 if (start[len] == '\r' && len + 1 == avail && !eof_) {
                     Fill();  // the next byte decides whether this is CR LF
@@ -57,6 +57,7 @@ public:
                 }
                 line = std::string_view(start, len);
                 begin_ += len + 1;
+                scanned_ = 0;
                 if (start[len] == '\r' && begin_ < end_ && buffer_[begin_] == '\n')
                     ++begin_;
                 return true;
@@ -64,8 +65,9 @@ public:
             if (eof_ || !Fill()) {
                 if (begin_ == end_)
                     return false;
-                line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+                line = std::string_view(buffer_.get() + begin_, end_ - begin_);
                 begin_ = end_;
+                scanned_ = 0;
                 return true;
             }
         }
@@ -79,14 +81,21 @@ private:
         if (eof_)
             return false;
         if (begin_ > 0) {
-            std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+            std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
             end_ -= begin_;
             begin_ = 0;
         }
-        if (end_ == buffer_.size())
-            buffer_.resize(buffer_.size() * 2);
+        if (end_ == size_) {
+            // A line longer than the buffer: double it.
+            const std::size_t size = size_ == 0 ? kBlock : size_ * 2;
+            auto bigger = std::make_unique_for_overwrite<char[]>(size);
+            if (end_ > 0)
+                std::memcpy(bigger.get(), buffer_.get(), end_);
+            buffer_ = std::move(bigger);
+            size_ = size;
+        }
         for (;;) {
-            const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+            const ssize_t n = ::read(fd_, buffer_.get() + end_, size_ - end_);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -97,8 +106,8 @@ private:
                 return false;
             }
             // The old end-of-file mark: nothing after it is data.
-            if (const void* mark = std::memchr(buffer_.data() + end_, 26, static_cast<std::size_t>(n))) {
-                end_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_.data());
+            if (const void* mark = std::memchr(buffer_.get() + end_, 26, static_cast<std::size_t>(n))) {
+                end_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_.get());
                 eof_ = true;
                 return true;
             }
@@ -108,9 +117,11 @@ private:
     }
 
     int fd_ = -1;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_ = 0;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::size_t scanned_ = 0;  // bytes after begin_ known to hold no line end
     bool eof_ = false;
 };
 
@@ -138,6 +149,17 @@ long long CountPart(std::string_view entry)
 }
 
 }  // namespace
+
+std::string ReadErrorMessage(int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return std::string(kMsgFileNotFound);
+    if (error == EACCES || error == EPERM)
+        return std::string(kMsgAccessDenied);
+    std::string text(kMsgIoError);
+    text.replace(text.find("%d"), 2, std::to_string(error));
+    return text;
+}
 
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText)
 {

@@ -16,6 +16,10 @@ inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つか�
 inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
 inline constexpr std::string_view kMsgIoError = "I/O ｴﾗｰ (%d)";
 
+// The message of a read error: kMsgFileNotFound for ENOENT and ENOTDIR,
+// kMsgAccessDenied for EACCES and EPERM, else kMsgIoError with the number.
+std::string ReadErrorMessage(int error);
+
 // Adds the header keys of one mail file to keyCountList and returns how many
 // header lines it counted. Reads line by line (a line ends at CR, CR LF or
 // LF; byte 26 ends the data) and, unless allText, stops at the first empty

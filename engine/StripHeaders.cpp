@@ -56,7 +56,6 @@ void HeaderStripper::PutLine(std::string_view line)
 void HeaderStripper::MainPassLine(std::string_view line)
 {
     const HeaderKeyResult extracted = ExtractHeaderKey(line, allText_);
-    lastResult_ = extracted.result;
     if (!extracted.result && !allText_) {
         // The empty line that ends the first header block stays; below it
         // only the tidying applies.

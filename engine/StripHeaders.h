@@ -79,7 +79,6 @@ private:
 
     bool inMainPass_ = true;
     bool removing_ = false;
-    bool lastResult_ = true;
     bool holding_ = false;  // held_ is a kept "Content-Type" line
     std::string held_;
     bool lastTidiedEmpty_ = false;

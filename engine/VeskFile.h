@@ -25,12 +25,14 @@ struct VeskCounts {
 // backup (when on), attachment removal (when on), then header stripping and
 // tidying, read once and written once. The file ends up exactly as
 // RemoveAttachments followed by StripHeaders would leave it, with the same
-// two counts; a file of fewer than 2 lines is left alone. Keys registered by
-// auto-registration join keyList and are saved to settingsFileName once,
+// two counts; a file of fewer than 2 lines is left alone. Keys met by
+// auto-registration join keyList once the whole file was read (with
+// attachment removal on, only once the file was written, as stripping never
+// follows a removal that failed) and are saved to settingsFileName once,
 // after the mail file was written. The backup name comes from run, which
 // learns of the backup. Errors: the open error naming the file, the create
 // error naming the backup or the mail file; a failed backup leaves the mail
-// file untouched.
+// file untouched, and the backup is complete before the mail file fails.
 VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
                     const VeskOptions& options, VeskRun& run);
 

@@ -351,19 +351,23 @@ TEST(StripHeaders, SavesTheKeyListOnceWhenKeysWereRegistered)
     EXPECT_FALSE(std::filesystem::exists(other));
 }
 
-TEST(StripHeaders, MissingFileRaisesTheOpenError)
+TEST(StripHeaders, UnreadableFileRaisesTheOpenError)
 {
     TempDir dir;
-    const std::string mail = dir.File("none.eml");
-    KeyList keys = {"Received"};
-    try {
-        StripHeaders(mail, dir.File("s.ini"), keys, false, true);
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(std::string(e.what()), CannotOpen(mail));
+    std::filesystem::create_directory(dir.File("folder.eml"));
+    for (const std::string name : {"none.eml", "folder.eml"}) {
+        SCOPED_TRACE(name);
+        const std::string mail = dir.File(name);
+        KeyList keys = {"Received"};
+        try {
+            StripHeaders(mail, dir.File("s.ini"), keys, false, true);
+            FAIL() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), CannotOpen(mail));
+        }
+        EXPECT_EQ(keys, KeyList{"Received"});
     }
-    EXPECT_EQ(keys, KeyList{"Received"});
-    EXPECT_EQ(ListFolder(dir.Path()), "");
+    EXPECT_EQ(ListFolder(dir.Path()), "folder.eml ");
 }
 
 TEST(StripHeaders, WriteFailuresKeepTheOriginal)
@@ -423,6 +427,72 @@ TEST(StripHeaders, FollowsASymbolicLink)
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadFile(target), "Subject: s\r\n");
     EXPECT_EQ(ListFolder(dir.Path()), "link.eml target.eml ");
+}
+
+}  // namespace norvane::test
+
+namespace norvane::test {
+
+namespace {
+
+std::string SamplePath(std::string_view name)
+{
+    return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / name).string();
+}
+
+int CountOf(std::string_view text, std::string_view what)
+{
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(StripHeaders, SampleMails)
+{
+    struct Case {
+        const char* sample;
+        bool allText;
+        int removed;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"japanese.eml", false, 7,
+         {"Content-Type: text/plain; charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit\r\n",
+          "Subject: =?iso-2022-jp?b?", "\r\n\r\n\x1b$B;qNA"},
+         {"Received:", "X-Mailer:", "\tcharset", "\x1a", "\r\n\r\n\r\n"}},
+        {"newsletter.eml", false, 20,
+         {"Delivered-To: reader@example.com\r\nX-Received:", "ARC-Seal:", "\r\nNote:keep",
+          "Precedence: bulk\r\nX-Campaign-ID:", "\r\nThe Example Garden Club\r\n"},
+         {"\nReceived:", "DKIM-Signature", "\tb=", "X-Mailer", "\r\n\r\n\r\n"}},
+        {"attachment.eml", false, 4,
+         {"\r\nContent-Type: text/plain; name=\"list.txt\"\r\n", "\r\n--=_part_0417_b--\r\n"},
+         {"Received:", "\tby relay", "X-Mailer", "\r\n\r\n\r\n"}},
+        {"mailbox.txt", false, 2,
+         {"\r\nReceived: from host2", "\r\nX-Mailer: Another Client 1.0\r\n", "\tcharset=utf-8\r\n",
+          "\r\nDave\r\n"},
+         {"Received: from host1", "X-Mailer: Sample Mailer 3.2\r\nContent-Type", "\n\n"}},
+        {"mailbox.txt", true, 8,
+         {"Content-Type: text/plain; charset=utf-8\r\n", "\r\nDave\r\n"},
+         {"Received:", "X-Mailer:", "\n\n"}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sample) + (c.allText ? " all text" : ""));
+        const std::string mail = dir.File(c.sample);
+        std::filesystem::copy_file(SamplePath(c.sample), mail, std::filesystem::copy_options::overwrite_existing);
+        KeyList keys = {"Received", "X-Mailer", "DKIM-Signature", ";Subject"};
+        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, c.allText, false), c.removed);
+        const std::string out = ReadFile(mail);
+        for (const auto& p : c.present)
+            EXPECT_EQ(CountOf(out, p), 1) << p;
+        for (const auto& a : c.absent)
+            EXPECT_EQ(CountOf(out, a), 0) << a;
+        EXPECT_EQ(CountOf(out, "\r\n"), CountOf(out, "\n"));
+        EXPECT_EQ(CountOf(out, "\r\n"), CountOf(out, "\r"));
+    }
 }
 
 }  // namespace norvane::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/TextRules.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvane {
+
+// File attribute bits as the scan reports them. Here they are derived: a
+// folder is 0x10, a name beginning with "." is hidden, an entry its owner may
+// not write is read-only, every regular file has the archive bit; system and
+// volume label never occur.
+enum FileAttribute : unsigned {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrVolume = 0x08,
+    kAttrFolder = 0x10,
+    kAttrArchive = 0x20,
+    kAttrAll = 0x3F,
+};
+
+// Field `index` (from 1) of text split at every occurrence of delimiter;
+// empty when there is no such field or index is below 1.
+std::string GetField(std::string_view text, std::string_view delimiter, int index);
+
+// Whether a name matches a wildcard pattern: "*" any run of bytes, "?" any
+// one byte, ASCII letters without regard to case, "*.*" every name.
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+// Appends to list, for each pattern of a ";"-separated list up to the first
+// empty one, the pattern's folder followed by each matching entry's name,
+// sorted by name. Wildcards count only in the last component. Hidden entries
+// and folders are offered only when the mask holds their bit; an entry is
+// listed when its attributes share a bit with the mask. "." and ".." never.
+// A folder that does not exist or cannot be read adds nothing.
+void ScanFolder(std::string_view patterns, unsigned mask, std::vector<std::string>& list,
+                const TextRules& rules = HostRules());
+
+}  // namespace norvane

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "engine/TextRules.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace norvane {
+
+inline constexpr std::string_view kMsgNotInteger = "'%s' は整数ではありません";
+inline constexpr std::string_view kDefaultFilter = "*.eml|*.eml|*.txt|*.txt|*.*|*.*";
+inline constexpr std::string_view kWindowRectKey = "XYWH";
+
+// Settings read at start-up, each an unsigned 16-bit value.
+struct IntegerSettingsTable {
+    std::uint16_t ChkBFlg = 3;     // option bits, see OptionFlags
+    std::uint16_t OpnWait = 2000;  // ms from program start the splash stays up
+    std::uint16_t HntPaus = 500;   // ms before a hint shows
+    std::uint16_t HHdPaus = 5000;  // ms a hint stays visible
+    std::uint16_t HStPaus = 500;   // ms before the next hint when moving on
+};
+
+struct TextSettingsTable {
+    std::string Filter{kDefaultFilter};  // file-open dialog's type filter
+    std::string Path;                    // folder of the latest selection
+};
+
+// Bits of OptionFlags; bit i belongs to check box "CheckBox" + (i + 1).
+// Bits 6 and 7 belong to none and travel from the file back to it unchanged.
+enum OptionBit : std::uint8_t {
+    kOptBackUp = 0x01,
+    kOptHint = 0x02,
+    kOptAllText = 0x04,
+    kOptAutoRegister = 0x08,
+    kOptRemoveAttachments = 0x10,
+    kOptRemoveTraces = 0x20,
+};
+
+// The module state, holding the defaults from program start.
+IntegerSettingsTable& IntegerSettings();
+TextSettingsTable& TextSettings();
+std::uint8_t OptionFlags();
+void SetOptionFlags(std::uint8_t flags);
+const std::string& SettingsFile();
+const std::string& SettingsSection();
+void SetSettingsLocation(std::string file, std::string section);
+// Everything back to the state at program start (for tests).
+void ResetSettings();
+
+enum class NameCase { Sensitive, Insensitive };
+
+// The executable's path with its extension replaced by ".ini"; lower-cased
+// only where file names are not case-sensitive.
+std::string SettingsFileFor(std::string_view exePath, const TextRules& rules = HostRules(),
+                            NameCase nameCase = NameCase::Sensitive);
+// The executable's file name without its extension, case kept.
+std::string SettingsSectionFor(std::string_view exePath, const TextRules& rules = HostRules());
+
+// Whether the program may create files in a folder (default: access W_OK).
+using FolderWritableTest = std::function<bool(const std::string& folder)>;
+
+// Where the settings file lives: beside the executable when it exists there
+// or that folder is writable; otherwise $XDG_CONFIG_HOME/<section>/<name>.ini
+// (default ~/.config), whose folder is created when needed.
+std::string LocateSettingsFile(const std::string& exePath, const FolderWritableTest& writable = {});
+// Sets SettingsFile and SettingsSection from the executable's path.
+void InitSettingsLocation(const std::string& exePath, const FolderWritableTest& writable = {});
+// The running executable's absolute path.
+std::string ExecutablePath();
+
+// The main window's bounds, as the settings see them.
+class WindowGeometry {
+public:
+    virtual ~WindowGeometry() = default;
+    virtual int Left() const = 0;
+    virtual int Top() const = 0;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual void SetLeft(int value) = 0;
+    virtual void SetTop(int value) = 0;
+    virtual void SetWidth(int value) = 0;
+    virtual void SetHeight(int value) = 0;
+};
+
+// The leading number of a text: blanks and control bytes trimmed, decimal
+// with optional sign, or hexadecimal after "0x" or "$"; 0 when there is no
+// number. A prefix that is no valid 32-bit integer ("12AB", a lone sign)
+// raises kMsgNotInteger naming it.
+int ParseNumber(std::string_view text);
+
+// Applies up to four comma-separated bounds (left, top, width, height) from
+// key (empty: "XYWH"); each bound is applied as soon as it is parsed, so a
+// malformed field raises its error with the earlier ones applied.
+void ReadWindowRect(const std::string& path, std::string_view section, std::string_view key,
+                    WindowGeometry& window);
+void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
+                     const WindowGeometry& window);
+
+// Reads geometry, Filter, Path and the integer settings from SettingsFile,
+// then sets OptionFlags from ChkBFlg. A missing file shows message 3 and
+// keeps the defaults. A malformed XYWH is raised only after the rest has
+// been read. Integer settings that are negative, have no digits or exceed 32
+// bits keep their value; others keep their low 16 bits.
+void ReadSettings(WindowGeometry& window);
+// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
+// raises the create error naming the file when it cannot be written.
+void WriteSettings(const WindowGeometry& window);
+
+}  // namespace norvane

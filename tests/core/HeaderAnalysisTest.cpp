@@ -1,0 +1,188 @@
+#include "engine/Error.h"
+#include "engine/HeaderAnalysis.h"
+#include "MailLines.h"
+#include "TestFiles.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace norvane::test {
+
+using namespace std::string_literals;
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+}  // namespace
+
+TEST(CountHeaderKeys, CountsTheHeaderLines)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        bool allText;
+        KeyCountList tally;
+        int count;
+    } cases[] = {
+        {"repeated key", "Received: a\nReceived: b\nReceived: c\nSubject: s\n\nBody: x", false,
+         {"Received=3", "Subject=1"}, 4},
+        {"continuations and lower case are no header lines",
+         "Received: a\n\tby b\n more\nreceived: c\nSubject: s\n\n", false, {"Received=1", "Subject=1"}, 2},
+        {"other lines of the block", "From nobody Mon Jan 1\nX_Bad: 1\n1X: 2\nSubject\nDate: 1:2\n\n", false,
+         {"Date=1"}, 1},
+        {"ordinary separator in the first block", "X-Mailer:tool\nNote: x\n\n", false, {"X-Mailer=1", "Note=1"}, 2},
+        {"first header block only", "From: a\nSubject: 1\n\nbody\nFrom: b\nX-A: 1", false, {"From=1", "Subject=1"}, 2},
+        {"every header block with all text", "From: a\nSubject: 1\n\nbody\nFrom: b\nX-A: 1", true,
+         {"From=2", "Subject=1", "X-A=1"}, 4},
+        {"strict separator with all text", "Subject: s\n\nNote: see below\nNote:see below\nX-Mailer:tool", true,
+         {"Subject=1", "Note=1"}, 2},
+        {"the letter case of the last occurrence", "X-Spam: 1\nX-SPAM: 2\nx-spam: 3\n", false, {"X-SPAM=2"}, 2},
+        {"an empty first line ends at once", "\nSubject: s\n", false, {}, 0},
+        {"an empty first line with all text", "\nSubject: s\n", true, {"Subject=1"}, 1},
+        {"empty file", "", false, {}, 0},
+        {"byte 26 ends the data", "Subject: a\n\x1A" "From: b\nTo: c\n", true, {"Subject=1"}, 1},
+        {"byte 26 within a line", "Subject: a\nFrom: b\x1A\nTo: c\n", false, {"Subject=1", "From=1"}, 2},
+        {"byte 26 first", "\x1A" "Subject: a\n", true, {}, 0},
+        {"NUL is ordinary", "X-A: 1\0\nX-B: 2\n"s, false, {"X-A=1", "X-B=1"}, 2},
+    };
+    TempDir dir;
+    const std::string path = dir.File("m.eml");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& end : kLineEnds) {
+            SCOPED_TRACE(end.name);
+            WriteFile(path, FileBytes(Lines(c.text), end.eol));
+            KeyCountList tally;
+            EXPECT_EQ(CountHeaderKeys(path, tally, c.allText), c.count);
+            EXPECT_EQ(tally, c.tally);
+        }
+    }
+}
+
+TEST(CountHeaderKeys, SplitsLinesAtEveryLineEnd)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int count;
+    } cases[] = {
+        {"lone LF", "A: 1\nB: 2\n\nC: 3", 2},
+        {"LF CR is two line ends", "A: 1\n\rB: 2", 1},
+        {"long line", "A: 1\r\n" + std::string(50000, 'x') + "\r\nB: 2\r\n\r\nC: 3", 2},
+        {"CR LF split over reads", "A: 1\r\n" + std::string(16384 - 7, 'x') + "\r\nB: 2\r\n\r\nC: 3", 2},
+        {"no last line end", "A: 1\r\nB: 2", 2},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir.File("m"), c.bytes);
+        KeyCountList tally;
+        EXPECT_EQ(CountHeaderKeys(dir.File("m"), tally, false), c.count);
+    }
+}
+
+TEST(CountHeaderKeys, AddsToTheCallersTally)
+{
+    TempDir dir;
+    WriteFile(dir.File("1.eml"), "MIME-Version: 1.0\r\nSubject: a\r\nX-New: 1\r\n");
+    WriteFile(dir.File("2.eml"), "Mime-Version: 1.0\nReceived: x\nReceived: y\nX-NEW: 2\n");
+    KeyCountList tally = {"received=10"};
+    EXPECT_EQ(CountHeaderKeys(dir.File("1.eml"), tally, false), 3);
+    EXPECT_EQ(CountHeaderKeys(dir.File("2.eml"), tally, false), 4);
+    EXPECT_EQ(tally, (KeyCountList{"Received=12", "Mime-Version=2", "Subject=1", "X-NEW=2"}));
+}
+
+TEST(CountHeaderKeys, ReadErrorsLeaveTheTallyAlone)
+{
+    TempDir dir;
+    WriteFile(dir.File("file"), "A: 1\n");
+    std::filesystem::create_directory(dir.Path() / "folder");
+    const KeyCountList before = {"A=1", "B=2"};
+    struct Case {
+        const char* name;
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {"missing", dir.File("none.eml"), "ﾌｧｲﾙが見つかりません"},
+        {"under a file", dir.File("file/x.eml"), "ﾌｧｲﾙが見つかりません"},
+        {"a folder", dir.File("folder"), "I/O ｴﾗｰ (21)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeyCountList tally = before;
+        EXPECT_EQ(MessageOf([&] { CountHeaderKeys(c.path, tally, true); }), c.message);
+        EXPECT_EQ(tally, before);
+    }
+    if (::geteuid() != 0) {
+        WriteFile(dir.File("locked"), "A: 1\n");
+        ::chmod(dir.File("locked").c_str(), 0);
+        KeyCountList tally = before;
+        EXPECT_EQ(MessageOf([&] { CountHeaderKeys(dir.File("locked"), tally, false); }),
+                  "ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+        EXPECT_EQ(tally, before);
+    }
+}
+
+TEST(CountHeaderKeys, NamesEachReadErrorCause)
+{
+    struct Case {
+        int error;
+        const char* message;
+    } cases[] = {
+        {ENOENT, "ﾌｧｲﾙが見つかりません"},       {ENOTDIR, "ﾌｧｲﾙが見つかりません"},
+        {EACCES, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"}, {EPERM, "ﾌｧｲﾙへのｱｸｾｽが拒否されました"},
+        {EIO, "I/O ｴﾗｰ (5)"},                   {EMFILE, "I/O ｴﾗｰ (24)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(ReadErrorMessage(c.error), c.message);
+    }
+}
+
+TEST(AnalyzeResult, SortsWholeEntriesAndMarksEachKey)
+{
+    const KeyCountList tally = {"X-A=5", "subject=2", "X-A-B=1", "Received=12", "X-A2=3", "b=1", "Z=4", "a=7"};
+    const KeyList keys = {"received", ";Subject", "X-Other", ";X-A2", "A"};
+    struct Row {
+        std::string key, count, mark;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> rows;
+    for (const auto& tallied : AnalyzeResult(tally, keys))
+        rows.push_back({tallied.key, tallied.count, std::string(tallied.mark)});
+    const std::vector<Row> expected = {
+        {"a", "7", "Del"},  {"b", "1", "New"},    {"Received", "12", "Del"}, {"subject", "2", ""},
+        {"X-A-B", "1", "New"}, {"X-A2", "3", ""}, {"X-A", "5", "New"},       {"Z", "4", "New"},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_TRUE(AnalyzeResult({}, keys).empty());
+}
+
+TEST(AnalyzeFiles, TalliesEveryFileOrFails)
+{
+    TempDir dir;
+    WriteFile(dir.File("1.eml"), "Subject: a\nX-Mailer: m\n\nX-Mailer: body\n");
+    WriteFile(dir.File("2.eml"), "SUBJECT: b\nReceived: r\n");
+    const KeyList keys = {"Received", ";X-Mailer"};
+    const auto result = AnalyzeFiles({dir.File("1.eml"), dir.File("2.eml")}, keys, false);
+    ASSERT_EQ(result.size(), 3u);
+    EXPECT_EQ(result[0].key + "=" + result[0].count + std::string(result[0].mark), "Received=1Del");
+    EXPECT_EQ(result[1].key + "=" + result[1].count + std::string(result[1].mark), "SUBJECT=2New");
+    EXPECT_EQ(result[2].key + "=" + result[2].count + std::string(result[2].mark), "X-Mailer=1");
+    EXPECT_EQ(AnalyzeFiles({dir.File("1.eml"), dir.File("2.eml")}, keys, true)[2].count, "2");
+    EXPECT_EQ(MessageOf([&] { AnalyzeFiles({dir.File("1.eml"), dir.File("none"), dir.File("2.eml")}, keys, false); }),
+              "ﾌｧｲﾙが見つかりません");
+}
+
+}  // namespace norvane::test

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvane::test {
+
+// Lines written one per '\n'-separated piece: "a\n" is the two lines "a", "".
+inline std::vector<std::string> Lines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.emplace_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+// The bytes of a file holding the lines, each followed by eol.
+inline std::string FileBytes(const std::vector<std::string>& lines, std::string_view eol)
+{
+    std::string bytes;
+    for (const auto& line : lines) {
+        bytes += line;
+        bytes += eol;
+    }
+    return bytes;
+}
+
+inline std::string CrLf(std::string_view text)
+{
+    return FileBytes(Lines(text), "\r\n");
+}
+
+struct LineEnd {
+    const char* name;
+    std::string_view eol;
+};
+inline constexpr LineEnd kLineEnds[] = {{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}};
+
+}  // namespace norvane::test

@@ -1,0 +1,378 @@
+#include "engine/Attachments.h"
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "engine/StripHeaders.h"
+#include "engine/VeskFile.h"
+#include "MailLines.h"
+#include "TestFiles.h"
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace norvane::test {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+// A scratch folder in memory when the machine has one: every run here
+// rewrites files, and flushing each to disk would dominate the time.
+class Scratch {
+public:
+    Scratch()
+    {
+        const fs::path shm = "/dev/shm";
+        std::error_code error;
+        const fs::path base = fs::is_directory(shm, error) && ::access("/dev/shm", W_OK) == 0
+                                  ? shm
+                                  : fs::temp_directory_path();
+        path_ = base / ("norvane-vesk-" + std::to_string(::getpid()));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Scratch() { fs::remove_all(path_); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    // A fresh empty folder.
+    fs::path Folder(const std::string& name) const
+    {
+        const fs::path folder = path_ / name;
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        return folder;
+    }
+
+private:
+    fs::path path_;
+};
+
+struct Outcome {
+    std::string files;  // every file of the folder: name, then its bytes
+    VeskCounts counts;
+    KeyList keys;
+    bool rewritten = false;
+    std::string error;
+};
+
+std::string Snapshot(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (const auto& name : names)
+        text += "[" + name + "]\n" + ReadFile((folder / name).string()) + "\n";
+    return text;
+}
+
+ino_t Inode(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+const KeyList kKeys = {"Received", "X-Mailer", ";Subject", "dkim-signature", ";X-Known"};
+
+template <typename Run>
+Outcome RunOn(const fs::path& folder, std::string_view bytes, const Run& run)
+{
+    const std::string mail = (folder / "m.eml").string();
+    WriteFile(mail, bytes);
+    const ino_t before = Inode(mail);
+    Outcome outcome;
+    outcome.keys = kKeys;
+    try {
+        outcome.counts = run(mail, (folder / "n.ini").string(), outcome.keys);
+    } catch (const Error& e) {
+        outcome.error = e.what();
+    }
+    outcome.rewritten = Inode(mail) != before;
+    outcome.files = Snapshot(folder);
+    return outcome;
+}
+
+Outcome TwoSteps(const fs::path& folder, std::string_view bytes, const VeskOptions& o)
+{
+    return RunOn(folder, bytes, [&](const std::string& mail, const std::string& ini, KeyList& keys) {
+        VeskCounts counts;
+        counts.attachmentLines =
+            RemoveAttachments(mail, o.backup, o.removeAttachments, o.removeAttachments && o.removeTraces);
+        counts.headerLines = StripHeaders(mail, ini, keys, o.allText, o.autoRegister);
+        return counts;
+    });
+}
+
+Outcome OnePass(const fs::path& folder, std::string_view bytes, const VeskOptions& o)
+{
+    return RunOn(folder, bytes, [&](const std::string& mail, const std::string& ini, KeyList& keys) {
+        VeskRun run({mail});
+        return VeskFile(mail, ini, keys, o, run);
+    });
+}
+
+std::string Describe(const VeskOptions& o)
+{
+    return std::string(o.backup ? "backup " : "") + (o.removeAttachments ? "bodies " : "") +
+           (o.removeTraces ? "traces " : "") + (o.allText ? "allText " : "") + (o.autoRegister ? "register" : "");
+}
+
+void ExpectSameOutcome(const Scratch& scratch, std::string_view bytes, const VeskOptions& options)
+{
+    SCOPED_TRACE(Describe(options));
+    const Outcome expected = TwoSteps(scratch.Folder("two"), bytes, options);
+    const Outcome actual = OnePass(scratch.Folder("one"), bytes, options);
+    if (expected.files.size() > 100000)
+        EXPECT_TRUE(actual.files == expected.files) << "the files differ";
+    else
+        EXPECT_EQ(actual.files, expected.files);
+    EXPECT_EQ(actual.counts.attachmentLines, expected.counts.attachmentLines);
+    EXPECT_EQ(actual.counts.headerLines, expected.counts.headerLines);
+    EXPECT_EQ(actual.keys, expected.keys);
+    EXPECT_EQ(actual.rewritten, expected.rewritten);
+    EXPECT_EQ(actual.error, expected.error);
+}
+
+std::vector<VeskOptions> AllOptions()
+{
+    std::vector<VeskOptions> all;
+    for (int bits = 0; bits < 32; ++bits)
+        all.push_back({(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0});
+    return all;
+}
+
+constexpr const char* kHeaders =
+    "Received: from a.example.org\n"
+    "\tby b.example.org; Mon, 1 Jan 2024 10:00:00 +0900\n"
+    "Received: from c.example.org\n"
+    "DKIM-Signature: v=1; a=rsa-sha256;\n"
+    "\tb=QUJD\n"
+    "Subject: hello\n"
+    "X-Mailer: tool 1.0\n"
+    "X-New: fresh\n"
+    "Content-Type: text/plain;\n"
+    "\tcharset=\"iso-2022-jp\"\n";
+
+constexpr const char* kMultipart =
+    "From: a@example.org\n"
+    "Received: from a.example.org\n"
+    "Content-Type: multipart/mixed;\n"
+    "\tboundary=\"=_b1\"\n"
+    "\n"
+    "--=_b1\n"
+    "Content-Type: text/plain;\n"
+    "\tcharset=\"us-ascii\"\n"
+    "\n"
+    "text\n"
+    "\n"
+    "\n"
+    "--=_b1\n"
+    "Content-Type: application/pdf; name=\"x.pdf\"\n"
+    "Content-Disposition: attachment; filename=\"x.pdf\"\n"
+    "\n"
+    "JVBERi0x\n"
+    "Received: inside the body\n"
+    "--=_b1--\n";
+
+}  // namespace
+
+TEST(VeskFile, EqualsRemovalThenStripping)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"headers CR LF", FileBytes(Lines(kHeaders + "\nbody\n\n\n\nend\n\n"s), "\r\n")},
+        {"headers LF", FileBytes(Lines(kHeaders + "\nbody\n\n\nend"s), "\n")},
+        {"headers CR", FileBytes(Lines(kHeaders + "\nbody\n\n\nend"s), "\r")},
+        {"no last line end", "Received: x\r\nSubject: s\r\n\r\nbody"},
+        {"mixed line ends", "Received: x\n\rSubject: s\r\nX-Mailer: m\r\r\nbody\n\n\r\n"},
+        {"NULs", "Received: a\0b\nX-\0: c\nSubject: \0\n\nbo\0dy\n\0\n"s},
+        {"multipart", FileBytes(Lines(kMultipart), "\r\n")},
+        {"several messages", FileBytes(Lines(kMultipart + "From x\n"s + kHeaders + "\nbody\n" + kMultipart), "\n")},
+        {"attachment at the end of the file",
+         FileBytes(Lines(kMultipart + "From x\n"s + "Content-Type: multipart/mixed; boundary=\"q\"\n\n--q\n"
+                         "Content-Disposition: attachment\n\nQUFB\nFrom y\nReceived: later\nX-Mailer: m\n"
+                         "Subject: s\n\nbody\n\n\n"),
+                   "\n")},
+        {"forwarded multipart",
+         FileBytes(Lines("Content-Type: multipart/mixed; boundary=\"out\"\nReceived: r\n\n--out\n"
+                         "Content-Disposition: attachment\n\nReceived: fwd\nContent-Type: multipart/mixed; "
+                         "boundary=\"in\"\n\n--in\nContent-Type: text/plain;\n\tcharset=x\n\nbody\n--in--\n"
+                         "X-Mailer: m\n--out--\n"),
+                   "\r\n")},
+        {"closing delimiter before a disposition",
+         FileBytes(Lines("Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: text/plain\n\nhi\n"
+                         "--b--\nContent-Disposition: attachment\n\nkeep\n"),
+                   "\n")},
+        {"empty", ""},
+        {"one line", "Received: x\r\n"},
+        {"two lines", "Received: x\nb"},
+        {"only empty lines", "\n\n\n"},
+        {"end-of-file marks", "Subject: s\r\n\r\nbody\r\n\x1A\r\n\r\n\x1A"},
+        {"first line empty", "\nReceived: x\nX-New: y\n"},
+    };
+    Scratch scratch;
+    const auto options = AllOptions();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& o : options)
+            ExpectSameOutcome(scratch, c.bytes, o);
+    }
+}
+
+TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFiles)
+{
+    const std::vector<std::string> vocabulary = {
+        "Content-Type: multipart/mixed; boundary=\"b1\"",
+        "Content-Type: multipart/mixed;",
+        "\tboundary=\"b1\"",
+        "Content-Type: text/plain;",
+        "\tcharset=\"x\"",
+        "--b1",
+        "--b1--",
+        "Content-Disposition: attachment",
+        "",
+        "",
+        "QUFB",
+        "Received: r",
+        "\tby host",
+        "X-Mailer: m",
+        "X-New: n",
+        "Subject: s",
+        "received: lower",
+        "\x1A",
+        "From x",
+    };
+    const std::string_view ends[] = {"\r\n", "\n", "\r"};
+    const VeskOptions options[] = {
+        {false, true, false, false, false},
+        {true, true, true, false, true},
+        {false, true, true, true, false},
+        {true, true, false, true, true},
+    };
+    std::mt19937 random(7);
+    Scratch scratch;
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::string bytes;
+        std::string_view previous;
+        for (int n = static_cast<int>(random() % 24); n > 0; --n) {
+            const std::string& line = vocabulary[random() % vocabulary.size()];
+            std::string_view eol = ends[random() % 3];
+            if (line.empty() && previous == "\r" && eol == "\n")
+                eol = "\r";
+            bytes += line;
+            bytes += eol;
+            previous = eol;
+        }
+        for (const auto& o : options)
+            ExpectSameOutcome(scratch, bytes, o);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(VeskFile, StreamsALargeMailbox)
+{
+    // Attachments larger than the read block, one of them cut off at the end.
+    std::string text;
+    for (int m = 0; m < 3; ++m) {
+        text += kHeaders;
+        text += "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Disposition: attachment\n\n";
+        for (int i = 0; i < 30000; ++i)
+            text += "QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo" + std::to_string(i) + "\n";
+        if (m < 2)
+            text += "--b--\n\nFrom next\n";
+    }
+    Scratch scratch;
+    ExpectSameOutcome(scratch, text, {true, true, true, true, true});
+    ExpectSameOutcome(scratch, text, {false, true, false, false, false});
+}
+
+TEST(VeskFile, GivesEachFileOfARunItsOwnBackup)
+{
+    TempDir dir;
+    WriteFile(dir.File("a.eml"), "Received: 1\nSubject: a\n");
+    WriteFile(dir.File("a.txt"), "Received: 2\nSubject: b\n");
+    WriteFile(dir.File("a.bak"), "left by an earlier run");
+    VeskRun run({dir.File("a.eml"), dir.File("a.txt"), dir.File("./a.eml")});
+    ASSERT_EQ(run.Files().size(), 2u);
+    KeyList keys = kKeys;
+    VeskOptions options;
+    options.backup = true;
+    for (const auto& file : run.Files())
+        EXPECT_EQ(VeskFile(file, dir.File("n.ini"), keys, options, run).headerLines, 1);
+    EXPECT_EQ(ReadFile(dir.File("a.bak")), "Received: 1\r\nSubject: a\r\n");
+    EXPECT_EQ(ReadFile(dir.File("a.txt.bak")), "Received: 2\r\nSubject: b\r\n");
+    EXPECT_EQ(ReadFile(dir.File("a.eml")), "Subject: a\r\n");
+    EXPECT_EQ(ReadFile(dir.File("a.txt")), "Subject: b\r\n");
+    EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.txt a.txt.bak ");
+}
+
+TEST(VeskFile, RegistersKeysAndSavesThemOnce)
+{
+    TempDir dir;
+    WriteFile(dir.File("m.eml"), "X-One: 1\nX-Two: 2\nX-One: 3\nX-Known: k\n\nX-Three: body\n");
+    KeyList keys = kKeys;
+    VeskRun run({dir.File("m.eml")});
+    VeskOptions options;
+    options.autoRegister = true;
+    VeskFile(dir.File("m.eml"), dir.File("n.ini"), keys, options, run);
+    KeyList expected = kKeys;
+    expected.insert(expected.end(), {";X-One", ";X-Two"});
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(ReadFile(dir.File("n.ini")),
+              "[Dat]\r\nDat1=Received\r\nDat2=X-Mailer\r\nDat3=;Subject\r\nDat4=dkim-signature\r\n"
+              "Dat5=;X-Known\r\nDat6=;X-One\r\nDat7=;X-Two\r\n");
+}
+
+TEST(VeskFile, FailuresKeepTheMailFile)
+{
+    SeamGuard guard;
+    Scratch scratch;
+    const std::string original = FileBytes(Lines(kMultipart + "X-Other: o\n"s), "\n");
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* failing;  // the file named by the error
+        const char* files;    // what the folder holds afterwards
+    } cases[] = {
+        {"backup cannot be written",
+         [] { TestSeam().failBeforeRename = [](const std::string& t) { return t.ends_with("m.bak"); }; }, "m.bak",
+         "m.eml "},
+        {"mail file may not be written",
+         [] { TestSeam().mayWrite = [](const std::string& t) { return !t.ends_with("m.eml"); }; }, "m.eml",
+         "m.bak m.eml "},
+        {"mail file cannot be renamed",
+         [] { TestSeam().failBeforeRename = [](const std::string& t) { return t.ends_with("m.eml"); }; }, "m.eml",
+         "m.bak m.eml "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool removal : {true, false}) {
+            SCOPED_TRACE(removal ? "with removal" : "stripping only");
+            const VeskOptions options{true, removal, true, true, true};
+            TestSeam() = FileSystemSeam{};
+            c.arrange();
+            const fs::path one = scratch.Folder("one");
+            const Outcome actual = OnePass(one, original, options);
+            EXPECT_EQ(actual.error, "ﾌｧｲﾙ " + (one / c.failing).string() + " を作成できません");
+            EXPECT_EQ(ReadFile((one / "m.eml").string()), original);
+            EXPECT_FALSE(actual.rewritten);
+            EXPECT_EQ(ListFolder(one), c.files);
+            // The two operations one after the other fail alike, keys included.
+            const fs::path two = scratch.Folder("two");
+            const Outcome expected = TwoSteps(two, original, options);
+            EXPECT_EQ(expected.error, "ﾌｧｲﾙ " + (two / c.failing).string() + " を作成できません");
+            EXPECT_EQ(actual.files, expected.files);
+            EXPECT_EQ(actual.keys, expected.keys);
+        }
+    }
+}
+
+}  // namespace norvane::test
