@@ -2,7 +2,7 @@
 // programs doing the same input and output, on a generated corpus.
 //
 //   norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]
-//                 [--dir FOLDER] [--keep] [--verify]
+//                 [--dir FOLDER] [--keep] [--verify] [--markdown]
 //
 // Exit status: 0 when every target is met, 3 when one is missed, 4 when
 // --verify found the engine disagreeing with the reference, 2 when the run
@@ -21,6 +21,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -40,13 +41,14 @@ struct Options {
     std::string dir;
     bool keep = false;
     bool verify = false;
+    bool markdown = false;
 };
 
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: norvane_bench [--size-mb N] [--big] [--files N] [--runs N] [--seed N]\n"
-                 "                     [--dir FOLDER] [--keep] [--verify]\n"
+                 "                     [--dir FOLDER] [--keep] [--verify] [--markdown]\n"
                  "  --size-mb N  size of the generated mbox in MB (default 200)\n"
                  "  --big        a 2 GB mbox (2000 MB), 3 runs unless --runs is given\n"
                  "  --files N    number of separate .eml files for Analyze (default 5000)\n"
@@ -55,7 +57,8 @@ void Usage()
                  "  --dir FOLDER where the corpus folder is made (default: the temp folder)\n"
                  "  --keep       leave the corpus folder in place\n"
                  "  --verify     first check the engine's output on the corpus against a plain\n"
-                 "               reference (whole files in memory: slow, large)\n");
+                 "               reference (whole files in memory: slow, large)\n"
+                 "  --markdown   print the figures as a Markdown table\n");
 }
 
 bool ParseNumber(const char* text, std::uint64_t& value)
@@ -83,6 +86,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.keep = true;
         } else if (arg == "--verify") {
             options.verify = true;
+        } else if (arg == "--markdown") {
+            options.markdown = true;
         } else if (arg == "--size-mb" && hasValue && ParseNumber(argv[++i], value) && value > 0) {
             options.sizeMb = value;
         } else if (arg == "--files" && hasValue && ParseNumber(argv[++i], value) && value > 0 &&
@@ -144,52 +149,116 @@ struct Row {
     const char* note;
 };
 
-void PrintTable(const std::vector<Measurement>& measurements, const std::vector<Row>& rows,
-                bool& missed)
+std::string Format(const char* pattern, double value)
 {
-    std::printf("\n%-24s %9s %9s %14s %7s %8s %7s %9s  %s\n", "operation", "input MB", "median s",
-                "rate", "ratio", "cpu s", "ratio", "peak MiB", "target");
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// Prints the figures as an aligned table, or as a Markdown table for the
+// README. Sets missed when a target is not met.
+void PrintTable(const std::vector<Measurement>& measurements, const std::vector<Row>& rows,
+                bool markdown, bool& missed)
+{
+    const std::vector<std::string> header = {"operation", "input MB", "median s", "rate",  "ratio",
+                                             "cpu s",     "cpu ratio", "peak MiB", "target"};
+    std::vector<std::vector<std::string>> table;
     for (const auto& row : rows) {
         const auto& m = measurements[row.task];
         const double seconds = m.MedianSeconds();
         const double cpu = m.MedianCpuSeconds();
         const double rss = static_cast<double>(m.PeakRssKiB()) / 1024.0;
-        char ratio[16] = "-";
-        char cpuRatio[16] = "-";
+        std::string ratio = "-";
+        std::string cpuRatio = "-";
         std::string target;
         if (row.baseline >= 0) {
             const auto& base = measurements[static_cast<std::size_t>(row.baseline)];
             const double r = seconds / base.MedianSeconds();
-            std::snprintf(ratio, sizeof ratio, "%.2fx", r);
-            std::snprintf(cpuRatio, sizeof cpuRatio, "%.2fx", cpu / base.MedianCpuSeconds());
+            ratio = Format("%.2fx", r);
+            cpuRatio = Format("%.2fx", cpu / base.MedianCpuSeconds());
             if (row.ratioTarget > 0) {
                 const bool ok = r <= row.ratioTarget;
                 missed = missed || !ok;
-                char text[64];
-                std::snprintf(text, sizeof text, "<= %.1fx %s", row.ratioTarget, ok ? "met" : "MISSED");
-                target += text;
+                target += Format("<= %.1fx ", row.ratioTarget) + (ok ? "met" : "MISSED");
             }
         }
         if (row.rssTargetMiB > 0) {
             const bool ok = rss < row.rssTargetMiB;
             missed = missed || !ok;
-            char text[64];
-            std::snprintf(text, sizeof text, "%sRSS < %.0f MiB %s", target.empty() ? "" : ", ",
-                          row.rssTargetMiB, ok ? "met" : "MISSED");
-            target += text;
+            target += (target.empty() ? "" : ", ") + Format("RSS < %.0f MiB ", row.rssTargetMiB) +
+                      (ok ? "met" : "MISSED");
         }
         if (target.empty())
             target = row.note;
-        char rate[32];
-        if (row.files)
-            std::snprintf(rate, sizeof rate, "%.0f files/s", static_cast<double>(row.files) / seconds);
-        else
-            std::snprintf(rate, sizeof rate, "%.1f MB/s",
-                          static_cast<double>(row.inputBytes) / kMB / seconds);
-        std::printf("%-24s %9.1f %9.3f %14s %7s %8.3f %7s %9.1f  %s\n", m.name.c_str(),
-                    static_cast<double>(row.inputBytes) / kMB, seconds, rate, ratio, cpu, cpuRatio,
-                    rss, target.c_str());
+        const std::string rate =
+            row.files ? Format("%.0f files/s", static_cast<double>(row.files) / seconds)
+                      : Format("%.1f MB/s", static_cast<double>(row.inputBytes) / kMB / seconds);
+        table.push_back({m.name, Format("%.1f", static_cast<double>(row.inputBytes) / kMB),
+                         Format("%.3f", seconds), rate, ratio, Format("%.3f", cpu), cpuRatio,
+                         Format("%.1f", rss), target});
     }
+    std::printf("\n");
+    if (markdown) {
+        const auto line = [](const std::vector<std::string>& cells) {
+            std::string text = "|";
+            for (const auto& cell : cells)
+                text += " " + cell + " |";
+            std::printf("%s\n", text.c_str());
+        };
+        line(header);
+        line(std::vector<std::string>(header.size(), "---"));
+        for (const auto& cells : table)
+            line(cells);
+        return;
+    }
+    std::vector<std::size_t> widths(header.size());
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        widths[c] = header[c].size();
+        for (const auto& cells : table)
+            widths[c] = std::max(widths[c], cells[c].size());
+    }
+    const auto line = [&](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const std::string pad(widths[c] - cells[c].size(), ' ');
+            // Names and targets to the left, figures to the right.
+            if (c + 1 == cells.size())
+                text += cells[c];
+            else
+                text += c == 0 ? cells[c] + pad : pad + cells[c];
+            text += c + 1 == cells.size() ? "" : "  ";
+        }
+        std::printf("%s\n", text.c_str());
+    };
+    line(header);
+    for (const auto& cells : table)
+        line(cells);
+}
+
+// Cores, processor and file system, for the record under the figures.
+std::string MachineText(const std::string& folder)
+{
+    std::string model = "unknown processor";
+    if (std::FILE* info = std::fopen("/proc/cpuinfo", "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, info)) {
+            if (std::strncmp(line, "model name", 10) == 0) {
+                if (const char* colon = std::strchr(line, ':')) {
+                    model = colon + 1 + std::strspn(colon + 1, " \t");
+                    model.erase(model.find_last_not_of("\r\n") + 1);
+                }
+                break;
+            }
+        }
+        std::fclose(info);
+    }
+    struct statfs fs {};
+    std::string fsName = "unknown file system";
+    if (::statfs(folder.c_str(), &fs) == 0)
+        fsName = fs.f_type == 0xEF53 ? "ext4" : fs.f_type == 0x01021994 ? "tmpfs" : "file system type " + std::to_string(fs.f_type);
+    return std::to_string(::sysconf(_SC_NPROCESSORS_ONLN)) + " cores, " + model + ", " + fsName +
+           " in " + folder;
 }
 
 int Run(const Options& options)
@@ -297,7 +366,7 @@ int Run(const Options& options)
         {6, 5, emlBytes, paths.size(), 2.0, 0, ""},
     };
     bool missed = false;
-    PrintTable(measurements, rows, missed);
+    PrintTable(measurements, rows, options.markdown, missed);
 
     const Counts vesk = measurements[2].LastCounts();
     const Counts analyze = measurements[6].LastCounts();
@@ -307,6 +376,7 @@ int Run(const Options& options)
                 analyze.first, analyze.second, paths.size());
     std::printf("a child doing nothing peaks at %.1f MiB; MB = 10^6 bytes; page cache warm\n",
                 static_cast<double>(idle.peakRssKiB) / 1024.0);
+    std::printf("machine: %s\n", MachineText(parent).c_str());
     return missed ? 3 : 0;
 }
 
