@@ -14,6 +14,7 @@
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace norvane::bench {
 
@@ -195,8 +196,32 @@ void CopyFileFlushed(const std::string& from, const std::string& to)
         SystemFailure("create " + to);
     }
     off_t left = st.st_size;
+    bool inKernel = true;
+    std::vector<char> block;
     while (left > 0) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
+        ssize_t n = -1;
+        if (inKernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(left), 0);
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                inKernel = false;  // a file system without it: copy through a buffer
+                continue;
+            }
+        } else {
+            block.resize(1 << 20);
+            n = ::read(in, block.data(), block.size());
+            if (n > 0) {
+                for (ssize_t done = 0; done < n;) {
+                    const ssize_t w = ::write(out, block.data() + done, static_cast<size_t>(n - done));
+                    if (w < 0 && errno == EINTR)
+                        continue;
+                    if (w <= 0) {
+                        n = -1;
+                        break;
+                    }
+                    done += w;
+                }
+            }
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
