@@ -255,8 +255,14 @@ std::string MachineText(const std::string& folder)
     }
     struct statfs fs {};
     std::string fsName = "unknown file system";
-    if (::statfs(folder.c_str(), &fs) == 0)
-        fsName = fs.f_type == 0xEF53 ? "ext4" : fs.f_type == 0x01021994 ? "tmpfs" : "file system type " + std::to_string(fs.f_type);
+    if (::statfs(folder.c_str(), &fs) == 0) {
+        if (fs.f_type == 0xEF53)
+            fsName = "ext4";
+        else if (fs.f_type == 0x01021994)
+            fsName = "tmpfs";
+        else
+            fsName = "file system type " + std::to_string(fs.f_type);
+    }
     return std::to_string(::sysconf(_SC_NPROCESSORS_ONLN)) + " cores, " + model + ", " + fsName +
            " in " + folder;
 }
@@ -266,10 +272,16 @@ int Run(const Options& options)
     const std::string parent =
         options.dir.empty() ? fs::temp_directory_path().string() : options.dir;
     const std::uint64_t mboxBytes = options.sizeMb * 1000000ull;
+    if (options.verify && options.sizeMb > 500) {
+        std::fprintf(stderr, "norvane_bench: --verify holds whole files in memory; "
+                             "use it with --size-mb 500 or less.\n");
+        return 2;
+    }
     // The master mbox, its working copy, the temporary file of a rewrite and a
-    // backup, the .eml folder (about 100 kB a file) and some room to spare.
-    const std::uint64_t needed =
-        4 * mboxBytes + static_cast<std::uint64_t>(options.files) * 120000ull + (256ull << 20);
+    // backup (and three more copies to verify), the .eml folder (about 120 kB
+    // a file) and some room to spare.
+    const std::uint64_t needed = (options.verify ? 7 : 4) * mboxBytes +
+                                 static_cast<std::uint64_t>(options.files) * 120000ull + (256ull << 20);
     const std::uint64_t available = FreeDiskBytes(parent);
     if (available < needed) {
         std::fprintf(stderr,
