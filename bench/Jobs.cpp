@@ -1,0 +1,39 @@
+#include "bench/Jobs.h"
+
+#include "engine/HeaderAnalysis.h"
+#include "engine/VeskFile.h"
+#include "engine/VeskRun.h"
+
+namespace norvane::bench {
+
+KeyList BenchKeyList()
+{
+    return {"Received", "DKIM-Signature", "X-Mailer", ";Subject", ";Date"};
+}
+
+Counts RunVesk(const std::string& path, bool backup, bool removeAttachments)
+{
+    KeyList keys = BenchKeyList();
+    VeskOptions options;
+    options.backup = backup;
+    options.removeAttachments = removeAttachments;
+    options.removeTraces = removeAttachments;
+    options.allText = true;
+    VeskRun run({path});
+    // Auto-registering is off, so the settings file is never written.
+    const VeskCounts counts = VeskFile(path, path + ".ini", keys, options, run);
+    return Counts{counts.attachmentLines, counts.headerLines, static_cast<long long>(FileSize(path))};
+}
+
+Counts RunAnalyze(const std::vector<std::string>& paths)
+{
+    const KeyList keys = BenchKeyList();
+    KeyCountList tally;
+    long long lines = 0;
+    for (const auto& path : paths)
+        lines += CountHeaderKeys(path, tally, false);
+    const auto result = AnalyzeResult(tally, keys);
+    return Counts{lines, static_cast<long long>(result.size())};
+}
+
+}  // namespace norvane::bench

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "bench/Harness.h"
+#include "engine/HeaderKey.h"
+
+#include <string>
+#include <vector>
+
+namespace norvane::bench {
+
+// Vesk on one mail file as the benchmark runs it: all text; the keys
+// Received, DKIM-Signature and X-Mailer ticked; attachments and their traces
+// removed (unless told to keep them); no auto-registering. Returns the
+// attachment lines and the header lines removed.
+Counts RunVesk(const std::string& path, bool backup, bool removeAttachments = true);
+
+// Analyze over the files (first header blocks), down to the sorted result
+// with its marks. Returns the header lines counted and the distinct keys.
+Counts RunAnalyze(const std::vector<std::string>& paths);
+
+// The keys the benchmark ticks.
+KeyList BenchKeyList();
+
+}  // namespace norvane::bench
