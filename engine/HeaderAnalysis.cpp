@@ -125,15 +125,6 @@ private:
     bool eof_ = false;
 };
 
-std::string LowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 0x20);
-    return lower;
-}
-
 std::string_view NamePart(std::string_view entry)
 {
     return entry.substr(0, entry.find('='));

@@ -3,6 +3,7 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/MailOutput.h"
+#include "engine/TextRules.h"
 #include "settings/KeyListStorage.h"
 
 namespace norvane {
@@ -10,15 +11,6 @@ namespace norvane {
 namespace {
 
 constexpr char kEndOfFileMark = 26;
-
-std::string FoldedKey(std::string_view key)
-{
-    std::string folded(key);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
 
 bool IsContinuation(std::string_view line)
 {
@@ -37,9 +29,9 @@ HeaderStripper::HeaderStripper(KeyList& keyList, bool allText, bool autoRegister
 {
     for (const std::string& entry : keyList_) {
         if (!entry.empty() && entry.front() == ';')
-            kept_.insert(FoldedKey(std::string_view(entry).substr(1)));
+            kept_.insert(LowerAscii(std::string_view(entry).substr(1)));
         else
-            ticked_.insert(FoldedKey(entry));
+            ticked_.insert(LowerAscii(entry));
     }
 }
 
@@ -63,7 +55,7 @@ void HeaderStripper::MainPassLine(std::string_view line)
         return;
     }
     if (!extracted.key.empty()) {
-        std::string folded = FoldedKey(extracted.key);
+        std::string folded = LowerAscii(extracted.key);
         if (ticked_.count(folded)) {
             ++removed_;
             removing_ = true;

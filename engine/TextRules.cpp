@@ -28,11 +28,6 @@ bool LocaleIsShiftJis()
     return sjis;
 }
 
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-}
-
 }  // namespace
 
 const TextRules& HostRules()
@@ -79,6 +74,14 @@ std::string ReplaceExtension(std::string_view path, std::string_view ext, const 
     std::string result(path.substr(0, dot == std::string_view::npos ? path.size() : dot));
     result += ext;
     return result;
+}
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = FoldAscii(c);
+    return lower;
 }
 
 bool LessAsciiNoCase(std::string_view a, std::string_view b)

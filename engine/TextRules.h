@@ -41,6 +41,14 @@ std::pair<std::string, std::string> SplitPath(std::string_view path,
 std::string ReplaceExtension(std::string_view path, std::string_view ext,
                              const TextRules& rules = HostRules());
 
+inline char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
+}
+
+// ASCII capitals to lower case; every other byte passes unchanged.
+std::string LowerAscii(std::string_view text);
+
 // Bytes compared after folding ASCII letters to lower case.
 bool LessAsciiNoCase(std::string_view a, std::string_view b);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);

@@ -9,11 +9,6 @@ namespace norvane {
 
 namespace {
 
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-}
-
 unsigned AttributesOf(const struct stat& st, std::string_view name)
 {
     unsigned attributes = 0;

@@ -130,8 +130,7 @@ std::string LowerCaseAscii(std::string_view text, const TextRules& rules)
             ++i;
             continue;
         }
-        if (c >= 'A' && c <= 'Z')
-            result[i] = static_cast<char>(c + 0x20);
+        result[i] = FoldAscii(result[i]);
     }
     return result;
 }
