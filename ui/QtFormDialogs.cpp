@@ -1,19 +1,12 @@
 #include "ui/QtFormDialogs.h"
 
+#include "ui/QtBytes.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace norvane {
-
-namespace {
-
-QString FromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 void QtFormDialogs::ShowError(QWidget* parent, const std::string& message)
 {

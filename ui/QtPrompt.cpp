@@ -1,6 +1,7 @@
 #include "ui/QtPrompt.h"
 
 #include "controls/AboutG3F.h"
+#include "ui/QtBytes.h"
 
 #include <QMessageBox>
 
@@ -15,11 +16,11 @@ QWidget* QtPrompt::BoxParent(QWidget* mainWindow)
 
 bool QtPrompt::Show(PromptKind kind, std::string_view caption, std::string_view text)
 {
-    QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString body = FromBytes(text);
     body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const bool question = kind == PromptKind::Question;
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning,
-                    QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), body,
+                    FromBytes(caption), body,
                     question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     BoxParent(mainWindow_));
     box.setTextFormat(Qt::PlainText);

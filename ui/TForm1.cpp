@@ -14,6 +14,7 @@
 #include "settings/Settings.h"
 #include "ui/FileSelection.h"
 #include "ui/TFormGeometry.h"
+#include "ui/QtBytes.h"
 #include "ui/QtPrompt.h"
 #include "ui/THintFilter.h"
 #include "ui/THintStyle.h"
@@ -40,17 +41,6 @@
 namespace norvane {
 
 namespace {
-
-QString FromBytes(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToBytes(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 std::string LocalPath(const QString& path)
 {

@@ -1,5 +1,6 @@
 #include "ui/THintFilter.h"
 
+#include "ui/QtBytes.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@ THintFilter::THintFilter(const TForm1& form, QObject* parent) : QObject(parent),
 
 QString THintFilter::DisplayText(std::string_view text)
 {
-    QString plain = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString plain = FromBytes(text);
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // Escaped into rich text so that no hint is ever taken for markup.

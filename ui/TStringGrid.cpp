@@ -1,5 +1,7 @@
 #include "ui/TStringGrid.h"
 
+#include "ui/QtBytes.h"
+
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -11,11 +13,6 @@ namespace norvane {
 namespace {
 
 constexpr int kBytesRole = Qt::UserRole + 1;
-
-QString Display(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -93,7 +90,7 @@ void TStringGrid::SetCell(int col, int row, std::string_view text)
             corner_->update();
         return;
     }
-    auto* it = new QTableWidgetItem(Display(text));
+    auto* it = new QTableWidgetItem(FromBytes(text));
     it->setData(kBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     if (row == 0)
         setHorizontalHeaderItem(col - 1, it);
@@ -157,7 +154,7 @@ bool TStringGrid::eventFilter(QObject* watched, QEvent* event)
         option.initFrom(corner);
         option.rect = corner->rect();
         option.position = QStyleOptionHeader::OnlyOneSection;
-        option.text = Display(cornerText_);
+        option.text = FromBytes(cornerText_);
         option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
         corner->style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
         return true;
