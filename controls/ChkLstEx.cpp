@@ -109,6 +109,21 @@ bool TCustomChkListBox::ItemLess(const QString& a, const QString& b)
     return norvane::LessAsciiNoCase(a.toUtf8().toStdString(), b.toUtf8().toStdString());
 }
 
+int TCustomChkListBox::SortedRowFor(const QString& text, int end) const
+{
+    // After every equal item, so that equal items keep their order.
+    int low = 0;
+    while (low < end) {
+        const int mid = (low + end) / 2;
+        if (ItemLess(text, item(mid)->text())) {
+            end = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return low;
+}
+
 void TCustomChkListBox::SetSorted(bool value)
 {
     if (value == sorted_) {
@@ -126,17 +141,7 @@ void TCustomChkListBox::SortItems()
     // data, and the current item stays current.
     QAbstractItemModel* listModel = model();
     for (int i = 1; i < count(); ++i) {
-        const QString text = item(i)->text();
-        int low = 0;
-        int high = i;
-        while (low < high) {
-            const int mid = (low + high) / 2;
-            if (ItemLess(text, item(mid)->text())) {
-                high = mid;
-            } else {
-                low = mid + 1;
-            }
-        }
+        const int low = SortedRowFor(item(i)->text(), i);
         if (low < i) {
             listModel->moveRow(QModelIndex(), i, QModelIndex(), low);
         }
@@ -145,18 +150,7 @@ void TCustomChkListBox::SortItems()
 
 int TCustomChkListBox::addItem(const QString& text)
 {
-    int row = count();
-    if (sorted_) {
-        int low = 0;
-        while (low < row) {
-            const int mid = (low + row) / 2;
-            if (ItemLess(text, item(mid)->text())) {
-                row = mid;
-            } else {
-                low = mid + 1;
-            }
-        }
-    }
+    const int row = sorted_ ? SortedRowFor(text, count()) : count();
     QListWidget::insertItem(row, text);
     return row;
 }

@@ -62,6 +62,8 @@ protected:
     // The item at index, raising the list-index error when there is none.
     QListWidgetItem* CheckedItem(int index) const;
     void SortItems();
+    // Where text goes among the sorted rows before end.
+    int SortedRowFor(const QString& text, int end) const;
     // Stores the height every item is laid out with.
     void ApplyItemHeight(int value);
     // Runs after the style or the item height were set; descendants may fix
