@@ -53,6 +53,17 @@ std::string CountText(int attachmentLines, int headerLines)
     return std::to_string(attachmentLines) + "/" + std::to_string(headerLines);
 }
 
+// The options of a verified run: backup always on, so backups are compared too.
+VeskOptions OptionsFor(const VeskConfig& config)
+{
+    VeskOptions options;
+    options.backup = true;
+    options.removeAttachments = config.removeAttachments;
+    options.removeTraces = config.removeTraces;
+    options.allText = config.allText;
+    return options;
+}
+
 }  // namespace
 
 const VeskConfig kVerifyConfigs[3] = {
@@ -67,11 +78,7 @@ std::string CompareWithReference(const std::string& text, const std::string& wor
     WriteWholeFile(workFile, text);
     const KeyList keys = BenchKeyList();
     KeyList engineKeys = keys;
-    VeskOptions options;
-    options.backup = true;
-    options.removeAttachments = config.removeAttachments;
-    options.removeTraces = config.removeTraces;
-    options.allText = config.allText;
+    const VeskOptions options = OptionsFor(config);
     VeskRun run({workFile});
     const std::string backupName = run.BackupName(workFile);
     std::remove(backupName.c_str());
@@ -124,11 +131,7 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         CopyFileFlushed(mbox, twoStep);
 
         KeyList singleKeys = keys;
-        VeskOptions options;
-        options.backup = true;
-        options.removeAttachments = config.removeAttachments;
-        options.removeTraces = config.removeTraces;
-        options.allText = config.allText;
+        const VeskOptions options = OptionsFor(config);
         VeskRun run({single});
         const VeskCounts counts = VeskFile(single, settings, singleKeys, options, run);
 
