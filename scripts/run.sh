@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds Norvane (installing what is missing first) and opens the window on a
-# fresh copy of the sample mails, so the repository's samples are never
-# rewritten. Extra arguments are passed on to the window.
+# Builds the window and the command-line tool (installing what is missing
+# first; the tests and the bench are left to scripts/test.sh and
+# scripts/bench.sh) and opens the window on a fresh copy of the sample mails,
+# so the repository's samples are never rewritten. Extra arguments are passed
+# on to the window.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-"$root/scripts/build.sh"
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" --target norvane norvane-cli
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/norvane-samples.XXXXXX")
 cp -R "$root/samples/." "$scratch/"

@@ -7,6 +7,8 @@ packages=(
   g++ cmake ninja-build libgtest-dev pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
+  # the install check and the Debian package (scripts/check-install.sh)
+  desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 missing=()

@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its installed entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.Norvane"));
     InstallFontSubstitutions();
     QApplication::setWindowIcon(ApplicationIcon());
 
