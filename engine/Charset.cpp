@@ -211,6 +211,11 @@ std::optional<std::string> ToUtf8(std::string_view text, std::string_view charse
     return out;
 }
 
+bool IsKnownCharset(std::string_view charset)
+{
+    return ToUtf8({}, charset).has_value();
+}
+
 std::optional<std::string> FromUtf8(std::string_view utf8, std::string_view charset)
 {
     Converter converter(charset, kUtf8);

@@ -15,6 +15,9 @@ namespace norvane {
 // circled numbers and other vendor rows of such names survive.
 std::optional<std::string> ToUtf8(std::string_view text, std::string_view charset);
 
+// True when ToUtf8 can read the charset.
+bool IsKnownCharset(std::string_view charset);
+
 // Converts valid UTF-8 into charset; nullopt when the charset is unknown or
 // cannot hold a character of the text.
 std::optional<std::string> FromUtf8(std::string_view utf8, std::string_view charset);
