@@ -103,6 +103,18 @@ std::string Shortened(std::string_view name, std::string_view charset, std::size
     return std::string(name.substr(0, CutAt(starts, limit)));
 }
 
+std::string Numbered(std::string_view name, const std::vector<std::size_t>& starts, int number, std::size_t nameMax)
+{
+    nameMax = std::max(nameMax, kMinNameMax);
+    const std::string suffix = "-" + std::to_string(number);
+    const std::size_t extension = ExtensionStart(name, starts);
+    const std::string_view stem = name.substr(0, extension);
+    const std::string_view tail = name.substr(extension);
+    const std::size_t room = nameMax - suffix.size() - tail.size();
+    const std::size_t kept = stem.size() <= room ? stem.size() : CutAt(starts, room);
+    return std::string(stem.substr(0, kept)) + suffix + std::string(tail);
+}
+
 }  // namespace
 
 std::string SafeFileName(std::string_view name, std::string_view charset, std::size_t nameMax)
@@ -160,15 +172,7 @@ std::string PartFileName(const FileName& decoded, int number, std::string_view m
 
 std::string NumberedName(std::string_view name, int number, std::string_view charset, std::size_t nameMax)
 {
-    nameMax = std::max(nameMax, kMinNameMax);
-    const std::string suffix = "-" + std::to_string(number);
-    const auto starts = CharacterStarts(name, charset);
-    const std::size_t extension = ExtensionStart(name, starts);
-    const std::string_view stem = name.substr(0, extension);
-    const std::string_view tail = name.substr(extension);
-    std::size_t room = nameMax - suffix.size() - tail.size();
-    return std::string(stem.substr(0, stem.size() <= room ? stem.size() : CutAt(starts, room))) + suffix +
-           std::string(tail);
+    return Numbered(name, CharacterStarts(name, charset), number, nameMax);
 }
 
 std::string FirstFreeName(std::string_view name, const std::function<bool(std::string_view)>& isTaken,
@@ -176,8 +180,9 @@ std::string FirstFreeName(std::string_view name, const std::function<bool(std::s
 {
     if (!isTaken(name))
         return std::string(name);
+    const auto starts = CharacterStarts(name, charset);
     for (int number = 2; number <= kMaxNameNumber; ++number) {
-        std::string candidate = NumberedName(name, number, charset, nameMax);
+        std::string candidate = Numbered(name, starts, number, nameMax);
         if (!isTaken(candidate))
             return candidate;
     }

@@ -1,22 +1,15 @@
 #include "engine/AttachmentName.h"
+#include "ShownBytes.h"
 
 #include <gtest/gtest.h>
 
-namespace norvane {
+namespace norvane::test {
 
 namespace {
 
 // 報告書 in UTF-8 and in EUC-JP.
 const std::string kReport = "\xE5\xA0\xB1\xE5\x91\x8A\xE6\x9B\xB8";
 const std::string kReportEucJp = "\xCA\xF3\xB9\xF0\xBD\xF1";
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& line : lines)
-        out += "[" + line + "]";
-    return out;
-}
 
 FileName NameOf(const std::vector<std::string>& lines, std::string_view target)
 {
@@ -157,4 +150,4 @@ TEST(AttachmentFileName, ConvertedToTheTargetCharset)
     }
 }
 
-}  // namespace norvane
+}  // namespace norvane::test

@@ -1,29 +1,17 @@
 #include "engine/Charset.h"
+#include "ShownBytes.h"
 
 #include <clocale>
 
 #include <gtest/gtest.h>
 
-namespace norvane {
+namespace norvane::test {
 
 namespace {
 
-std::string Shown(const std::optional<std::string>& text)
+std::string ShownOptional(const std::optional<std::string>& text)
 {
-    if (!text)
-        return "(none)";
-    std::string out;
-    for (const char c : *text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 32 || b >= 127) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "<%02X>", b);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return text ? Shown(*text) : "(none)";
 }
 
 }  // namespace
@@ -58,7 +46,7 @@ TEST(ToUtf8, CharsetsAndBadBytes)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.charset + " " + Shown(c.text));
-        EXPECT_EQ(Shown(ToUtf8(c.text, c.charset)), Shown(c.expected));
+        EXPECT_EQ(ShownOptional(ToUtf8(c.text, c.charset)), ShownOptional(c.expected));
     }
 }
 
@@ -81,7 +69,7 @@ TEST(FromUtf8, OnlyWhatTheCharsetHolds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.charset + " " + c.utf8);
-        EXPECT_EQ(Shown(FromUtf8(c.utf8, c.charset)), Shown(c.expected));
+        EXPECT_EQ(ShownOptional(FromUtf8(c.utf8, c.charset)), ShownOptional(c.expected));
     }
 }
 
@@ -146,4 +134,4 @@ TEST(FileNameCharset, AsciiLocalesWriteUtf8)
     std::setlocale(LC_CTYPE, saved.c_str());
 }
 
-}  // namespace norvane
+}  // namespace norvane::test

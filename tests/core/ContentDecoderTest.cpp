@@ -2,6 +2,7 @@
 #include "engine/FileIo.h"
 #include "MailLines.h"
 #include "TestFiles.h"
+#include "ShownBytes.h"
 
 #include <random>
 
@@ -18,30 +19,6 @@ std::string Decode(TransferEncoding encoding, const std::vector<std::string>& li
     decoder.Finish();
     EXPECT_EQ(decoder.DecodedSize(), sink.text.size());
     return sink.text;
-}
-
-std::string Shown(std::string_view bytes)
-{
-    std::string out;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 32 || b >= 127) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "<%02X>", b);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& line : lines)
-        out += "[" + Shown(line) + "]";
-    return out;
 }
 
 struct Case {

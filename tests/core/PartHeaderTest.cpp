@@ -1,20 +1,9 @@
 #include "engine/PartHeader.h"
+#include "ShownBytes.h"
 
 #include <gtest/gtest.h>
 
-namespace norvane {
-
-namespace {
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const auto& line : lines)
-        out += "[" + line + "]";
-    return out;
-}
-
-}  // namespace
+namespace norvane::test {
 
 TEST(PartHeader, CollectsTheFieldsAndTheirFolds)
 {
@@ -139,4 +128,4 @@ TEST(FindParameter, FormsContinuationsAndCharsets)
     }
 }
 
-}  // namespace norvane
+}  // namespace norvane::test

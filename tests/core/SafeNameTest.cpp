@@ -1,29 +1,14 @@
 #include "engine/Charset.h"
 #include "engine/SafeName.h"
+#include "ShownBytes.h"
 
 #include <set>
 
 #include <gtest/gtest.h>
 
-namespace norvane {
+namespace norvane::test {
 
 namespace {
-
-std::string Shown(std::string_view bytes)
-{
-    std::string out;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 32 || b >= 127) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "<%02X>", b);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string Repeat(std::string_view piece, int times)
 {
@@ -241,4 +226,4 @@ TEST(FirstFreeName, DuplicatesNumberedInTurn)
     EXPECT_EQ(asked, kMaxNameNumber);
 }
 
-}  // namespace norvane
+}  // namespace norvane::test
