@@ -176,7 +176,12 @@ void DecodeWords(std::string_view text, NameBuilder& builder)
         inRun = false;
         runBytes.clear();
     };
-    for (std::size_t at = text.find("=?"); at != std::string_view::npos; at = text.find("=?", at + 1)) {
+    // No word closes after the last "?=": a long value with none is not
+    // searched again for every "=?" in it.
+    const std::size_t lastClose = text.rfind("?=");
+    for (std::size_t at = text.find("=?"); at != std::string_view::npos && lastClose != std::string_view::npos &&
+                                           at < lastClose;
+         at = text.find("=?", at + 1)) {
         const auto word = ParseEncodedWord(text, at);
         if (!word)
             continue;
