@@ -43,12 +43,12 @@ std::string UnnamedPartName(int number, std::string_view mediaType);
 std::string PartFileName(const FileName& decoded, int number, std::string_view mediaType, bool encodingKnown,
                          std::size_t nameMax = kNameMax);
 
-// The name with "-N" before its extension ("report.pdf", 2 ->
+// A safe name with "-N" before its extension ("report.pdf", 2 ->
 // "report-2.pdf"), its stem shortened where the whole would pass nameMax.
 std::string NumberedName(std::string_view name, int number, std::string_view charset,
                          std::size_t nameMax = kNameMax);
 
-// The name itself when it is not taken, else the first of its numbered
+// A safe name itself when it is not taken, else the first of its numbered
 // names from 2 on that is not; empty when even kMaxNameNumber is taken.
 std::string FirstFreeName(std::string_view name, const std::function<bool(std::string_view)>& isTaken,
                           std::string_view charset, std::size_t nameMax = kNameMax);
