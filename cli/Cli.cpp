@@ -1,4 +1,4 @@
-#include "ui/cli/Cli.h"
+#include "cli/Cli.h"
 
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
