@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/TextRules.h"
 #include "ui_AboutG3F.h"
 
 #include <QDialog>
@@ -59,5 +58,4 @@ std::string& AboutExecutableOverride();
 
 // The description file for an executable path: the path with ".txt" as
 // extension when that file exists, else empty.
-std::string DescriptionFileFor(const std::string& executablePath,
-                               const norvane::TextRules& rules = norvane::HostRules());
+std::string DescriptionFileFor(const std::string& executablePath);
