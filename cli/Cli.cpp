@@ -373,7 +373,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     PromptScope promptScope(&prompt);
     NoWindow noWindow;
     try {
-        ReadSettings(noWindow);
+        if (ReadSettings(noWindow) == SettingsRead::FileMissing)
+            NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     } catch (const Error&) {
         // Only the window's geometry can be malformed; the tool has none.
     }

@@ -234,13 +234,12 @@ void WriteWindowRect(const std::string& path, std::string_view section, std::str
     WriteProfileString(path, section, RectKey(key), WindowRectText(window));
 }
 
-void ReadSettings(WindowGeometry& window)
+SettingsRead ReadSettings(WindowGeometry& window)
 {
     auto& state = State();
     if (!FileExists(state.file)) {
         state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
-        NotifyUser(3, state.file);
-        return;
+        return SettingsRead::FileMissing;
     }
     const auto file = IniFile::Load(state.file);
     // A malformed geometry must not keep the options and timings from being
@@ -261,6 +260,7 @@ void ReadSettings(WindowGeometry& window)
     state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
     if (geometryError)
         throw *geometryError;
+    return SettingsRead::FromFile;
 }
 
 void WriteSettings(const WindowGeometry& window)

@@ -98,12 +98,17 @@ void ReadWindowRect(const std::string& path, std::string_view section, std::stri
 void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
                      const WindowGeometry& window);
 
+enum class SettingsRead {
+    FromFile,
+    FileMissing,  // the defaults stay; the caller tells the user
+};
+
 // Reads geometry, Filter, Path and the integer settings from SettingsFile,
-// then sets OptionFlags from ChkBFlg. A missing file shows message 3 and
-// keeps the defaults. A malformed XYWH is raised only after the rest has
-// been read. Integer settings that are negative, have no digits or exceed 32
-// bits keep their value; others keep their low 16 bits.
-void ReadSettings(WindowGeometry& window);
+// then sets OptionFlags from ChkBFlg. A missing file keeps the defaults and
+// is reported as FileMissing; nothing is shown. A malformed XYWH is raised
+// only after the rest has been read. Integer settings that are negative, have
+// no digits or exceed 32 bits keep their value; others keep their low 16 bits.
+[[nodiscard]] SettingsRead ReadSettings(WindowGeometry& window);
 // Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
 // raises the create error naming the file when it cannot be written.
 void WriteSettings(const WindowGeometry& window);

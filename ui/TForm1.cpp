@@ -173,7 +173,8 @@ void TForm1::StartUpSteps()
     const int loaded = LoadKeyList(SettingsFile(), keyList_);
     TFormGeometry geometry(*this);
     try {
-        ReadSettings(geometry);
+        if (ReadSettings(geometry) == SettingsRead::FileMissing)
+            NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     } catch (const Error& error) {
         // A malformed geometry value is reported; the rest of start-up goes on.
         ReportError(error.what());
@@ -436,7 +437,7 @@ void TForm1::CommandVesk()
         if (keyList_.size() != keysBefore)
             RebuildKeyPanel();
     }
-    if (NotifyUser(-1, ""))
+    if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
         Button3Click();
 }
 
@@ -502,7 +503,7 @@ void TForm1::CommandRegister()
     if (key.front() == ';' || key.find_first_of("\r\n") != std::string::npos)
         return;
     if (IndexOfKeyEntry(key) >= 0) {
-        NotifyUser(1, key);
+        NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
     TChkListBoxEx& panel = *ui->ChkListBoxEx1;
@@ -512,7 +513,7 @@ void TForm1::CommandRegister()
     panel.setCurrentRow(panel.count() - 1);
     panel.setCurrentRow(k);
     keyList_.push_back(key);
-    NotifyUser(4, key);
+    NotifyUser(MessageCode::Registered, key);
 }
 
 void TForm1::CommandDelete()
@@ -522,7 +523,7 @@ void TForm1::CommandDelete()
     if (p < 0 || !panel.currentItem())
         return;
     const std::string key = ToBytes(panel.item(p)->text());
-    if (!NotifyUser(-2, key))
+    if (!NotifyUser(MessageCode::AskDelete, key))
         return;
     ProgrammaticChange change(programmatic_);
     const int entry = IndexOfKeyEntry(key);
@@ -683,10 +684,10 @@ void TForm1::PAddClick()
     if (key.empty())
         return;
     if (IndexOfKeyEntry(key) >= 0) {
-        NotifyUser(1, key);
+        NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
-    if (NotifyUser(-3, key)) {
+    if (NotifyUser(MessageCode::AskRegister, key)) {
         keyList_.push_back(key);
         RebuildKeyPanel();
     }
@@ -739,7 +740,7 @@ void TForm1::ChkListBoxEx1ClickCheck(int index)
     }
     const int j = FindKey(";" + s, keyList_);
     if (j < 0) {
-        NotifyUser(2, s);
+        NotifyUser(MessageCode::NotRegistered, s);
         return;
     }
     if (ticked)
