@@ -296,6 +296,30 @@ TEST_F(SettingsFixture, IntegerSettingsKeepLow16BitsOrTheirDefault)
     }
 }
 
+TEST(OptionBit, OptionNIsBitNMinusOneOfTheStoredFlags)
+{
+    struct Case {
+        Option option;
+        std::uint8_t bit;
+    } cases[] = {
+        {Option::BackUp, 0x01},
+        {Option::Hint, 0x02},
+        {Option::AllText, 0x04},
+        {Option::AutoRegister, 0x08},
+        {Option::RemoveAttachments, 0x10},
+        {Option::RemoveTraces, 0x20},
+    };
+    ASSERT_EQ(std::size(kOptions), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(static_cast<int>(c.option));
+        EXPECT_EQ(kOptions[i], c.option);
+        EXPECT_EQ(OptionBit(c.option), c.bit);
+        EXPECT_TRUE(HasOption(static_cast<std::uint8_t>(c.bit | kFreeOptionBits), c.option));
+        EXPECT_FALSE(HasOption(static_cast<std::uint8_t>(~c.bit), c.option));
+    }
+}
+
 TEST_F(SettingsFixture, OptionBitsSixAndSevenRoundTrip)
 {
     WriteFile(file, "[norvane]\nChkBFlg=0xC1\n");
