@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-// Millisecond tick count (wraps after about 49 days, like the system's).
+// Millisecond tick count in 32 bits (wraps after about 49 days).
 std::uint32_t TickCount();
 
 // The tick count taken when the program starts, before any window exists.

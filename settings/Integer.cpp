@@ -10,7 +10,7 @@ bool IsSkipped(char c, IntegerPolicy::Skip skip)
     switch (skip) {
     case IntegerPolicy::Skip::SpaceTab: return c == ' ' || c == '\t';
     case IntegerPolicy::Skip::Controls: return byte <= 32;
-    case IntegerPolicy::Skip::CSpace: return c == ' ' || (c >= '\t' && c <= '\r');
+    case IntegerPolicy::Skip::Whitespace: return c == ' ' || (c >= '\t' && c <= '\r');
     }
     return false;
 }

@@ -11,9 +11,9 @@ namespace norvane {
 // they differ.
 struct IntegerPolicy {
     enum class Skip {
-        SpaceTab,  // blanks and tabs before the number
-        Controls,  // every byte up to 32 before the number
-        CSpace,    // space, tab, LF, VT, FF and CR before the number
+        SpaceTab,    // blanks and tabs before the number
+        Controls,    // every byte up to 32 before the number
+        Whitespace,  // space, tab, LF, VT, FF and CR before the number
     };
     enum class ZeroX {
         Never,
@@ -84,7 +84,7 @@ inline constexpr IntegerPolicy kGeometryInteger{
 // A number on the command line: the whole argument, signed decimal, 64 bits;
 // a negative number wraps.
 inline constexpr IntegerPolicy kCommandLineInteger{
-    .skip = IntegerPolicy::Skip::CSpace,
+    .skip = IntegerPolicy::Skip::Whitespace,
     .digits = IntegerPolicy::Digits::WholeText,
     .maxPositive = std::numeric_limits<std::uint64_t>::max(),
     .maxNegative = std::numeric_limits<std::uint64_t>::max(),

@@ -70,8 +70,8 @@ std::string WindowRectText(const WindowGeometry& window)
 }
 
 // A stored integer setting: its low 16 bits, or the current value when the
-// number is missing, negative or beyond a signed 32-bit value (0xFFFFFFFF is
-// -1 to the original reader, and would tick every option).
+// number is missing, negative or beyond a signed 32-bit value, so that a
+// stray 0xFFFFFFFF keeps the defaults rather than ticking every option.
 void ReadIntegerSetting(const IniFile& file, std::string_view section, std::string_view key,
                         std::uint16_t& value)
 {
