@@ -13,6 +13,7 @@
 #include "bench/Harness.h"
 #include "bench/Jobs.h"
 #include "bench/Verify.h"
+#include "settings/Integer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -63,12 +64,10 @@ void Usage()
 
 bool ParseNumber(const char* text, std::uint64_t& value)
 {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long v = std::strtoull(text, &end, 10);
-    if (errno || !end || *end || end == text)
+    const auto number = norvane::ParseInteger(text, norvane::kCommandLineInteger);
+    if (number.status != norvane::IntegerStatus::Ok)
         return false;
-    value = v;
+    value = number.bits;
     return true;
 }
 

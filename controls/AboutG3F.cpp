@@ -54,9 +54,14 @@ std::string& AboutExecutableOverride()
     return path;
 }
 
-std::string DescriptionFileFor(const std::string& executablePath, const norvane::TextRules& rules)
+std::string DescriptionFileFor(const std::string& executablePath)
 {
-    std::string candidate = norvane::ReplaceExtension(executablePath, ".txt", rules);
+    // The extension runs from the last "." of the file name; a name without
+    // one gets ".txt" appended.
+    const std::size_t nameStart = executablePath.find_last_of('/') + 1;
+    const std::size_t dot = executablePath.find_last_of('.');
+    const std::size_t stem = (dot != std::string::npos && dot >= nameStart) ? dot : executablePath.size();
+    std::string candidate = executablePath.substr(0, stem) + ".txt";
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::path(candidate), error)) {
         return candidate;

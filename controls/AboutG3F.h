@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/TextRules.h"
 #include "ui_AboutG3F.h"
 
 #include <QDialog>
@@ -8,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-// Millisecond tick count (wraps after about 49 days, like the system's).
+// Millisecond tick count in 32 bits (wraps after about 49 days).
 std::uint32_t TickCount();
 
 // The tick count taken when the program starts, before any window exists.
@@ -59,5 +58,4 @@ std::string& AboutExecutableOverride();
 
 // The description file for an executable path: the path with ".txt" as
 // extension when that file exists, else empty.
-std::string DescriptionFileFor(const std::string& executablePath,
-                               const norvane::TextRules& rules = norvane::HostRules());
+std::string DescriptionFileFor(const std::string& executablePath);

@@ -1,8 +1,5 @@
 #include "controls/ChkLstEx.h"
 
-#include "engine/Error.h"
-#include "engine/TextRules.h"
-
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QKeyEvent>
@@ -12,6 +9,7 @@
 #include <QStyleOptionFocusRect>
 
 #include <algorithm>
+#include <stdexcept>
 
 Q_DECLARE_METATYPE(TChkListBoxDataWrapper)
 
@@ -34,6 +32,11 @@ const CheckBoxSize& MeasuredCheckBox()
                             style->pixelMetric(QStyle::PM_IndicatorHeight)};
     }();
     return size;
+}
+
+char FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
 }
 
 }  // namespace
@@ -78,7 +81,7 @@ QListWidgetItem* TCustomChkListBox::CheckedItem(int index) const
 {
     QListWidgetItem* found = (index >= 0 && index < count()) ? item(index) : nullptr;
     if (found == nullptr) {
-        throw norvane::Error(std::string(kMsgListIndex));
+        throw std::out_of_range(std::string(kMsgListIndex));
     }
     return found;
 }
@@ -106,7 +109,11 @@ void TCustomChkListBox::DeleteRawItem(int index)
 
 bool TCustomChkListBox::ItemLess(const QString& a, const QString& b)
 {
-    return norvane::LessAsciiNoCase(a.toUtf8().toStdString(), b.toUtf8().toStdString());
+    const QByteArray x = a.toUtf8();
+    const QByteArray y = b.toUtf8();
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
+        return static_cast<unsigned char>(FoldAscii(p)) < static_cast<unsigned char>(FoldAscii(q));
+    });
 }
 
 int TCustomChkListBox::SortedRowFor(const QString& text, int end) const

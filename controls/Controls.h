@@ -2,8 +2,8 @@
 
 #include <QIcon>
 
-// Maps the designed Windows font families onto installed ones. Called once at
-// start, before any window is created.
+// Maps the font families the forms are laid out with onto installed fonts of
+// like shape. Called once at start, before any window is created.
 void InstallFontSubstitutions();
 
 // The program's own 32 x 32 icon.

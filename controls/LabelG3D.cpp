@@ -125,8 +125,8 @@ void DrawShadowText(QPainter& painter, const QRect& rect, QString text, const QC
         placed.translate(0, d);
     }
     if (pathStyle == psNone) {
-        // As in an edit control, a line after the first that the rectangle
-        // cannot show whole is left out; the first line is always drawn.
+        // A line after the first that the rectangle cannot show whole is
+        // left out; the first line is always drawn.
         const int lineHeight = metrics.height();
         const int spacing = std::max(1, metrics.lineSpacing());
         const int whole = rect.height() > lineHeight ? (rect.height() - lineHeight) / spacing + 1 : 1;

@@ -9,18 +9,18 @@ namespace norvane {
 
 namespace {
 
-unsigned AttributesOf(const struct stat& st, std::string_view name)
+unsigned EntryBitsOf(const struct stat& st, std::string_view name)
 {
-    unsigned attributes = 0;
+    unsigned bits = 0;
     if (S_ISDIR(st.st_mode))
-        attributes |= kAttrFolder;
+        bits |= kEntryFolder;
     if (S_ISREG(st.st_mode))
-        attributes |= kAttrArchive;
+        bits |= kEntryFile;
     if (!name.empty() && name.front() == '.')
-        attributes |= kAttrHidden;
+        bits |= kEntryHidden;
     if ((st.st_mode & S_IWUSR) == 0)
-        attributes |= kAttrReadOnly;
-    return attributes;
+        bits |= kEntryReadOnly;
+    return bits;
 }
 
 // Bytes of the character at i: a Shift-JIS lead byte and its trail under
@@ -62,7 +62,7 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
     if (dir == nullptr)
         return names;
     const int dirFd = ::dirfd(dir);
-    constexpr unsigned kOfferedOnRequest = kAttrHidden | kAttrSystem | kAttrVolume | kAttrFolder;
+    constexpr unsigned kOfferedOnRequest = kEntryHidden | kEntryFolder;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
@@ -73,10 +73,10 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
         if (::fstatat(dirFd, entry->d_name, &st, 0) != 0 &&
             ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        const unsigned attributes = AttributesOf(st, name);
-        if ((attributes & kOfferedOnRequest & ~mask) != 0)
+        const unsigned bits = EntryBitsOf(st, name);
+        if ((bits & kOfferedOnRequest & ~mask) != 0)
             continue;
-        if ((attributes & mask) == 0)
+        if ((bits & mask) == 0)
             continue;
         names.emplace_back(name);
     }

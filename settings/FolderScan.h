@@ -8,18 +8,15 @@
 
 namespace norvane {
 
-// File attribute bits as the scan reports them. Here they are derived: a
-// folder is 0x10, a name beginning with "." is hidden, an entry its owner may
-// not write is read-only, every regular file has the archive bit; system and
-// volume label never occur.
-enum FileAttribute : unsigned {
-    kAttrReadOnly = 0x01,
-    kAttrHidden = 0x02,
-    kAttrSystem = 0x04,
-    kAttrVolume = 0x08,
-    kAttrFolder = 0x10,
-    kAttrArchive = 0x20,
-    kAttrAll = 0x3F,
+// What an entry is, as bits of ScanFolder's mask. A name beginning with "."
+// is hidden; an entry its owner may not write is read-only. The bits 0x04
+// and 0x08 name nothing.
+enum EntryBit : unsigned {
+    kEntryReadOnly = 0x01,
+    kEntryHidden = 0x02,
+    kEntryFolder = 0x10,
+    kEntryFile = 0x20,  // a regular file
+    kEntryAny = 0x3F,
 };
 
 // Field `index` (from 1) of text split at every occurrence of delimiter;
@@ -35,7 +32,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern, const Text
 // empty one, the pattern's folder followed by each matching entry's name,
 // sorted by name. Wildcards count only in the last component. Hidden entries
 // and folders are offered only when the mask holds their bit; an entry is
-// listed when its attributes share a bit with the mask. "." and ".." never.
+// listed when its bits share one with the mask. "." and ".." never.
 // A folder that does not exist or cannot be read adds nothing.
 void ScanFolder(std::string_view patterns, unsigned mask, std::vector<std::string>& list,
                 const TextRules& rules = HostRules());

@@ -3,10 +3,9 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/TextRules.h"
+#include "settings/Integer.h"
 
-#include <cctype>
 #include <cerrno>
-#include <limits>
 #include <sys/stat.h>
 
 namespace norvane {
@@ -306,42 +305,10 @@ void IniFile::Save(const std::string& path) const
 
 std::optional<std::int64_t> LeadingInteger(std::string_view value)
 {
-    value = TrimLeft(value);
-    bool negative = false;
-    if (!value.empty() && (value.front() == '+' || value.front() == '-')) {
-        negative = value.front() == '-';
-        value.remove_prefix(1);
-    }
-    unsigned base = 10;
-    if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X') &&
-        std::isxdigit(static_cast<unsigned char>(value[2]))) {
-        base = 16;
-        value.remove_prefix(2);
-    }
-    std::uint64_t number = 0;
-    std::size_t digits = 0;
-    for (const char c : value) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
-            break;
-        if (number > (std::numeric_limits<std::uint64_t>::max() - digit) / base)
-            return std::nullopt;
-        number = number * base + digit;
-        ++digits;
-    }
-    if (digits == 0)
+    const auto number = ParseInteger(value, kSettingsValueInteger);
+    if (number.status != IntegerStatus::Ok)
         return std::nullopt;
-    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (number > limit)
-        return std::nullopt;
-    const auto signedNumber = static_cast<std::int64_t>(number);
-    return negative ? -signedNumber : signedNumber;
+    return number.Signed();
 }
 
 std::string_view CutIniValue(std::string_view value, const TextRules& rules)

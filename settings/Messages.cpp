@@ -9,18 +9,18 @@ constexpr std::string_view kExclamationMark = "！";
 constexpr std::string_view kVeskDone = "ヴェスクしました！";
 constexpr std::string_view kTwoBreaks = "\r\r";
 
-std::string_view FixedLine(int code)
+std::string_view FixedLine(MessageCode code)
 {
     switch (code) {
-    case -3: return "登録して宜しいですか";
-    case -2: return "削除して宜しいですか";
-    case -1: return "確認しますか";
-    case 1: return "既に、登録されています";
-    case 2: return "登録されていません";
-    case 3: return "初期化ﾌｧｲﾙが、有りません";
-    case 4: return "登録しました";
-    default: return {};
+    case MessageCode::AskRegister: return "登録して宜しいですか";
+    case MessageCode::AskDelete: return "削除して宜しいですか";
+    case MessageCode::AskAnalyzeAfterVesk: return "確認しますか";
+    case MessageCode::AlreadyRegistered: return "既に、登録されています";
+    case MessageCode::NotRegistered: return "登録されていません";
+    case MessageCode::SettingsFileMissing: return "初期化ﾌｧｲﾙが、有りません";
+    case MessageCode::Registered: return "登録しました";
     }
+    return {};
 }
 
 Prompt* g_prompt = nullptr;
@@ -39,14 +39,14 @@ BusyCursorState& BusyState()
 
 }  // namespace
 
-ComposedMessage ComposeMessage(int code, std::string_view text)
+ComposedMessage ComposeMessage(MessageCode code, std::string_view text)
 {
     ComposedMessage message;
     message.caption = kMessageCaption;
     const auto line = FixedLine(code);
-    if (code < 0) {
+    if (static_cast<int>(code) < 0) {
         message.kind = PromptKind::Question;
-        message.text = code == -1 ? kVeskDone : text;
+        message.text = code == MessageCode::AskAnalyzeAfterVesk ? kVeskDone : text;
         message.text += kTwoBreaks;
         message.text += line;
         message.text += kQuestionMark;
@@ -72,7 +72,7 @@ Prompt* CurrentPrompt()
     return g_prompt;
 }
 
-bool NotifyUser(int code, std::string_view text)
+bool NotifyUser(MessageCode code, std::string_view text)
 {
     const auto message = ComposeMessage(code, text);
     if (g_prompt == nullptr)

@@ -11,6 +11,18 @@ namespace norvane {
 // The caption of every message box.
 inline constexpr std::string_view kMessageCaption = "確認";
 
+// The program's fixed messages by their catalogue codes; a negative code asks
+// a question, any other gives a notice.
+enum class MessageCode : int {
+    AskRegister = -3,         // "登録して宜しいですか" about a key from the file grid
+    AskDelete = -2,           // "削除して宜しいですか" about the selected key
+    AskAnalyzeAfterVesk = -1, // "ヴェスクしました！" then "確認しますか"
+    AlreadyRegistered = 1,    // "既に、登録されています"
+    NotRegistered = 2,        // "登録されていません"
+    SettingsFileMissing = 3,  // "初期化ﾌｧｲﾙが、有りません" naming the file
+    Registered = 4,           // "登録しました"
+};
+
 enum class PromptKind {
     Question,  // Yes and No buttons, question icon
     Notice,    // OK button, exclamation icon
@@ -24,12 +36,11 @@ struct ComposedMessage {
     std::string text;
 };
 
-// Builds the message for a code: a negative code asks a question
-// (text, CR CR, the fixed line, "？"; code -1 shows "ヴェスクしました！" in
-// place of the text), any other code gives a notice (the text in double
-// quotes, CR CR, the fixed line, "！"). A code outside the catalogue gives a
-// notice without a fixed line.
-ComposedMessage ComposeMessage(int code, std::string_view text);
+// Builds the message for a code: a question is the text, CR CR, the fixed
+// line and "？" (AskAnalyzeAfterVesk shows "ヴェスクしました！" in place of the
+// text); a notice is the text in double quotes, CR CR, the fixed line and
+// "！". A code outside the catalogue gives a notice without a fixed line.
+ComposedMessage ComposeMessage(MessageCode code, std::string_view text);
 
 // Shows messages to the user; the window implements it with modal message
 // boxes, tests with a recorder.
@@ -47,7 +58,7 @@ Prompt* CurrentPrompt();
 
 // Shows message `code` around text; true only when a question was answered
 // Yes. Without a prompt installed nothing is shown and the answer is false.
-bool NotifyUser(int code, std::string_view text);
+bool NotifyUser(MessageCode code, std::string_view text);
 
 // Cursor identities of the busy-cursor state.
 inline constexpr std::int16_t kDefaultCursor = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "settings/IniFile.h"
+#include "settings/Integer.h"
 #include "settings/Messages.h"
 
 #include <cstdio>
@@ -34,11 +35,6 @@ bool FileExists(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
-}
-
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
 [[noreturn]] void ThrowNotInteger(std::string_view text)
@@ -74,8 +70,8 @@ std::string WindowRectText(const WindowGeometry& window)
 }
 
 // A stored integer setting: its low 16 bits, or the current value when the
-// number is missing, negative or beyond a signed 32-bit value (0xFFFFFFFF is
-// -1 to the original reader, and would tick every option).
+// number is missing, negative or beyond a signed 32-bit value, so that a
+// stray 0xFFFFFFFF keeps the defaults rather than ticking every option.
 void ReadIntegerSetting(const IniFile& file, std::string_view section, std::string_view key,
                         std::uint16_t& value)
 {
@@ -177,49 +173,24 @@ std::string ExecutablePath()
 
 int ParseNumber(std::string_view text)
 {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    if (text.empty())
+    const auto number = ParseInteger(text, kGeometryInteger);
+    switch (number.status) {
+    case IntegerStatus::Ok:
+        return static_cast<std::int32_t>(number.bits);
+    case IntegerStatus::NoNumber:
         return 0;
-    std::string s(text);
-    for (char& c : s)
+    case IntegerStatus::Malformed:
+    case IntegerStatus::OutOfRange:
+        break;
+    }
+    // The message names what was read in capitals, "0x" written as "$".
+    std::string token(number.token);
+    for (char& c : token)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 0x20);
-    if (s.starts_with("0X"))
-        s.replace(0, 2, "$");
-    std::size_t end = (s[0] == '$' || s[0] == '+' || s[0] == '-') ? 1 : 0;
-    while (end < s.size() && IsHexDigit(s[end]))
-        ++end;
-    if (end == 0)
-        return 0;
-    const std::string prefix = s.substr(0, end);
-
-    const bool hex = prefix[0] == '$';
-    const bool negative = prefix[0] == '-';
-    const std::size_t first = (hex || negative || prefix[0] == '+') ? 1 : 0;
-    if (first == prefix.size())
-        ThrowNotInteger(prefix);
-    std::uint64_t value = 0;
-    for (std::size_t i = first; i < prefix.size(); ++i) {
-        const char c = prefix[i];
-        if (!hex && !(c >= '0' && c <= '9'))
-            ThrowNotInteger(prefix);
-        value = value * (hex ? 16 : 10) + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'A' + 10);
-        if (value > 0xFFFFFFFFull)
-            ThrowNotInteger(prefix);
-    }
-    if (hex)  // hexadecimal spells the 32 bits directly: $FFFFFFFF is -1
-        return static_cast<int>(static_cast<std::uint32_t>(value));
-    if (negative) {
-        if (value > 0x80000000ull)
-            ThrowNotInteger(prefix);
-        return static_cast<int>(-static_cast<std::int64_t>(value));
-    }
-    if (value > 0x7FFFFFFFull)
-        ThrowNotInteger(prefix);
-    return static_cast<int>(value);
+    if (token.starts_with("0X"))
+        token.replace(0, 2, "$");
+    ThrowNotInteger(token);
 }
 
 void ReadWindowRect(const std::string& path, std::string_view section, std::string_view key,
@@ -234,13 +205,12 @@ void WriteWindowRect(const std::string& path, std::string_view section, std::str
     WriteProfileString(path, section, RectKey(key), WindowRectText(window));
 }
 
-void ReadSettings(WindowGeometry& window)
+SettingsRead ReadSettings(WindowGeometry& window)
 {
     auto& state = State();
     if (!FileExists(state.file)) {
         state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
-        NotifyUser(3, state.file);
-        return;
+        return SettingsRead::FileMissing;
     }
     const auto file = IniFile::Load(state.file);
     // A malformed geometry must not keep the options and timings from being
@@ -261,6 +231,7 @@ void ReadSettings(WindowGeometry& window)
     state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
     if (geometryError)
         throw *geometryError;
+    return SettingsRead::FromFile;
 }
 
 void WriteSettings(const WindowGeometry& window)

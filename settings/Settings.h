@@ -27,16 +27,32 @@ struct TextSettingsTable {
     std::string Path;                    // folder of the latest selection
 };
 
-// Bits of OptionFlags; bit i belongs to check box "CheckBox" + (i + 1).
-// Bits 6 and 7 belong to none and travel from the file back to it unchanged.
-enum OptionBit : std::uint8_t {
-    kOptBackUp = 0x01,
-    kOptHint = 0x02,
-    kOptAllText = 0x04,
-    kOptAutoRegister = 0x08,
-    kOptRemoveAttachments = 0x10,
-    kOptRemoveTraces = 0x20,
+// The six options, numbered as their check boxes "CheckBox1" to "CheckBox6"
+// (the number is also the box's Tag); option n is bit n - 1 of OptionFlags.
+enum class Option : int {
+    BackUp = 1,             // keep a ".bak" copy of each file
+    Hint = 2,               // the main window shows hints
+    AllText = 3,            // header lines anywhere in the text, not only the first block
+    AutoRegister = 4,       // Vesk registers unknown keys, unticked
+    RemoveAttachments = 5,  // Vesk removes attachment bodies
+    RemoveTraces = 6,       // Vesk also removes their part headers (with RemoveAttachments)
 };
+inline constexpr Option kOptions[] = {Option::BackUp, Option::Hint, Option::AllText,
+                                      Option::AutoRegister, Option::RemoveAttachments, Option::RemoveTraces};
+
+constexpr std::uint8_t OptionBit(Option option)
+{
+    return static_cast<std::uint8_t>(1U << (static_cast<int>(option) - 1));
+}
+
+constexpr bool HasOption(std::uint8_t flags, Option option)
+{
+    return (flags & OptionBit(option)) != 0;
+}
+
+// Bits 6 and 7 of OptionFlags belong to no option; they travel from the file
+// back to it unchanged.
+inline constexpr std::uint8_t kFreeOptionBits = 0xC0;
 
 // The module state, holding the defaults from program start.
 IntegerSettingsTable& IntegerSettings();
@@ -98,12 +114,17 @@ void ReadWindowRect(const std::string& path, std::string_view section, std::stri
 void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
                      const WindowGeometry& window);
 
+enum class SettingsRead {
+    FromFile,
+    FileMissing,  // the defaults stay; the caller tells the user
+};
+
 // Reads geometry, Filter, Path and the integer settings from SettingsFile,
-// then sets OptionFlags from ChkBFlg. A missing file shows message 3 and
-// keeps the defaults. A malformed XYWH is raised only after the rest has
-// been read. Integer settings that are negative, have no digits or exceed 32
-// bits keep their value; others keep their low 16 bits.
-void ReadSettings(WindowGeometry& window);
+// then sets OptionFlags from ChkBFlg. A missing file keeps the defaults and
+// is reported as FileMissing; nothing is shown. A malformed XYWH is raised
+// only after the rest has been read. Integer settings that are negative, have
+// no digits or exceed 32 bits keep their value; others keep their low 16 bits.
+[[nodiscard]] SettingsRead ReadSettings(WindowGeometry& window);
 // Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
 // raises the create error naming the file when it cannot be written.
 void WriteSettings(const WindowGeometry& window);

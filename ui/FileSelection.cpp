@@ -95,7 +95,7 @@ std::vector<std::string> ExpandArguments(const std::vector<std::string>& argumen
         }
         if (expanded.find_first_of("*?", 3) != std::string::npos) {
             std::vector<std::string> matches;
-            ScanFolder(expanded, 0x3F, matches);
+            ScanFolder(expanded, kEntryAny, matches);
             for (const auto& match : matches) {
                 // A pattern after ";" without a folder matches in the current folder.
                 fs::path found(match);

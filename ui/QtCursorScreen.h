@@ -4,8 +4,8 @@
 
 namespace norvane {
 
-// The busy cursor as Qt's application-wide override cursor. There is no
-// animated cursor file on this platform, so the standard busy cursor serves.
+// The busy cursor as Qt's application-wide override cursor. The program
+// brings no busy cursor of its own, so the standard one serves.
 class QtCursorScreen : public CursorScreen {
 public:
     std::int16_t Cursor() const override { return cursor_; }

@@ -69,6 +69,15 @@ constexpr int kDesignedHeight = 292;
 constexpr int kMinimumWidth = 160;
 constexpr int kMinimumHeight = 120;
 
+// The command buttons' Tags, by which ButtonClick tells them apart; Analyze
+// has a handler of its own.
+enum class CommandTag : int { File = 1, Vesk = 2, Analyze = 3, Register = 4, Delete = 5, Info = 6 };
+
+bool Clears(GridReset mode, GridReset part)
+{
+    return (static_cast<int>(mode) & static_cast<int>(part)) != 0;
+}
+
 }  // namespace
 
 TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
@@ -173,7 +182,8 @@ void TForm1::StartUpSteps()
     const int loaded = LoadKeyList(SettingsFile(), keyList_);
     TFormGeometry geometry(*this);
     try {
-        ReadSettings(geometry);
+        if (ReadSettings(geometry) == SettingsRead::FileMissing)
+            NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     } catch (const Error& error) {
         // A malformed geometry value is reported; the rest of start-up goes on.
         ReportError(error.what());
@@ -196,11 +206,11 @@ void TForm1::StartUpSteps()
     const int widths[] = {30, 110, 120, 35, 30};
     for (int col = 0; col < 5; ++col)
         ui->StringGrid1->SetColWidth(col, widths[col]);
-    ResetGridHeaders(0);
+    ResetGridHeaders(GridReset::HeaderOnly);
 
-    const unsigned flags = OptionFlags();
-    for (int i = 0; i < 6; ++i)
-        OptionBox(i + 1)->setChecked((flags >> i) & 1U);
+    const std::uint8_t flags = OptionFlags();
+    for (const Option option : kOptions)
+        OptionBox(option)->setChecked(HasOption(flags, option));
     SetShowHints(ui->CheckBox2->isChecked());
     ui->CheckBox6->setEnabled(ui->CheckBox5->isChecked());
     UpdateCommandButtons();
@@ -272,10 +282,10 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose()
 {
-    unsigned flags = OptionFlags() & 0xC0U;
-    for (int i = 0; i < 6; ++i)
-        if (OptionBox(i + 1)->isChecked())
-            flags |= 1U << i;
+    unsigned flags = OptionFlags() & kFreeOptionBits;
+    for (const Option option : kOptions)
+        if (Ticked(option))
+            flags |= OptionBit(option);
     SetOptionFlags(static_cast<std::uint8_t>(flags));
     // Failures to write the settings file go unnoticed.
     try {
@@ -335,14 +345,14 @@ void TForm1::RunGuarded(void (TForm1::*command)())
     }
 }
 
-QCheckBox* TForm1::OptionBox(int number) const
+QCheckBox* TForm1::OptionBox(Option option) const
 {
-    return findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(number));
+    return findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(static_cast<int>(option)));
 }
 
-bool TForm1::Option(int number) const
+bool TForm1::Ticked(Option option) const
 {
-    return OptionBox(number)->isChecked();
+    return OptionBox(option)->isChecked();
 }
 
 void TForm1::SetShowHints(bool on)
@@ -361,20 +371,20 @@ void TForm1::ButtonClick()
     const QObject* button = sender();
     if (!button)
         return;
-    switch (button->property("Tag").toInt()) {
-    case 1:
+    switch (static_cast<CommandTag>(button->property("Tag").toInt())) {
+    case CommandTag::File:
         RunGuarded(&TForm1::CommandFile);
         break;
-    case 2:
+    case CommandTag::Vesk:
         RunGuarded(&TForm1::CommandVesk);
         break;
-    case 4:
+    case CommandTag::Register:
         RunGuarded(&TForm1::CommandRegister);
         break;
-    case 5:
+    case CommandTag::Delete:
         RunGuarded(&TForm1::CommandDelete);
         break;
-    case 6:
+    case CommandTag::Info:
         ShowAbout(false, this);
         break;
     default:
@@ -419,11 +429,11 @@ void TForm1::CommandVesk()
         BusyCursorGuard busy;
         try {
             VeskOptions options;
-            options.backup = Option(1);
-            options.allText = Option(3);
-            options.autoRegister = Option(4);
-            options.removeAttachments = Option(5);
-            options.removeTraces = Option(5) && Option(6);
+            options.backup = Ticked(Option::BackUp);
+            options.allText = Ticked(Option::AllText);
+            options.autoRegister = Ticked(Option::AutoRegister);
+            options.removeAttachments = Ticked(Option::RemoveAttachments);
+            options.removeTraces = Ticked(Option::RemoveAttachments) && Ticked(Option::RemoveTraces);
             VeskRun run(ListedFiles());
             for (const auto& file : run.Files())
                 VeskFile(file, SettingsFile(), keyList_, options, run);
@@ -436,7 +446,7 @@ void TForm1::CommandVesk()
         if (keyList_.size() != keysBefore)
             RebuildKeyPanel();
     }
-    if (NotifyUser(-1, ""))
+    if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
         Button3Click();
 }
 
@@ -450,7 +460,7 @@ void TForm1::Button3Click()
     {
         BusyCursorGuard busy;
         try {
-            tally = AnalyzeFiles(ListedFiles(), keyList_, Option(3));
+            tally = AnalyzeFiles(ListedFiles(), keyList_, Ticked(Option::AllText));
         } catch (const std::exception& error) {
             failed = true;
             failure = error.what();
@@ -466,7 +476,7 @@ void TForm1::Button3Click()
 void TForm1::ShowAnalysis(const std::vector<KeyTally>& tally)
 {
     TStringGrid& grid = *ui->StringGrid1;
-    ResetGridHeaders(2);
+    ResetGridHeaders(GridReset::KeyColumns);
     const int count = static_cast<int>(tally.size());
     grid.SetCell(2, 0, SetCountSuffix(grid.Cell(2, 0), count));
     if (count == 0)
@@ -502,7 +512,7 @@ void TForm1::CommandRegister()
     if (key.front() == ';' || key.find_first_of("\r\n") != std::string::npos)
         return;
     if (IndexOfKeyEntry(key) >= 0) {
-        NotifyUser(1, key);
+        NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
     TChkListBoxEx& panel = *ui->ChkListBoxEx1;
@@ -512,7 +522,7 @@ void TForm1::CommandRegister()
     panel.setCurrentRow(panel.count() - 1);
     panel.setCurrentRow(k);
     keyList_.push_back(key);
-    NotifyUser(4, key);
+    NotifyUser(MessageCode::Registered, key);
 }
 
 void TForm1::CommandDelete()
@@ -522,7 +532,7 @@ void TForm1::CommandDelete()
     if (p < 0 || !panel.currentItem())
         return;
     const std::string key = ToBytes(panel.item(p)->text());
-    if (!NotifyUser(-2, key))
+    if (!NotifyUser(MessageCode::AskDelete, key))
         return;
     ProgrammaticChange change(programmatic_);
     const int entry = IndexOfKeyEntry(key);
@@ -543,7 +553,7 @@ void TForm1::ShowSelectedFiles(const std::vector<std::string>& list)
         return;
     BusyCursorGuard busy;
     TStringGrid& grid = *ui->StringGrid1;
-    ResetGridHeaders(3);
+    ResetGridHeaders(GridReset::All);
     grid.SetRowCount(static_cast<int>(list.size()) + 1);
     // This file system tells letter cases apart, so the folder keeps its own.
     const std::string folder = SplitPath(list.front()).first;
@@ -560,19 +570,19 @@ void TForm1::ShowSelectedFiles(const std::vector<std::string>& list)
     UpdateCommandButtons();
 }
 
-void TForm1::ResetGridHeaders(int flags)
+void TForm1::ResetGridHeaders(GridReset mode)
 {
     TStringGrid& grid = *ui->StringGrid1;
     std::string fileHeader = "FileName";
     const std::string current = grid.Cell(1, 0);
-    if ((flags & 2) && current.find(':') != std::string::npos)
+    if (Clears(mode, GridReset::KeyColumns) && current.find(':') != std::string::npos)
         fileHeader = current;
     for (int row = 0; row < grid.RowCount(); ++row) {
-        if (flags & 1) {
+        if (Clears(mode, GridReset::FileColumns)) {
             grid.SetCell(0, row, "");
             grid.SetCell(1, row, "");
         }
-        if (flags & 2)
+        if (Clears(mode, GridReset::KeyColumns))
             for (int col = 2; col <= 4; ++col)
                 grid.SetCell(col, row, "");
     }
@@ -683,10 +693,10 @@ void TForm1::PAddClick()
     if (key.empty())
         return;
     if (IndexOfKeyEntry(key) >= 0) {
-        NotifyUser(1, key);
+        NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
-    if (NotifyUser(-3, key)) {
+    if (NotifyUser(MessageCode::AskRegister, key)) {
         keyList_.push_back(key);
         RebuildKeyPanel();
     }
@@ -739,7 +749,7 @@ void TForm1::ChkListBoxEx1ClickCheck(int index)
     }
     const int j = FindKey(";" + s, keyList_);
     if (j < 0) {
-        NotifyUser(2, s);
+        NotifyUser(MessageCode::NotRegistered, s);
         return;
     }
     if (ticked)
@@ -769,11 +779,12 @@ void TForm1::CheckBoxClick()
     const QObject* box = sender();
     if (!box)
         return;
-    switch (box->property("Tag").toInt()) {
-    case 2:
+    // An option box's Tag is its option's number.
+    switch (static_cast<Option>(box->property("Tag").toInt())) {
+    case Option::Hint:
         SetShowHints(ui->CheckBox2->isChecked());
         break;
-    case 5:
+    case Option::RemoveAttachments:
         ui->CheckBox6->setEnabled(ui->CheckBox5->isChecked());
         break;
     default:

@@ -23,6 +23,12 @@ namespace norvane {
 class TFormGeometry;
 class THintFilter;
 class TStringGrid;
+enum class Option : int;
+
+// What ResetGridHeaders clears before it writes the header row: the number
+// and file-name columns, the key columns (the file header then keeps its
+// count), or both.
+enum class GridReset : int { HeaderOnly = 0, FileColumns = 1, KeyColumns = 2, All = 3 };
 
 // The main window: the file list page "Vesk" and the option page "Option".
 // It owns the key list and the selected files for the whole run.
@@ -60,7 +66,7 @@ public:
     int IndexOfKeyEntry(std::string_view key) const;
     void RebuildKeyPanel();
     void ShowSelectedFiles(const std::vector<std::string>& list);
-    void ResetGridHeaders(int flags);
+    void ResetGridHeaders(GridReset mode);
     void UpdateCommandButtons();
     void WMDropFiles(const std::vector<std::string>& paths);
 
@@ -104,8 +110,8 @@ private:
     void RunGuarded(void (TForm1::*command)());
     void ReportError(const std::string& message);
     void SetShowHints(bool on);
-    QCheckBox* OptionBox(int number) const;
-    bool Option(int number) const;
+    QCheckBox* OptionBox(Option option) const;
+    bool Ticked(Option option) const;
     void ShowGridMenu(const QPoint& pos);
 
     std::unique_ptr<Ui::TForm1> ui;

@@ -313,6 +313,19 @@ TEST_F(CliFixture, OptionsAnywhereAndDashDashEndsThem)
     EXPECT_FALSE(fs::exists(Work("--backup.bak")));
 }
 
+TEST_F(CliFixture, MissingSettingsFileIsNamedOnceAndTheDefaultsServe)
+{
+    WriteFile(Work("a.eml"), kMail);
+    const auto r = RunWithSettings("analyze", {"a.eml"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "norvane-cli: \"" + settings + "\" 初期化ﾌｧｲﾙが、有りません！\n");
+    EXPECT_EQ(r.out, "From\t1\tNew\nReceived\t1\tNew\nSubject\t1\tNew\nX-Mailer\t1\tNew\n");
+    EXPECT_FALSE(fs::exists(settings));  // analyze writes no settings
+
+    WriteFile(settings, "");
+    EXPECT_EQ(RunWithSettings("analyze", {"a.eml"}).err, "");
+}
+
 TEST_F(CliFixture, WindowSettingsFileBesideTheBinaryByDefault)
 {
     // A copy of the tool in a folder of its own, as installed beside the window.

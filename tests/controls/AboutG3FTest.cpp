@@ -2,7 +2,6 @@
 
 #include "controls/Controls.h"
 #include "controls/LabeLink.h"
-#include "engine/TextRules.h"
 
 #include "../core/TestFiles.h"
 
@@ -35,6 +34,12 @@ TEST(DescriptionFileFor, TextFileBesideTheExecutable)
     EXPECT_EQ(DescriptionFileFor(bare), "");
     WriteFile(bare + ".txt", "about");
     EXPECT_EQ(DescriptionFileFor(bare), bare + ".txt");
+
+    // A name that begins with "." is all extension; the last "." counts.
+    WriteFile(dir.File(".txt"), "about");
+    EXPECT_EQ(DescriptionFileFor(dir.File(".norvane")), dir.File(".txt"));
+    WriteFile(dir.File("prog.v2.txt"), "about");
+    EXPECT_EQ(DescriptionFileFor(dir.File("prog.v2.bin")), dir.File("prog.v2.txt"));
 }
 
 class AboutTest : public ::testing::Test {

@@ -1,7 +1,5 @@
 #include "controls/ChkLstEx.h"
 
-#include "engine/Error.h"
-
 #include <QApplication>
 #include <QPainter>
 #include <QSignalSpy>
@@ -9,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -85,7 +84,7 @@ TEST_F(ChkListBoxTest, BadIndexRaisesTheListIndexError)
             try {
                 call();
                 ADD_FAILURE() << "no error";
-            } catch (const norvane::Error& error) {
+            } catch (const std::out_of_range& error) {
                 EXPECT_EQ(error.what(), message);
             }
         };
@@ -296,6 +295,29 @@ TEST_F(ChkListBoxTest, DoubleClickOnTheTextDoesNotToggle)
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, At(1, 40));
     EXPECT_EQ(checks.count(), 0);
     EXPECT_EQ(doubles.count(), 1);
+}
+
+TEST(ChkListBoxSort, ItemLessFoldsOnlyAsciiLetters)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        bool less;
+    } cases[] = {
+        {"a", "B", true},
+        {"B", "a", false},
+        {"ab", "AB", false},
+        {"AB", "ab", false},
+        {"_", "B", true},   // "B" counts as "b", above "_"
+        {"ab", "abc", true},
+        {"z", "\xC3\xA9", true},  // bytes above ASCII sort after it, unsigned
+        {"\xC3\x89", "\xC3\xA9", true},  // only ASCII letters fold
+        {"\xC3\xA9", "\xC3\x89", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " < " + c.b);
+        EXPECT_EQ(TCustomChkListBox::ItemLess(QString::fromUtf8(c.a), QString::fromUtf8(c.b)), c.less);
+    }
 }
 
 TEST(ChkListBoxSort, StatesStayWithTheirItems)

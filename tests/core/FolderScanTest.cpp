@@ -116,7 +116,7 @@ TEST(ScanFolder, AppendsSortedMatchesWithTheirFolder)
     for (const char* name : {"c.eml", "a.eml", "B.EML", "note.txt", "x.eml.bak"})
         WriteFile(folder + name, "x");
     std::vector<std::string> list{"kept"};
-    ScanFolder(folder + "*.eml;" + folder + "*.txt", kAttrAll, list);
+    ScanFolder(folder + "*.eml;" + folder + "*.txt", kEntryAny, list);
     EXPECT_EQ(list, (std::vector<std::string>{"kept", folder + "B.EML", folder + "a.eml", folder + "c.eml",
                                               folder + "note.txt"}));
 }
@@ -128,10 +128,10 @@ TEST(ScanFolder, EmptyPatternEndsTheScan)
     WriteFile(folder + "a.eml", "x");
     WriteFile(folder + "b.txt", "x");
     std::vector<std::string> list;
-    ScanFolder(folder + "*.eml;;" + folder + "*.txt", kAttrAll, list);
+    ScanFolder(folder + "*.eml;;" + folder + "*.txt", kEntryAny, list);
     EXPECT_EQ(list, std::vector<std::string>{folder + "a.eml"});
     list.clear();
-    ScanFolder(";" + folder + "*.eml", kAttrAll, list);
+    ScanFolder(";" + folder + "*.eml", kEntryAny, list);
     EXPECT_TRUE(list.empty());
 }
 
@@ -142,7 +142,7 @@ TEST(ScanFolder, PatternWithoutFolderSearchesCurrentFolder)
     WriteFile(dir.File("m2.eml"), "x");
     CurrentFolder here(dir.Path());
     std::vector<std::string> list;
-    ScanFolder("m?.eml", kAttrAll, list);
+    ScanFolder("m?.eml", kEntryAny, list);
     EXPECT_EQ(list, (std::vector<std::string>{"m1.eml", "m2.eml"}));
 }
 
@@ -163,15 +163,15 @@ TEST(ScanFolder, AttributeMaskRules)
         std::vector<std::string> expected;
     } cases[] = {
         // A fifo has none of the bits, so no mask lists it.
-        {kAttrAll, {".hidden", "locked", "plain", "sub"}},
-        {kAttrArchive, {"locked", "plain"}},
+        {kEntryAny, {".hidden", "locked", "plain", "sub"}},
+        {kEntryFile, {"locked", "plain"}},
         // Hidden entries and folders are offered only on request.
-        {kAttrArchive | kAttrHidden, {".hidden", "locked", "plain"}},
-        {kAttrFolder, {"sub"}},
+        {kEntryFile | kEntryHidden, {".hidden", "locked", "plain"}},
+        {kEntryFolder, {"sub"}},
         // A read-only folder is not offered without the folder bit.
-        {kAttrReadOnly, {"locked"}},
-        {kAttrReadOnly | kAttrHidden, {".hidden", "locked"}},
-        {kAttrReadOnly | kAttrFolder, {"locked", "sub"}},
+        {kEntryReadOnly, {"locked"}},
+        {kEntryReadOnly | kEntryHidden, {".hidden", "locked"}},
+        {kEntryReadOnly | kEntryFolder, {"locked", "sub"}},
         {0, {}},
     };
     for (const auto& c : cases) {
@@ -191,12 +191,12 @@ TEST(ScanFolder, MissingFolderAndWildcardsOutsideTheNameAddNothing)
     std::filesystem::create_directory(dir.File("sub"));
     WriteFile(dir.File("sub/a.eml"), "x");
     std::vector<std::string> list;
-    ScanFolder(dir.File("none/*.eml"), kAttrAll, list);
-    ScanFolder(dir.File("s*/a.eml"), kAttrAll, list);
+    ScanFolder(dir.File("none/*.eml"), kEntryAny, list);
+    ScanFolder(dir.File("s*/a.eml"), kEntryAny, list);
     EXPECT_TRUE(list.empty());
     // A backslash is an ordinary name character here.
     WriteFile(dir.File("a\\b.eml"), "x");
-    ScanFolder(dir.File("a\\*"), kAttrAll, list);
+    ScanFolder(dir.File("a\\*"), kEntryAny, list);
     EXPECT_EQ(list, std::vector<std::string>{dir.File("a\\b.eml")});
 }
 

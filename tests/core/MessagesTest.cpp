@@ -59,23 +59,26 @@ struct ScreenGuard {
 TEST(NotifyUser, ComposesEveryCodeExactly)
 {
     struct Case {
-        int code;
+        MessageCode code;
         const char* text;
         PromptKind kind;
         const char* expected;
     } cases[] = {
-        {-3, "X-Mailer", PromptKind::Question, "X-Mailer\r\r登録して宜しいですか？"},
-        {-2, "Received", PromptKind::Question, "Received\r\r削除して宜しいですか？"},
-        {-2, "", PromptKind::Question, "\r\r削除して宜しいですか？"},
-        {-1, "never shown", PromptKind::Question, "ヴェスクしました！\r\r確認しますか？"},
-        {1, "Subject", PromptKind::Notice, "\"Subject\"\r\r既に、登録されています！"},
-        {2, "Subject", PromptKind::Notice, "\"Subject\"\r\r登録されていません！"},
-        {3, "/opt/Norvane/norvane.ini", PromptKind::Notice,
+        {MessageCode::AskRegister, "X-Mailer", PromptKind::Question, "X-Mailer\r\r登録して宜しいですか？"},
+        {MessageCode::AskDelete, "Received", PromptKind::Question, "Received\r\r削除して宜しいですか？"},
+        {MessageCode::AskDelete, "", PromptKind::Question, "\r\r削除して宜しいですか？"},
+        {MessageCode::AskAnalyzeAfterVesk, "never shown", PromptKind::Question, "ヴェスクしました！\r\r確認しますか？"},
+        {MessageCode::AlreadyRegistered, "Subject", PromptKind::Notice, "\"Subject\"\r\r既に、登録されています！"},
+        {MessageCode::NotRegistered, "Subject", PromptKind::Notice, "\"Subject\"\r\r登録されていません！"},
+        {MessageCode::SettingsFileMissing, "/opt/Norvane/norvane.ini", PromptKind::Notice,
          "\"/opt/Norvane/norvane.ini\"\r\r初期化ﾌｧｲﾙが、有りません！"},
-        {4, "a\"b", PromptKind::Notice, "\"a\"b\"\r\r登録しました！"},
+        {MessageCode::Registered, "a\"b", PromptKind::Notice, "\"a\"b\"\r\r登録しました！"},
+        // Outside the catalogue: a notice without a fixed line.
+        {static_cast<MessageCode>(0), "x", PromptKind::Notice, "\"x\"\r\r！"},
+        {static_cast<MessageCode>(-4), "x", PromptKind::Question, "x\r\r？"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
+        SCOPED_TRACE(static_cast<int>(c.code));
         const auto message = ComposeMessage(c.code, c.text);
         EXPECT_EQ(message.kind, c.kind);
         EXPECT_EQ(message.caption, "確認");
@@ -88,10 +91,10 @@ TEST(NotifyUser, AnswersThroughThePrompt)
     RecordingPrompt prompt;
     PromptGuard guard(&prompt);
     prompt.answer = true;
-    EXPECT_TRUE(NotifyUser(-1, "x"));
-    EXPECT_FALSE(NotifyUser(4, "Key"));  // a notice is never "Yes"
+    EXPECT_TRUE(NotifyUser(MessageCode::AskAnalyzeAfterVesk, "x"));
+    EXPECT_FALSE(NotifyUser(MessageCode::Registered, "Key"));  // a notice is never "Yes"
     prompt.answer = false;
-    EXPECT_FALSE(NotifyUser(-2, ""));
+    EXPECT_FALSE(NotifyUser(MessageCode::AskDelete, ""));
     ASSERT_EQ(prompt.shown.size(), 3u);
     EXPECT_EQ(prompt.shown[1].kind, PromptKind::Notice);
     EXPECT_EQ(prompt.shown[1].text, "\"Key\"\r\r登録しました！");
@@ -101,7 +104,7 @@ TEST(NotifyUser, AnswersThroughThePrompt)
 TEST(NotifyUser, WithoutPromptAnswersNo)
 {
     SetPrompt(nullptr);
-    EXPECT_FALSE(NotifyUser(-1, ""));
+    EXPECT_FALSE(NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""));
 }
 
 TEST(SetBusyCursor, SavesOnceAndRestoresOnFirstOff)

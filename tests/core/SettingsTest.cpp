@@ -233,16 +233,20 @@ TEST_F(SettingsFixture, WindowRectRoundTrip)
     EXPECT_EQ(back.height, 310);
 }
 
-TEST_F(SettingsFixture, MissingFileKeepsDefaultsAndShowsMessage3)
+TEST_F(SettingsFixture, MissingFileKeepsDefaultsAndIsReportedToTheCaller)
 {
-    ReadSettings(window);
-    ASSERT_EQ(prompt.texts.size(), 1u);
-    EXPECT_EQ(prompt.texts[0], "\"" + file + "\"\r\r初期化ﾌｧｲﾙが、有りません！");
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FileMissing);
+    EXPECT_TRUE(prompt.texts.empty());  // the caller shows the message
     EXPECT_EQ(OptionFlags(), 0x03);
     EXPECT_EQ(IntegerSettings().OpnWait, 2000);
     EXPECT_EQ(TextSettings().Filter, "*.eml|*.eml|*.txt|*.txt|*.*|*.*");
     EXPECT_EQ(window.left, 200);
     EXPECT_EQ(window.height, 292);
+
+    // An empty file is a settings file all the same.
+    WriteFile(file, "");
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+    EXPECT_TRUE(prompt.texts.empty());
 }
 
 TEST_F(SettingsFixture, ReadsEverySetting)
@@ -250,7 +254,7 @@ TEST_F(SettingsFixture, ReadsEverySetting)
     WriteFile(file,
               "[norvane]\r\nXYWH=1,2,3,4\r\nChkBFlg=0x3C\r\nPath=/home/Ann/Mail/\r\n"
               "Filter=*.mbox|*.mbox\r\nOpnWait=0\r\nHntPaus=100\r\nHHdPaus=0x10\r\nHStPaus=7\r\n");
-    ReadSettings(window);
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
     EXPECT_TRUE(prompt.texts.empty());
     EXPECT_EQ(window.left, 1);
     EXPECT_EQ(window.height, 4);
@@ -286,16 +290,40 @@ TEST_F(SettingsFixture, IntegerSettingsKeepLow16BitsOrTheirDefault)
         ResetSettings();
         SetSettingsLocation(file, "norvane");
         WriteFile(file, std::string("[norvane]\nOpnWait=") + c.value + "\nChkBFlg=" + c.value + "\n");
-        ReadSettings(window);
+        EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
         EXPECT_EQ(IntegerSettings().OpnWait, c.opnWait);
         EXPECT_EQ(OptionFlags(), c.flags);
+    }
+}
+
+TEST(OptionBit, OptionNIsBitNMinusOneOfTheStoredFlags)
+{
+    struct Case {
+        Option option;
+        std::uint8_t bit;
+    } cases[] = {
+        {Option::BackUp, 0x01},
+        {Option::Hint, 0x02},
+        {Option::AllText, 0x04},
+        {Option::AutoRegister, 0x08},
+        {Option::RemoveAttachments, 0x10},
+        {Option::RemoveTraces, 0x20},
+    };
+    ASSERT_EQ(std::size(kOptions), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(static_cast<int>(c.option));
+        EXPECT_EQ(kOptions[i], c.option);
+        EXPECT_EQ(OptionBit(c.option), c.bit);
+        EXPECT_TRUE(HasOption(static_cast<std::uint8_t>(c.bit | kFreeOptionBits), c.option));
+        EXPECT_FALSE(HasOption(static_cast<std::uint8_t>(~c.bit), c.option));
     }
 }
 
 TEST_F(SettingsFixture, OptionBitsSixAndSevenRoundTrip)
 {
     WriteFile(file, "[norvane]\nChkBFlg=0xC1\n");
-    ReadSettings(window);
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
     EXPECT_EQ(OptionFlags(), 0xC1);
     WriteSettings(window);
     EXPECT_EQ(ReadFile(file), "[norvane]\nChkBFlg=0xC1\nXYWH=200,95,333,292\nPath=\n");
@@ -304,7 +332,7 @@ TEST_F(SettingsFixture, OptionBitsSixAndSevenRoundTrip)
 TEST_F(SettingsFixture, MalformedGeometryIsRaisedAfterTheRestIsRead)
 {
     WriteFile(file, "[norvane]\nXYWH=10,2B,30,40\nChkBFlg=0x11\nPath=/m/\nHntPaus=9\n");
-    EXPECT_EQ(ErrorText([&] { ReadSettings(window); }), "'2B' は整数ではありません");
+    EXPECT_EQ(ErrorText([&] { (void)ReadSettings(window); }), "'2B' は整数ではありません");
     EXPECT_EQ(window.left, 10);
     EXPECT_EQ(window.top, 95);
     EXPECT_EQ(window.width, 333);
@@ -316,7 +344,7 @@ TEST_F(SettingsFixture, MalformedGeometryIsRaisedAfterTheRestIsRead)
 TEST_F(SettingsFixture, LongTextSettingIsCut)
 {
     WriteFile(file, "[norvane]\nPath=" + std::string(300, 'p') + "\n");
-    ReadSettings(window);
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
     EXPECT_EQ(TextSettings().Path, std::string(254, 'p'));
 }
 

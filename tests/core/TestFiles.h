@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace norvane::test {
 
-// A fresh temporary folder per test, removed afterwards.
+// A fresh temporary folder per test, removed afterwards. The process id keeps
+// test runs of several checkouts on one machine apart.
 class TempDir {
 public:
     TempDir()
@@ -24,6 +27,7 @@ public:
         for (char& c : name)
             if (c == '/')
                 c = '_';
+        name += "-" + std::to_string(::getpid());
         path_ = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);

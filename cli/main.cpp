@@ -1,5 +1,5 @@
 #include "settings/Settings.h"
-#include "ui/cli/Cli.h"
+#include "cli/Cli.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ui/cli/Cli.h"
+#include "cli/Cli.h"
 
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
@@ -57,8 +57,8 @@ struct Arguments {
     bool help = false;
     bool version = false;
     std::optional<std::string> settings;
-    // Option bits set or cleared on the command line, applied in order.
-    std::vector<std::pair<std::uint8_t, bool>> optionChanges;
+    // Options set or cleared on the command line, applied in order.
+    std::vector<std::pair<Option, bool>> optionChanges;
     std::vector<std::string> files;
 };
 
@@ -68,15 +68,15 @@ struct UsageError {
 
 struct Flag {
     std::string_view name;
-    std::uint8_t bit;
+    Option option;
 };
 
 constexpr Flag kFlags[] = {
-    {"backup", kOptBackUp},
-    {"all-text", kOptAllText},
-    {"auto-register", kOptAutoRegister},
-    {"remove-attachments", kOptRemoveAttachments},
-    {"remove-traces", kOptRemoveTraces},
+    {"backup", Option::BackUp},
+    {"all-text", Option::AllText},
+    {"auto-register", Option::AutoRegister},
+    {"remove-attachments", Option::RemoveAttachments},
+    {"remove-traces", Option::RemoveTraces},
 };
 
 bool ApplyFlag(std::string_view option, Arguments& arguments)
@@ -88,7 +88,7 @@ bool ApplyFlag(std::string_view option, Arguments& arguments)
     }
     for (const auto& flag : kFlags) {
         if (flag.name == option) {
-            arguments.optionChanges.emplace_back(flag.bit, on);
+            arguments.optionChanges.emplace_back(flag.option, on);
             return true;
         }
     }
@@ -272,7 +272,7 @@ std::vector<std::string> ExpandFiles(const std::vector<std::string>& args, std::
                 break;
             const auto absolute = Absolute(pattern);
             const auto before = matches.size();
-            ScanFolder(absolute, kAttrAll, matches);
+            ScanFolder(absolute, kEntryAny, matches);
             if (matches.size() == before)
                 Warn(err, "nothing matches " + absolute);
         }
@@ -373,7 +373,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     PromptScope promptScope(&prompt);
     NoWindow noWindow;
     try {
-        ReadSettings(noWindow);
+        if (ReadSettings(noWindow) == SettingsRead::FileMissing)
+            NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     } catch (const Error&) {
         // Only the window's geometry can be malformed; the tool has none.
     }
@@ -381,19 +382,19 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     LoadKeyList(settingsFile, keyList);
 
     std::uint8_t flags = OptionFlags();
-    for (const auto& [bit, on] : arguments.optionChanges)
-        flags = on ? (flags | bit) : (flags & ~bit);
+    for (const auto& [option, on] : arguments.optionChanges)
+        flags = on ? (flags | OptionBit(option)) : (flags & ~OptionBit(option));
 
     const auto files = ExpandFiles(arguments.files, err);
     if (arguments.command == Command::Analyze)
-        return RunAnalyze(files, keyList, (flags & kOptAllText) != 0, out, err);
+        return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), out, err);
 
     VeskOptions options;
-    options.backup = (flags & kOptBackUp) != 0;
-    options.allText = (flags & kOptAllText) != 0;
-    options.autoRegister = (flags & kOptAutoRegister) != 0;
-    options.removeAttachments = (flags & kOptRemoveAttachments) != 0;
-    options.removeTraces = options.removeAttachments && (flags & kOptRemoveTraces) != 0;
+    options.backup = HasOption(flags, Option::BackUp);
+    options.allText = HasOption(flags, Option::AllText);
+    options.autoRegister = HasOption(flags, Option::AutoRegister);
+    options.removeAttachments = HasOption(flags, Option::RemoveAttachments);
+    options.removeTraces = options.removeAttachments && HasOption(flags, Option::RemoveTraces);
     return RunVesk(files, settingsFile, keyList, options, out, err);
 }
 
