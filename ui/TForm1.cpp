@@ -143,7 +143,7 @@ TChkListBoxEx* TForm1::KeyPanel() const
 void TForm1::FormCreate()
 {
     ShowAbout(true);
-    keyList_.clear();
+    keyList_.Clear();
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -283,12 +283,12 @@ void TForm1::FormClose()
         WriteSettings(geometry);
     } catch (...) {
     }
-    std::stable_sort(keyList_.begin(), keyList_.end(), LessAsciiNoCase);
+    keyList_.SortForSaving();
     try {
         SaveKeyList(SettingsFile(), keyList_);
     } catch (...) {
     }
-    keyList_.clear();
+    keyList_.Clear();
 }
 
 void TForm1::FormDestroy()
@@ -414,7 +414,7 @@ void TForm1::CommandVesk()
 {
     if (selectedFiles_.empty())
         return;
-    const std::size_t keysBefore = keyList_.size();
+    const std::size_t keysBefore = keyList_.Count();
     {
         BusyCursorGuard busy;
         try {
@@ -425,15 +425,16 @@ void TForm1::CommandVesk()
             options.removeAttachments = Option(5);
             options.removeTraces = Option(5) && Option(6);
             VeskRun run(ListedFiles());
+            KeyListSaveGuard save(SettingsFile(), keyList_);
             for (const auto& file : run.Files())
-                VeskFile(file, SettingsFile(), keyList_, options, run);
+                save.Note(VeskFile(file, keyList_, options, run).registeredKeys);
         } catch (...) {
             // Keys registered before the error are shown all the same.
-            if (keyList_.size() != keysBefore)
+            if (keyList_.Count() != keysBefore)
                 RebuildKeyPanel();
             throw;
         }
-        if (keyList_.size() != keysBefore)
+        if (keyList_.Count() != keysBefore)
             RebuildKeyPanel();
     }
     if (NotifyUser(-1, ""))
@@ -498,10 +499,9 @@ void TForm1::CommandRegister()
     if (first == std::string::npos)
         return;
     key = key.substr(first, key.find_last_not_of(" \t") - first + 1);
-    // ";Key" is the stored form of a kept key, and a line break cannot be stored.
-    if (key.front() == ';' || key.find_first_of("\r\n") != std::string::npos)
+    if (!KeyList::IsStorable(key))
         return;
-    if (IndexOfKeyEntry(key) >= 0) {
+    if (keyList_.Contains(key)) {
         NotifyUser(1, key);
         return;
     }
@@ -511,7 +511,7 @@ void TForm1::CommandRegister()
     panel.SetChecked(k, true);
     panel.setCurrentRow(panel.count() - 1);
     panel.setCurrentRow(k);
-    keyList_.push_back(key);
+    keyList_.RegisterTicked(key);
     NotifyUser(4, key);
 }
 
@@ -525,9 +525,7 @@ void TForm1::CommandDelete()
     if (!NotifyUser(-2, key))
         return;
     ProgrammaticChange change(programmatic_);
-    const int entry = IndexOfKeyEntry(key);
-    if (entry >= 0)
-        keyList_.erase(keyList_.begin() + entry);
+    keyList_.Delete(key);
     panel.DeleteRawItem(p);
     if (p < panel.count())
         panel.setCurrentRow(p);
@@ -682,12 +680,12 @@ void TForm1::PAddClick()
     const std::string key = grid.Cell(2, r);
     if (key.empty())
         return;
-    if (IndexOfKeyEntry(key) >= 0) {
+    if (keyList_.Contains(key)) {
         NotifyUser(1, key);
         return;
     }
     if (NotifyUser(-3, key)) {
-        keyList_.push_back(key);
+        keyList_.RegisterTicked(key);
         RebuildKeyPanel();
     }
 }
@@ -701,11 +699,9 @@ void TForm1::RebuildKeyPanel()
     panel.SetSorted(false);
     try {
         panel.ClearRawItems();
-        for (std::size_t i = 0; i < keyList_.size(); ++i) {
-            const std::string& entry = keyList_[i];
-            const bool kept = !entry.empty() && entry.front() == ';';
-            const int index = panel.addItem(FromBytes(kept ? std::string_view(entry).substr(1) : entry));
-            if (!kept)
+        for (const KeyList::Item item : keyList_) {
+            const int index = panel.addItem(FromBytes(item.key));
+            if (item.ticked)
                 panel.SetChecked(index, true);
         }
     } catch (...) {
@@ -716,14 +712,6 @@ void TForm1::RebuildKeyPanel()
     panel.setCurrentRow(-1);
 }
 
-int TForm1::IndexOfKeyEntry(std::string_view key) const
-{
-    const int i = FindKey(key, keyList_);
-    if (i >= 0)
-        return i;
-    return FindKey(";" + std::string(key), keyList_);
-}
-
 void TForm1::ChkListBoxEx1ClickCheck(int index)
 {
     TChkListBoxEx& panel = *ui->ChkListBoxEx1;
@@ -731,19 +719,17 @@ void TForm1::ChkListBoxEx1ClickCheck(int index)
         return;
     const std::string s = ToBytes(panel.item(index)->text());
     const bool ticked = panel.Checked(index);
-    const int i = FindKey(s, keyList_);
-    if (i >= 0) {
+    if (keyList_.IsTicked(s)) {
         if (!ticked)
-            keyList_[static_cast<std::size_t>(i)] = ";" + keyList_[static_cast<std::size_t>(i)];
+            keyList_.Untick(s);
         return;
     }
-    const int j = FindKey(";" + s, keyList_);
-    if (j < 0) {
+    if (!keyList_.Contains(s)) {
         NotifyUser(2, s);
         return;
     }
     if (ticked)
-        keyList_[static_cast<std::size_t>(j)].erase(0, 1);
+        keyList_.Tick(s);
 }
 
 void TForm1::ChkListBoxEx1Click()
