@@ -62,10 +62,9 @@ void AttachmentRemover::PutLineAt(std::string_view line, std::uint64_t offset)
 
 bool AttachmentRemover::IsDelimiter(std::string_view line) const
 {
-    // The boundary's first occurrence is at one of the first three bytes
-    // exactly when it occurs at one of them.
-    // Every body line of an attachment comes here: test one byte before
-    // comparing the whole boundary.
+    // A delimiter holds the boundary at one of its first three bytes. Every
+    // body line of an attachment comes here: test one byte before comparing
+    // the whole boundary.
     for (std::size_t at = 0; at < 3 && at + boundary_.size() <= line.size(); ++at)
         if (line[at] == boundary_.front() && line.compare(at, boundary_.size(), boundary_) == 0)
             return true;

@@ -25,7 +25,7 @@ struct LineReaderOptions {
     // file gets one just large enough for it, and a line longer than the
     // buffer grows it.
     std::size_t firstBlock = std::size_t{1} << 20;
-    // Byte 26 (the old end-of-file mark) ends the data: it and everything
+    // Byte 26 (an end-of-file mark) ends the data: it and everything
     // after it are never returned.
     bool endAtByte26 = false;
     ReadErrorText errors = ReadErrorText::CannotOpen;

@@ -24,7 +24,7 @@ namespace norvane {
 // Memory stays bounded by those lines, not by the file.
 //
 // What is removed:
-//   - header lines whose key is ticked in the key list ('Key' entry), with
+//   - header lines whose key is ticked in the key list, with
 //     their continuation lines (first byte TAB or blank). Only the first header
 //     block (up to the first empty line) is searched, unless allText is on:
 //     then every line is, with ": " as the separator so body text such as

@@ -168,7 +168,8 @@ TEST(LineReader, ErrorsAsTheOptionsChoose)
         ReadErrorText errors;
         std::string message;
     } cases[] = {
-        {"missing, open error", dir.File("none"), ReadErrorText::CannotOpen, "ﾌｧｲﾙ " + dir.File("none") + " は開けません"},
+        {"missing, open error", dir.File("none"), ReadErrorText::CannotOpen,
+         "ﾌｧｲﾙ " + dir.File("none") + " は開けません"},
         {"missing, cause", dir.File("none"), ReadErrorText::Cause, "ﾌｧｲﾙが見つかりません"},
         {"folder, open error", dir.File("folder"), ReadErrorText::CannotOpen,
          "ﾌｧｲﾙ " + dir.File("folder") + " は開けません"},
@@ -257,7 +258,7 @@ TEST(AtomicFileWriter, MissingFolderIsCreateError)
     EXPECT_THROW(WriteWholeFile("/nonexistent-dir/x.ini", "x"), Error);
 }
 
-TEST(ReplaceExtension, HostAndWindowsRules)
+TEST(ReplaceExtension, HostAndShiftJisBackslashRules)
 {
     struct Case {
         const char* path;
@@ -269,13 +270,13 @@ TEST(ReplaceExtension, HostAndWindowsRules)
         {"/m.d/mail", TextRules{false, "/"}, "/m.d/mail.bak"},
         {"/m/a.b.c", TextRules{false, "/"}, "/m/a.b.bak"},
         {"/m/x.bak", TextRules{false, "/"}, "/m/x.bak"},
-        {"C:\\Apps\\Tool.EXE", kWindowsRules, "C:\\Apps\\Tool.bak"},
-        {"C:\\a.b\\mail", kWindowsRules, "C:\\a.b\\mail.bak"},
-        {"C:mail", kWindowsRules, "C:mail.bak"},
+        {"C:\\Apps\\Tool.EXE", kShiftJisBackslashRules, "C:\\Apps\\Tool.bak"},
+        {"C:\\a.b\\mail", kShiftJisBackslashRules, "C:\\a.b\\mail.bak"},
+        {"C:mail", kShiftJisBackslashRules, "C:mail.bak"},
         // 0x95 0x5C is one double-byte character: its trail byte is no separator.
-        {"C:\\d.x\\\x95\x5Cmail", kWindowsRules, "C:\\d.x\\\x95\x5Cmail.bak"},
+        {"C:\\d.x\\\x95\x5Cmail", kShiftJisBackslashRules, "C:\\d.x\\\x95\x5Cmail.bak"},
         // A trail byte equal to '.' is no extension dot either.
-        {"C:\\\x82\x2Ex", kWindowsRules, "C:\\\x82\x2Ex.bak"},
+        {"C:\\\x82\x2Ex", kShiftJisBackslashRules, "C:\\\x82\x2Ex.bak"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -287,7 +288,7 @@ TEST(SplitPath, FolderKeepsItsSeparator)
 {
     EXPECT_EQ(SplitPath("/a/b/c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"/a/b/", "c.eml"}));
     EXPECT_EQ(SplitPath("c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "c.eml"}));
-    EXPECT_EQ(SplitPath("C:x\\y", kWindowsRules), (std::pair<std::string, std::string>{"C:x\\", "y"}));
+    EXPECT_EQ(SplitPath("C:x\\y", kShiftJisBackslashRules), (std::pair<std::string, std::string>{"C:x\\", "y"}));
     EXPECT_EQ(SplitPath("a\\b:c", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "a\\b:c"}));
 }
 
