@@ -23,12 +23,6 @@ KeyList::KeyList(std::initializer_list<std::string_view> stored)
         AppendStored(std::string(entry));
 }
 
-KeyList::KeyList(const std::vector<std::string>& stored)
-{
-    for (const std::string& entry : stored)
-        AppendStored(entry);
-}
-
 bool KeyList::IsStorable(std::string_view key)
 {
     return !key.empty() && key.front() != kKeptMark && key.find_first_of("\r\n") == std::string_view::npos;
@@ -42,7 +36,7 @@ void KeyList::AppendStored(std::string entry)
 
 KeyList::Item KeyList::At(std::size_t index) const
 {
-    const std::string_view entry = entries_.at(index);
+    const std::string_view entry = entries_[index];
     if (IsKeptEntry(entry))
         return {entry.substr(1), false};
     return {entry, true};

@@ -47,7 +47,6 @@ public:
     KeyList() = default;
     // Entries in stored form, in order.
     KeyList(std::initializer_list<std::string_view> stored);
-    explicit KeyList(const std::vector<std::string>& stored);
 
     // Whether a key can be registered and stored: not empty, no ';' in front
     // (that would read back as a kept key), no line break.
@@ -60,7 +59,7 @@ public:
 
     std::size_t Count() const { return entries_.size(); }
     bool IsEmpty() const { return entries_.empty(); }
-    Item At(std::size_t index) const;
+    Item At(std::size_t index) const;  // index < Count()
     Iterator begin() const { return Iterator(*this, 0); }
     Iterator end() const { return Iterator(*this, entries_.size()); }
 
