@@ -22,6 +22,9 @@ TEST(LoadKeyList, ReadsNumberedEntriesUntilAGap)
         {"order in file does not matter", "[dat]\nDAT2=B\ndat1=A\n", 2, {"A", "B"}},
         {"no section", "[norvane]\nPath=x\n", 0, {}},
         {"lone CR line ends", "[Dat]\rDat1=A\rDat2=B", 2, {"A", "B"}},
+        {"the first of a repeated name wins", "[Dat]\nDat1=A\nDAT1=X\nDat2=B\n", 2, {"A", "B"}},
+        {"only the first section of that name", "[Dat]\nDat1=A\n[Other]\nDat2=X\n[DAT]\nDat2=B\n", 1, {"A"}},
+        {"blanks trimmed, quotes taken off", "[Dat]\nDat1 = \" A \"\nDat2=\"\"\nDat3=C\n", 1, {" A "}},
     };
     TempDir dir;
     const auto path = dir.File("n.ini");
