@@ -105,18 +105,4 @@ TEST(KeyList, SortForSavingFoldsCaseKeepsTiesAndPutsKeptKeysFirst)
     EXPECT_EQ(list.StoredEntries()[4], ";received");
 }
 
-TEST(KeyList, ManyKeysAreFoundThroughTheIndex)
-{
-    KeyList list;
-    for (int i = 0; i < 50000; ++i)
-        list.AppendStored((i % 2 ? ";X-Key-" : "X-Key-") + std::to_string(i));
-    for (int i = 0; i < 50000; i += 997) {
-        const std::string key = "x-key-" + std::to_string(i);
-        EXPECT_EQ(list.Find(key), i);
-        EXPECT_EQ(list.IsTicked(key), i % 2 == 0);
-    }
-    EXPECT_FALSE(list.RegisterUnticked("X-KEY-7"));
-    EXPECT_EQ(list.Count(), 50000u);
-}
-
 }  // namespace norvane
