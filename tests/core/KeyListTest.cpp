@@ -95,7 +95,7 @@ TEST(KeyList, ItemsShowTheKeyWithoutThePrefix)
                          {"From", true}, {"Received", false}, {";Odd", false}, {"", true}}));
 }
 
-TEST(KeyList, SortForSavingFoldsCaseKeepsTiesAndPutsKeptKeysFirst)
+TEST(KeyList, SortForSavingComparesStoredEntriesFoldedAndKeepsTies)
 {
     KeyList list = {"X-Mailer", "received", "Apple", ";date", "Received", "_x", "1st"};
     list.SortForSaving();
