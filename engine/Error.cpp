@@ -1,5 +1,7 @@
 #include "engine/Error.h"
 
+#include <cerrno>
+
 namespace norvane {
 
 std::string FormatMessage(std::string_view pattern, std::string_view argument)
@@ -7,6 +9,17 @@ std::string FormatMessage(std::string_view pattern, std::string_view argument)
     std::string text(pattern);
     if (const auto at = text.find("%s"); at != std::string::npos)
         text.replace(at, 2, argument);
+    return text;
+}
+
+std::string ReadErrorMessage(int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return std::string(kMsgFileNotFound);
+    if (error == EACCES || error == EPERM)
+        return std::string(kMsgAccessDenied);
+    std::string text(kMsgIoError);
+    text.replace(text.find("%d"), 2, std::to_string(error));
     return text;
 }
 

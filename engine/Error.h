@@ -19,6 +19,15 @@ std::string FormatMessage(std::string_view pattern, std::string_view argument);
 inline constexpr std::string_view kMsgCannotOpen = "ﾌｧｲﾙ %s は開けません";
 inline constexpr std::string_view kMsgCannotCreate = "ﾌｧｲﾙ %s を作成できません";
 
+inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つかりません";
+inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
+inline constexpr std::string_view kMsgIoError = "I/O ｴﾗｰ (%d)";
+
+// The message of a read error by its cause: kMsgFileNotFound for ENOENT and
+// ENOTDIR, kMsgAccessDenied for EACCES and EPERM, else kMsgIoError with the
+// number.
+std::string ReadErrorMessage(int error);
+
 [[noreturn]] void ThrowCannotOpen(std::string_view fileName);
 [[noreturn]] void ThrowCannotCreate(std::string_view fileName);
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,8 @@ namespace norvane {
 namespace {
 
 constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kSmallBlock = 4096;
+constexpr char kEndOfFileMark = 26;
 
 std::string NameOr(std::string_view errorName, const std::string& path)
 {
@@ -82,22 +85,28 @@ std::string ReadWholeFile(const std::string& path, std::string_view errorName)
     return text;
 }
 
-LineReader::LineReader(const std::string& path, std::string_view errorName)
-    : name_(NameOr(errorName, path))
+LineReader::LineReader(const std::string& path, const LineReaderOptions& options)
+    : path_(path), options_(options)
 {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
-        ThrowCannotOpen(name_);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        ThrowCannotOpen(name_);
+        Fail(errno);
+    capacity_ = kSmallBlock;
+    if (options_.firstBlock > kSmallBlock) {
+        // Small files get a small buffer: a run over thousands of short mails
+        // should not take a whole block for each. (A reader that starts small
+        // anyway saves the call: a folder then fails at the first read.)
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            ::close(fd_);
+            fd_ = -1;
+            Fail(error);
+        }
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        capacity_ = static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, kSmallBlock, options_.firstBlock));
     }
-    // Small files get a small buffer: a run over thousands of short mails
-    // should not clear a whole block for each.
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    buffer_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, 4096, kBlock)));
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 
 LineReader::~LineReader()
@@ -106,31 +115,51 @@ LineReader::~LineReader()
         ::close(fd_);
 }
 
+void LineReader::Fail(int error) const
+{
+    if (options_.errors == ReadErrorText::Cause)
+        throw Error(ReadErrorMessage(error));
+    ThrowCannotOpen(path_);
+}
+
 bool LineReader::Fill()
 {
     if (eof_)
         return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         bufferOffset_ += begin_;
         end_ -= begin_;
         noLfBefore_ = noLfBefore_ > begin_ ? noLfBefore_ - begin_ : 0;
         begin_ = 0;
     }
-    if (end_ == buffer_.size())
-        buffer_.resize(buffer_.size() * 2);
+    if (end_ == capacity_) {
+        // A line longer than the buffer.
+        auto bigger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+        std::memcpy(bigger.get(), buffer_.get(), end_);
+        buffer_ = std::move(bigger);
+        capacity_ *= 2;
+    }
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowCannotOpen(name_);
+            Fail(errno);
         }
         if (n == 0) {
             eof_ = true;
             return false;
         }
-        end_ += static_cast<std::size_t>(n);
+        const auto read = static_cast<std::size_t>(n);
+        if (options_.endAtByte26) {
+            if (const void* mark = std::memchr(buffer_.get() + end_, kEndOfFileMark, read)) {
+                end_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_.get());
+                eof_ = true;
+                return true;
+            }
+        }
+        end_ += read;
         return true;
     }
 }
@@ -138,7 +167,7 @@ bool LineReader::Fill()
 bool LineReader::Next(std::string_view& line)
 {
     for (;;) {
-        const char* base = buffer_.data();
+        const char* base = buffer_.get();
         const char* start = base + begin_;
         const std::size_t avail = end_ - begin_;
         const std::size_t from = std::max(begin_, noLfBefore_);
@@ -169,7 +198,7 @@ bool LineReader::Next(std::string_view& line)
         if (eof_ || !Fill()) {
             if (end_ == begin_)
                 return false;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            line = std::string_view(buffer_.get() + begin_, end_ - begin_);
             lineOffset_ = bufferOffset_ + begin_;
             begin_ = end_;
             return true;
@@ -180,7 +209,7 @@ bool LineReader::Next(std::string_view& line)
 void LineReader::Seek(std::uint64_t offset)
 {
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
-        ThrowCannotOpen(name_);
+        Fail(errno);
     begin_ = end_ = noLfBefore_ = 0;
     bufferOffset_ = offset;
     eof_ = false;

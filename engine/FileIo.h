@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,15 +13,35 @@ namespace norvane {
 // open error naming errorName (the path when empty).
 std::string ReadWholeFile(const std::string& path, std::string_view errorName = {});
 
-// Splits a file into lines while reading it in large blocks: a line ends at
-// CR LF, at a lone CR or at a lone LF (LF followed by CR is two line ends); a
-// last line without line end is a line; a final line end adds no empty line.
-// NUL is an ordinary byte. The view returned by Next stays valid until the
-// next call.
+// How a LineReader reports a file it cannot open or read.
+enum class ReadErrorText {
+    CannotOpen,  // the open error naming the file
+    Cause,       // ReadErrorMessage of the system's error number
+};
+
+// What differs between the readers of a mail file.
+struct LineReaderOptions {
+    // The largest buffer a reader starts with (4 KiB at least); a smaller
+    // file gets one just large enough for it, and a line longer than the
+    // buffer grows it.
+    std::size_t firstBlock = std::size_t{1} << 20;
+    // Byte 26 (an end-of-file mark) ends the data: it and everything
+    // after it are never returned.
+    bool endAtByte26 = false;
+    ReadErrorText errors = ReadErrorText::CannotOpen;
+};
+
+// Splits a file into lines while reading it in blocks: a line ends at CR LF,
+// at a lone CR or at a lone LF (LF followed by CR is two line ends); a last
+// line without line end is a line; a final line end adds no empty line. NUL
+// is an ordinary byte. The view returned by Next stays valid until the next
+// call.
 class LineReader {
 public:
-    // Opens the file; raises the open error naming errorName (path if empty).
-    explicit LineReader(const std::string& path, std::string_view errorName = {});
+    // Opens the file. A file that cannot be opened or read raises the error
+    // the options choose, here or at the first Next (a folder may be found
+    // only then).
+    explicit LineReader(const std::string& path, const LineReaderOptions& options = {});
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -33,10 +54,13 @@ public:
 
 private:
     bool Fill();
+    [[noreturn]] void Fail(int error) const;
 
     int fd_ = -1;
-    std::string name_;
-    std::vector<char> buffer_;
+    std::string path_;
+    LineReaderOptions options_;
+    std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are looked at
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/Error.h"
 #include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 
 #include <string>
 #include <string_view>
@@ -12,21 +14,13 @@ namespace norvane {
 // case), in the order the keys were first met.
 using KeyCountList = std::vector<std::string>;
 
-inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つかりません";
-inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
-inline constexpr std::string_view kMsgIoError = "I/O ｴﾗｰ (%d)";
-
-// The message of a read error: kMsgFileNotFound for ENOENT and ENOTDIR,
-// kMsgAccessDenied for EACCES and EPERM, else kMsgIoError with the number.
-std::string ReadErrorMessage(int error);
-
 // Adds the header keys of one mail file to keyCountList and returns how many
 // header lines it counted. Reads line by line (a line ends at CR, CR LF or
 // LF; byte 26 ends the data) and, unless allText, stops at the first empty
 // line; with allText the whole file is read with the strict ": " separator.
 // Each counted entry takes the letter case of the key's last occurrence.
-// A read error raises kMsgFileNotFound, kMsgAccessDenied or kMsgIoError and
-// leaves keyCountList as it was.
+// A read error raises its cause (ReadErrorMessage) and leaves keyCountList as
+// it was.
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
 
 // The marks of the Analyze result: ticked key, registered but kept, not

@@ -12,8 +12,7 @@ namespace norvane {
 // Writes surviving lines, each followed by CR LF, into the replacement of a
 // mail file. A failure to create or write it is kept rather than thrown at
 // once, so the rest of the file is still read (its keys registered, its
-// backup completed) as when the whole file is read before it is saved;
-// Commit raises it.
+// backup completed); Commit raises it.
 class MailOutput final : public LineSink {
 public:
     explicit MailOutput(const std::string& fileName);

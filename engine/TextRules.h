@@ -8,8 +8,8 @@ namespace norvane {
 
 // How path texts are scanned: whether Shift-JIS double-byte characters are
 // stepped over as units (only under a Shift-JIS locale), and which characters
-// separate path components. Passed as a parameter so tests can run the
-// Windows rules on any host.
+// separate path components. Passed as a parameter so tests can run rules
+// other than the host's.
 struct TextRules {
     bool doubleByte = false;
     std::string_view separators = "/";
@@ -19,8 +19,8 @@ struct TextRules {
 // Shift-JIS/CP932, "/" as the only separator.
 const TextRules& HostRules();
 
-// Shift-JIS with "\" and ":" as separators, as on the original platform.
-inline constexpr TextRules kWindowsRules{true, "\\:"};
+// Shift-JIS scanning with "\" and ":" as separators.
+inline constexpr TextRules kShiftJisBackslashRules{true, "\\:"};
 
 inline bool IsLeadByte(unsigned char c)
 {
@@ -52,5 +52,16 @@ std::string LowerAscii(std::string_view text);
 // Bytes compared after folding ASCII letters to lower case.
 bool LessAsciiNoCase(std::string_view a, std::string_view b);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
+
+// Hash and equality for unordered containers whose texts match without
+// regard to ASCII case; transparent, so a string_view looks up a std::string.
+struct AsciiNoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept;
+};
+struct AsciiNoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsAsciiNoCase(a, b); }
+};
 
 }  // namespace norvane

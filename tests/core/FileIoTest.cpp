@@ -3,6 +3,7 @@
 #include "engine/TextRules.h"
 #include "TestFiles.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 #include <vector>
 
@@ -122,6 +123,76 @@ TEST(LineReader, MissingFileNamesIt)
     }
 }
 
+TEST(LineReader, Byte26EndsTheDataWhenAskedAtAnyBlockSize)
+{
+    const std::string longLine(5000, 'x');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> upToMark;  // with endAtByte26
+        std::vector<std::string> plain;
+    } cases[] = {
+        {"within a line", "a\r\nb\x1A" "c\r\nd", {"a", "b"}, {"a", "b\x1A" "c", "d"}},
+        {"after a CR", "a\r\x1A\nb", {"a"}, {"a", "\x1A", "b"}},
+        {"first", "\x1A" "a\n", {}, {"\x1A" "a"}},
+        {"beyond the first block", longLine + "\n" + longLine + "\x1A\n", {longLine, longLine},
+         {longLine, longLine + "\x1A"}},
+        {"a CR ends the first block", std::string(4095, 'y') + "\r\nz\x1A", {std::string(4095, 'y'), "z"},
+         {std::string(4095, 'y'), "z\x1A"}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir.File("m"), c.bytes);
+        for (const std::size_t block : {std::size_t{4096}, std::size_t{1} << 20}) {
+            SCOPED_TRACE(block);
+            for (const bool endAtMark : {true, false}) {
+                LineReader reader(dir.File("m"), {block, endAtMark, ReadErrorText::CannotOpen});
+                std::vector<std::string> lines;
+                std::string_view line;
+                while (reader.Next(line))
+                    lines.emplace_back(line);
+                EXPECT_EQ(lines, endAtMark ? c.upToMark : c.plain) << endAtMark;
+            }
+        }
+    }
+}
+
+TEST(LineReader, ErrorsAsTheOptionsChoose)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("folder"));
+    struct Case {
+        const char* name;
+        std::string path;
+        ReadErrorText errors;
+        std::string message;
+    } cases[] = {
+        {"missing, open error", dir.File("none"), ReadErrorText::CannotOpen,
+         "ﾌｧｲﾙ " + dir.File("none") + " は開けません"},
+        {"missing, cause", dir.File("none"), ReadErrorText::Cause, "ﾌｧｲﾙが見つかりません"},
+        {"folder, open error", dir.File("folder"), ReadErrorText::CannotOpen,
+         "ﾌｧｲﾙ " + dir.File("folder") + " は開けません"},
+        {"folder, cause", dir.File("folder"), ReadErrorText::Cause, "I/O ｴﾗｰ (21)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A small first block leaves out the size check: a folder fails at
+        // the first read instead.
+        for (const std::size_t block : {std::size_t{4096}, std::size_t{1} << 20}) {
+            SCOPED_TRACE(block);
+            try {
+                LineReader reader(c.path, {block, false, c.errors});
+                std::string_view line;
+                reader.Next(line);
+                FAIL() << "no error";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()), c.message);
+            }
+        }
+    }
+}
+
 TEST(AtomicFileWriter, ReplacesKeepsModeAndFollowsLinks)
 {
     TempDir dir;
@@ -187,7 +258,7 @@ TEST(AtomicFileWriter, MissingFolderIsCreateError)
     EXPECT_THROW(WriteWholeFile("/nonexistent-dir/x.ini", "x"), Error);
 }
 
-TEST(ReplaceExtension, HostAndWindowsRules)
+TEST(ReplaceExtension, HostAndShiftJisBackslashRules)
 {
     struct Case {
         const char* path;
@@ -199,13 +270,13 @@ TEST(ReplaceExtension, HostAndWindowsRules)
         {"/m.d/mail", TextRules{false, "/"}, "/m.d/mail.bak"},
         {"/m/a.b.c", TextRules{false, "/"}, "/m/a.b.bak"},
         {"/m/x.bak", TextRules{false, "/"}, "/m/x.bak"},
-        {"C:\\Apps\\Tool.EXE", kWindowsRules, "C:\\Apps\\Tool.bak"},
-        {"C:\\a.b\\mail", kWindowsRules, "C:\\a.b\\mail.bak"},
-        {"C:mail", kWindowsRules, "C:mail.bak"},
+        {"C:\\Apps\\Tool.EXE", kShiftJisBackslashRules, "C:\\Apps\\Tool.bak"},
+        {"C:\\a.b\\mail", kShiftJisBackslashRules, "C:\\a.b\\mail.bak"},
+        {"C:mail", kShiftJisBackslashRules, "C:mail.bak"},
         // 0x95 0x5C is one double-byte character: its trail byte is no separator.
-        {"C:\\d.x\\\x95\x5Cmail", kWindowsRules, "C:\\d.x\\\x95\x5Cmail.bak"},
+        {"C:\\d.x\\\x95\x5Cmail", kShiftJisBackslashRules, "C:\\d.x\\\x95\x5Cmail.bak"},
         // A trail byte equal to '.' is no extension dot either.
-        {"C:\\\x82\x2Ex", kWindowsRules, "C:\\\x82\x2Ex.bak"},
+        {"C:\\\x82\x2Ex", kShiftJisBackslashRules, "C:\\\x82\x2Ex.bak"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -217,7 +288,7 @@ TEST(SplitPath, FolderKeepsItsSeparator)
 {
     EXPECT_EQ(SplitPath("/a/b/c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"/a/b/", "c.eml"}));
     EXPECT_EQ(SplitPath("c.eml", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "c.eml"}));
-    EXPECT_EQ(SplitPath("C:x\\y", kWindowsRules), (std::pair<std::string, std::string>{"C:x\\", "y"}));
+    EXPECT_EQ(SplitPath("C:x\\y", kShiftJisBackslashRules), (std::pair<std::string, std::string>{"C:x\\", "y"}));
     EXPECT_EQ(SplitPath("a\\b:c", TextRules{false, "/"}), (std::pair<std::string, std::string>{"", "a\\b:c"}));
 }
 

@@ -96,12 +96,12 @@ TEST(MatchesWildcard, QuestionMarkTakesOneWholeCharacter)
         {"utf-8: three ? are not one kana", "\xE3\x81\x82.eml", "???.eml", utf8, false},
         {"utf-8: ? then kana after a star", "x\xE3\x81\x82\xE3\x81\x84", "*?\xE3\x81\x84", utf8, true},
         {"utf-8: stray continuation byte is one", "\x85.eml", "?.eml", utf8, true},
-        {"shift-jis: one double-byte character", "\x83\x41.eml", "?.eml", kWindowsRules, true},
-        {"shift-jis: two ? are not one character", "\x83\x41.eml", "??.eml", kWindowsRules, false},
+        {"shift-jis: one double-byte character", "\x83\x41.eml", "?.eml", kShiftJisBackslashRules, true},
+        {"shift-jis: two ? are not one character", "\x83\x41.eml", "??.eml", kShiftJisBackslashRules, false},
         // A trail byte in A-Z is part of another character, not a capital.
-        {"shift-jis: trail bytes are not folded", "\x83\x41", "\x83\x61", kWindowsRules, false},
-        {"shift-jis: ascii still folded", "\x83\x41X.EML", "\x83\x41x.eml", kWindowsRules, true},
-        {"shift-jis: star skips whole characters", "\x83\x41\x83\x5C", "*\x5C", kWindowsRules, false},
+        {"shift-jis: trail bytes are not folded", "\x83\x41", "\x83\x61", kShiftJisBackslashRules, false},
+        {"shift-jis: ascii still folded", "\x83\x41X.EML", "\x83\x41x.eml", kShiftJisBackslashRules, true},
+        {"shift-jis: star skips whole characters", "\x83\x41\x83\x5C", "*\x5C", kShiftJisBackslashRules, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -149,8 +149,8 @@ TEST(CutIniValue, CutsAt254BytesWithoutSplittingACharacter)
     }
     // Shift-JIS: a lead byte at 254 would lose its trail byte.
     const std::string sjis = std::string(253, 'a') + "\x82\xA0" + "z";
-    EXPECT_EQ(CutIniValue(sjis, kWindowsRules).size(), 253u);
-    EXPECT_EQ(CutIniValue("\x82\xA0" + sjis, kWindowsRules).size(), 254u);
+    EXPECT_EQ(CutIniValue(sjis, kShiftJisBackslashRules).size(), 253u);
+    EXPECT_EQ(CutIniValue("\x82\xA0" + sjis, kShiftJisBackslashRules).size(), 254u);
 
     const auto file = IniFile::Parse("[S]\nK=" + std::string(300, 'v') + "\n");
     EXPECT_EQ(file.GetString("S", "K", ""), std::string(254, 'v'));

@@ -106,10 +106,10 @@ TEST(SettingsFileFor, NameAndSectionFromTheExecutable)
          "/home/ann/my.apps/norvane.ini", "norvane"},
         {"case kept here", "/home/Ann/Bin/Norvane", HostRules(), NameCase::Sensitive, "/home/Ann/Bin/Norvane.ini",
          "Norvane"},
-        {"windows lower-cases the file", "C:\\Apps\\Tool.EXE", kWindowsRules, NameCase::Insensitive,
+        {"no-case names lower-case the file", "C:\\Apps\\Tool.EXE", kShiftJisBackslashRules, NameCase::Insensitive,
          "c:\\apps\\tool.ini", "Tool"},
-        {"drive colon separates", "C:Tool.EXE", kWindowsRules, NameCase::Insensitive, "c:tool.ini", "Tool"},
-        {"trail byte 0x5C is no separator", "C:\\\x95\x5C.d\\\x83\x5C\x83X.EXE", kWindowsRules,
+        {"drive colon separates", "C:Tool.EXE", kShiftJisBackslashRules, NameCase::Insensitive, "c:tool.ini", "Tool"},
+        {"trail byte 0x5C is no separator", "C:\\\x95\x5C.d\\\x83\x5C\x83X.EXE", kShiftJisBackslashRules,
          NameCase::Insensitive, "c:\\\x95\x5C.d\\\x83\x5C\x83X.ini", "\x83\x5C\x83X"},
     };
     for (const auto& c : cases) {

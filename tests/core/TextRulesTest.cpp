@@ -25,5 +25,26 @@ TEST(LowerAscii, FoldsOnlyAsciiCapitals)
     }
 }
 
+TEST(AsciiNoCaseHash, FoldsExactlyTheCapitalsAtEveryPlaceOfAWord)
+{
+    const AsciiNoCaseHash hash;
+    // Each byte value at each of the places of two words and a tail.
+    for (std::size_t at = 0; at < 19; ++at) {
+        for (int b = 0; b < 256; ++b) {
+            std::string text(19, 'k');
+            text[at] = static_cast<char>(b);
+            std::string folded = text;
+            folded[at] = FoldAscii(folded[at]);
+            std::string flipped = text;
+            flipped[at] = static_cast<char>(b ^ 0x20);
+            const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+            ASSERT_EQ(hash(text), hash(folded)) << at << " " << b;
+            ASSERT_EQ(hash(text) == hash(flipped), letter) << at << " " << b;
+            ASSERT_EQ(hash(text.substr(0, at + 1)) == hash(flipped.substr(0, at + 1)), letter) << at << " " << b;
+        }
+    }
+    EXPECT_NE(hash("ab"), hash(std::string_view("ab\0", 3)));
+}
+
 }  // namespace
 }  // namespace norvane

@@ -107,7 +107,7 @@ TEST(VeskRun, FollowsTheGivenPathRules)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mail);
-        EXPECT_EQ(VeskRun({c.mail}, kWindowsRules).BackupName(c.mail), c.backup);
+        EXPECT_EQ(VeskRun({c.mail}, kShiftJisBackslashRules).BackupName(c.mail), c.backup);
     }
 }
 
