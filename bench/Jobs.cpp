@@ -20,8 +20,7 @@ Counts RunVesk(const std::string& path, bool backup, bool removeAttachments)
     options.removeTraces = removeAttachments;
     options.allText = true;
     VeskRun run({path});
-    // Auto-registering is off, so the settings file is never written.
-    const VeskCounts counts = VeskFile(path, path + ".ini", keys, options, run);
+    const VeskCounts counts = VeskFile(path, keys, options, run);
     return Counts{counts.attachmentLines, counts.headerLines, static_cast<long long>(FileSize(path))};
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bench/Harness.h"
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 
 #include <string>
 #include <vector>

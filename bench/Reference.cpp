@@ -154,7 +154,7 @@ int ReferenceStripHeaders(Lines& lines, const KeyList& keyList, bool allText)
         }
         bool stays = true;
         if (!found.key.empty()) {
-            if (FindKey(found.key, keyList) >= 0) {
+            if (keyList.IsTicked(found.key)) {
                 stays = false;
                 removing = true;
             } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 
 #include <list>
 #include <string>

@@ -82,7 +82,7 @@ std::string CompareWithReference(const std::string& text, const std::string& wor
     VeskRun run({workFile});
     const std::string backupName = run.BackupName(workFile);
     std::remove(backupName.c_str());
-    const VeskCounts counts = VeskFile(workFile, workFile + ".ini", engineKeys, options, run);
+    const VeskCounts counts = VeskFile(workFile, engineKeys, options, run);
 
     Lines lines = SplitLines(text);
     std::string expected = text;
@@ -123,7 +123,6 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
     const std::string original = ReadWholeFile(mbox);
     const std::string single = workFolder + "/verify-single.mbox";
     const std::string twoStep = workFolder + "/verify-two-step.mbox";
-    const std::string settings = workFolder + "/verify.ini";
 
     for (const auto& config : kVerifyConfigs) {
         const std::string where = std::string("Vesk (") + config.name + "): ";
@@ -133,12 +132,12 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         KeyList singleKeys = keys;
         const VeskOptions options = OptionsFor(config);
         VeskRun run({single});
-        const VeskCounts counts = VeskFile(single, settings, singleKeys, options, run);
+        const VeskCounts counts = VeskFile(single, singleKeys, options, run);
 
         KeyList twoStepKeys = keys;
         const int removed =
             RemoveAttachments(twoStep, false, config.removeAttachments, config.removeTraces);
-        const int stripped = StripHeaders(twoStep, settings, twoStepKeys, config.allText, false);
+        const int stripped = StripHeaders(twoStep, twoStepKeys, config.allText, false).removed;
 
         Lines lines = SplitLines(original);
         const std::string asLoaded = JoinLines(lines);

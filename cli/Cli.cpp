@@ -2,7 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
 #include "settings/FolderScan.h"
@@ -296,9 +296,11 @@ int RunVesk(const std::vector<std::string>& files, const std::string& settingsFi
             const VeskOptions& options, std::FILE* out, std::FILE* err)
 {
     VeskRun run(files);
+    KeyListSaveGuard save(settingsFile, keyList);
     for (const auto& file : run.Files()) {
         try {
-            const auto counts = VeskFile(file, settingsFile, keyList, options, run);
+            const auto counts = VeskFile(file, keyList, options, run);
+            save.Note(counts.registeredKeys);
             Print(out, std::to_string(counts.attachmentLines) + "\t" + std::to_string(counts.headerLines) + "\t" +
                            file + "\n");
             std::fflush(out);

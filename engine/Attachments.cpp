@@ -51,7 +51,7 @@ void AttachmentRemover::PutLineAt(std::string_view line, std::uint64_t offset)
     }
     // Only a multipart/mixed declaration needs the line after it, and only
     // where declarations are looked for.
-    if ((state_ == 0 || state_ == 3) && line.starts_with(kMixedType)) {
+    if ((state_ == ScanState::Outside || state_ == ScanState::AttachmentBody) && line.starts_with(kMixedType)) {
         pending_.assign(line);
         pendingOffset_ = offset;
         hasPending_ = true;
@@ -131,14 +131,14 @@ void AttachmentRemover::DropHeld()
 void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, const std::string_view* next)
 {
     switch (state_) {
-    case 0:
-    case 3:
+    case ScanState::Outside:
+    case ScanState::AttachmentBody:
         if (next) {
             if (std::string declared = FindBoundary(line, *next); !declared.empty())
                 boundary_ = std::move(declared);
         }
         if (!boundary_.empty() && IsDelimiter(line)) {
-            if (state_ == 0) {
+            if (state_ == ScanState::Outside) {
                 if (IsClosingDelimiter(line)) {
                     // The multipart message is over; a part opened here could
                     // swallow whatever follows.
@@ -148,7 +148,7 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
                 }
                 partOpen_ = true;
                 partOffset_ = offset;
-                state_ = 1;
+                state_ = ScanState::PartHeaders;
                 if (removeTraces_)
                     Hold(line);
                 else
@@ -163,11 +163,11 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
             if (removeTraces_ && partOpen_)
                 DropHeld();
             partOpen_ = false;
-            state_ = 0;
+            state_ = ScanState::Outside;
             Process(line, offset, next);
             return;
         }
-        if (state_ == 3) {
+        if (state_ == ScanState::AttachmentBody) {
             if (bodyLines_ == 0)
                 bodyOffset_ = offset;
             ++bodyLines_;
@@ -175,7 +175,7 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
         }
         out_.PutLine(line);
         return;
-    case 1:
+    case ScanState::PartHeaders:
         if (line.empty()) {
             // A part without Content-Disposition stays whole.
             const bool reread = spilled_;
@@ -187,16 +187,16 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, con
                 input_.Next(skipped);
             }
             partOpen_ = false;
-            state_ = 0;
+            state_ = ScanState::Outside;
             out_.PutLine(std::string_view());
             return;
         }
         if (line.starts_with(kDisposition))
-            state_ = 2;
+            state_ = ScanState::AttachmentHeaders;
         break;
-    case 2:
+    case ScanState::AttachmentHeaders:
         if (line.empty()) {
-            state_ = 3;
+            state_ = ScanState::AttachmentBody;
             bodyLines_ = 0;
         }
         break;
@@ -218,7 +218,7 @@ void AttachmentRemover::Finish()
     }
     // Whatever is still held was never confirmed as a trace: it stays.
     PassHeld();
-    if (state_ == 3 && bodyLines_ > 0) {
+    if (state_ == ScanState::AttachmentBody && bodyLines_ > 0) {
         // A body that reached the end without a delimiter is kept: one
         // truncated attachment must not take every later message with it.
         Replay(bodyOffset_, bodyLines_);

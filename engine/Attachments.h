@@ -57,12 +57,20 @@ private:
     bool IsDelimiter(std::string_view line) const;
     bool IsClosingDelimiter(std::string_view line) const;
 
+    // Where the scan stands.
+    enum class ScanState {
+        Outside,            // between parts: delimiters and declarations are looked for
+        PartHeaders,        // a part's header lines, no Content-Disposition yet
+        AttachmentHeaders,  // the header lines of a part with Content-Disposition
+        AttachmentBody,     // its body, deleted up to the next delimiter
+    };
+
     bool removeTraces_;
     LineSink& out_;
     LineReader& input_;
     std::size_t holdLimit_;
 
-    int state_ = 0;
+    ScanState state_ = ScanState::Outside;
     std::string boundary_;
     int removed_ = 0;
 

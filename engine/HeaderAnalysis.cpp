@@ -210,9 +210,9 @@ std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyL
         KeyTally tally;
         tally.key = entry.substr(0, eq);
         tally.count = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-        if (FindKey(tally.key, keyList) >= 0)
+        if (keyList.IsTicked(tally.key))
             tally.mark = kMarkDel;
-        else if (FindKey(";" + tally.key, keyList) >= 0)
+        else if (keyList.Contains(tally.key))
             tally.mark = kMarkKept;
         else
             tally.mark = kMarkNew;

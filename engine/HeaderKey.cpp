@@ -1,7 +1,5 @@
 #include "engine/HeaderKey.h"
 
-#include "engine/TextRules.h"
-
 namespace norvane {
 
 namespace {
@@ -39,14 +37,6 @@ HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict)
     if (IsHeaderKeyText(key))
         out.key = key;
     return out;
-}
-
-int FindKey(std::string_view text, const KeyList& list)
-{
-    for (std::size_t i = 0; i < list.size(); ++i)
-        if (EqualsAsciiNoCase(text, list[i]))
-            return static_cast<int>(i);
-    return -1;
 }
 
 }  // namespace norvane

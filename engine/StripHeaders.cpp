@@ -1,10 +1,8 @@
 #include "engine/StripHeaders.h"
 
-#include "engine/Error.h"
 #include "engine/FileIo.h"
+#include "engine/HeaderKey.h"
 #include "engine/MailOutput.h"
-#include "engine/TextRules.h"
-#include "settings/KeyListStorage.h"
 
 namespace norvane {
 
@@ -27,12 +25,6 @@ bool IsTrailingCandidate(std::string_view line)
 HeaderStripper::HeaderStripper(KeyList& keyList, bool allText, bool autoRegister, LineSink& out)
     : keyList_(keyList), allText_(allText), autoRegister_(autoRegister), out_(out)
 {
-    for (const std::string& entry : keyList_) {
-        if (!entry.empty() && entry.front() == ';')
-            kept_.insert(LowerAscii(std::string_view(entry).substr(1)));
-        else
-            ticked_.insert(LowerAscii(entry));
-    }
 }
 
 void HeaderStripper::PutLine(std::string_view line)
@@ -55,15 +47,15 @@ void HeaderStripper::MainPassLine(std::string_view line)
         return;
     }
     if (!extracted.key.empty()) {
-        std::string folded = LowerAscii(extracted.key);
-        if (ticked_.count(folded)) {
+        if (keyList_.IsTicked(extracted.key)) {
             ++removed_;
             removing_ = true;
             return;
         }
         removing_ = false;
-        if (autoRegister_ && kept_.insert(folded).second)
-            registered_.push_back(";" + std::string(extracted.key));
+        if (autoRegister_ && !keyList_.Contains(extracted.key) &&
+            registeredHere_.emplace(extracted.key).second)
+            registered_.emplace_back(extracted.key);
     } else if (removing_ && IsContinuation(line)) {
         ++removed_;
         return;
@@ -137,20 +129,20 @@ bool HeaderStripper::CommitRegisteredKeys()
     if (committed_)
         return false;
     committed_ = true;
-    keyList_.insert(keyList_.end(), registered_.begin(), registered_.end());
+    for (const std::string& key : registered_)
+        keyList_.RegisterUnticked(key);
     return !registered_.empty();
 }
 
-int StripHeaders(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
-                 bool allText, bool autoRegister)
+StripResult StripHeaders(const std::string& fileName, KeyList& keyList, bool allText, bool autoRegister)
 {
     LineReader reader(fileName);
     std::string_view line;
     if (!reader.Next(line))
-        return 0;
+        return {};
     const std::string first(line);
     if (!reader.Next(line))
-        return 0;
+        return {};
 
     MailOutput output(fileName);
     HeaderStripper stripper(keyList, allText, autoRegister, output);
@@ -160,17 +152,9 @@ int StripHeaders(const std::string& fileName, const std::string& settingsFileNam
     while (reader.Next(line));
     stripper.Finish();
 
-    const bool registered = stripper.CommitRegisteredKeys();
+    stripper.CommitRegisteredKeys();
     output.Commit();
-    if (registered) {
-        try {
-            SaveKeyList(settingsFileName, keyList);
-        } catch (const Error&) {
-            // The keys are saved again at shutdown; a settings file that
-            // cannot be written is not the mail file's failure.
-        }
-    }
-    return stripper.RemovedCount();
+    return {stripper.RemovedCount(), stripper.RegisteredKeys()};
 }
 
 }  // namespace norvane

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 #include "engine/LineSink.h"
+#include "engine/TextRules.h"
 
 #include <string>
 #include <string_view>
@@ -32,10 +33,11 @@ namespace norvane {
 //     joined onto a kept line above it that begins with "Content-Type";
 //   - runs of empty lines shrink to one; trailing empty and byte-26 lines go.
 //
-// Keys met for the first time are collected when autoRegister is on (as
-// ';Key', once per key) but the key list itself is not touched until
-// CommitRegisteredKeys, so a caller that fails half way through the file can
-// leave it unchanged. The key list must not change while lines are fed.
+// Keys met for the first time are collected when autoRegister is on (once
+// per key, in the letter case first met) but the key list itself is not
+// touched until CommitRegisteredKeys, so a caller that fails half way through
+// the file can leave it unchanged. The key list must not change while lines
+// are fed.
 class HeaderStripper : public LineSink {
 public:
     HeaderStripper(KeyList& keyList, bool allText, bool autoRegister, LineSink& out);
@@ -52,11 +54,11 @@ public:
     // dropped by the tidying are not counted).
     int RemovedCount() const { return removed_; }
 
-    // Entries (';Key') this file would add to the key list, in order met.
+    // Keys this file would register unticked, in order met.
     const std::vector<std::string>& RegisteredKeys() const { return registered_; }
 
-    // Appends the registered entries to the key list (once); returns whether
-    // any were added.
+    // Registers the collected keys unticked in the key list (once); returns
+    // whether there were any.
     bool CommitRegisteredKeys();
 
 private:
@@ -71,9 +73,7 @@ private:
     const bool autoRegister_;
     LineSink& out_;
 
-    // Keys compared with ASCII letters folded to lower case.
-    std::unordered_set<std::string> ticked_;
-    std::unordered_set<std::string> kept_;  // ';Key' entries and keys registered here
+    std::unordered_set<std::string, AsciiNoCaseHash, AsciiNoCaseEqual> registeredHere_;
     std::vector<std::string> registered_;
     bool committed_ = false;
 
@@ -87,15 +87,18 @@ private:
     int removed_ = 0;
 };
 
+struct StripResult {
+    int removed = 0;                          // header and continuation lines removed
+    std::vector<std::string> registeredKeys;  // keys this file registered, in order met
+};
+
 // Strips the ticked header lines of one mail file and tidies it, rewriting it
 // in place with CR LF line ends; a file of fewer than 2 lines is left as it
-// is. Keys met for the first time are registered as ';Key' when autoRegister
-// is on, and the key list is then saved to settingsFileName once. Returns the
-// number of header and continuation lines removed.
+// is. Keys met for the first time are registered unticked in keyList when
+// autoRegister is on; saving the key list is the caller's business.
 // A read error raises the open error: nothing is written and keyList is left
 // unchanged. A write error raises the create error naming fileName: the file
-// stays as it was, keys registered stay in keyList but are not saved.
-int StripHeaders(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
-                 bool allText, bool autoRegister);
+// stays as it was, but the keys it registered stay in keyList.
+StripResult StripHeaders(const std::string& fileName, KeyList& keyList, bool allText, bool autoRegister);
 
 }  // namespace norvane

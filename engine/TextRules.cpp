@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <langinfo.h>
 #include <locale.h>
@@ -95,6 +96,17 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+std::size_t AsciiNoCaseHash::operator()(std::string_view text) const noexcept
+{
+    // FNV-1a over the folded bytes.
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(FoldAscii(c));
+        hash *= 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(hash);
 }
 
 }  // namespace norvane

@@ -53,4 +53,15 @@ std::string LowerAscii(std::string_view text);
 bool LessAsciiNoCase(std::string_view a, std::string_view b);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 
+// Hash and equality for unordered containers whose texts match without
+// regard to ASCII case; transparent, so a string_view looks up a std::string.
+struct AsciiNoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept;
+};
+struct AsciiNoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsAsciiNoCase(a, b); }
+};
+
 }  // namespace norvane

@@ -1,11 +1,9 @@
 #include "engine/VeskFile.h"
 
 #include "engine/Attachments.h"
-#include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/MailOutput.h"
 #include "engine/StripHeaders.h"
-#include "settings/KeyListStorage.h"
 
 #include <optional>
 
@@ -21,7 +19,6 @@ struct PassSetup {
     bool allText = false;
     bool autoRegister = false;
     KeyList* keyList = nullptr;
-    const std::string* settingsFileName = nullptr;
 };
 
 // The one pass over a mail file shared by RemoveAttachments and VeskFile:
@@ -97,13 +94,8 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
     mail->Commit();
     if (stripper && setup.removeBodies)
         registered = stripper->CommitRegisteredKeys();
-    if (registered) {
-        try {
-            SaveKeyList(*setup.settingsFileName, *setup.keyList);
-        } catch (const Error&) {
-            // Saved again at shutdown; not the mail file's failure.
-        }
-    }
+    if (registered)
+        counts.registeredKeys = stripper->RegisteredKeys();
     counts.headerLines = stripper ? stripper->RemovedCount() : 0;
     return counts;
 }
@@ -120,8 +112,7 @@ int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodie
     return RunPass(fileName, setup, run).attachmentLines;
 }
 
-VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
-                    const VeskOptions& options, VeskRun& run)
+VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run)
 {
     PassSetup setup;
     setup.backup = options.backup;
@@ -131,7 +122,6 @@ VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFile
     setup.allText = options.allText;
     setup.autoRegister = options.autoRegister;
     setup.keyList = &keyList;
-    setup.settingsFileName = &settingsFileName;
     return RunPass(fileName, setup, run);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 #include "engine/VeskRun.h"
 
 #include <string>
+#include <vector>
 
 namespace norvane {
 
@@ -19,6 +20,7 @@ struct VeskOptions {
 struct VeskCounts {
     int attachmentLines = 0;  // lines deleted with attachment bodies and traces
     int headerLines = 0;      // header and continuation lines stripped
+    std::vector<std::string> registeredKeys;  // keys the file registered unticked, in order met
 };
 
 // The whole Vesk work on one mail file in a single streaming pass: the
@@ -26,14 +28,13 @@ struct VeskCounts {
 // tidying, read once and written once. The file ends up exactly as
 // RemoveAttachments followed by StripHeaders would leave it, with the same
 // two counts; a file of fewer than 2 lines is left alone. Keys met by
-// auto-registration join keyList once the whole file was read (with
+// auto-registration join keyList unticked once the whole file was read (with
 // attachment removal on, only once the file was written, as stripping never
-// follows a removal that failed) and are saved to settingsFileName once,
-// after the mail file was written. The backup name comes from run, which
-// learns of the backup. Errors: the open error naming the file, the create
-// error naming the backup or the mail file; a failed backup leaves the mail
-// file untouched, and the backup is complete before the mail file fails.
-VeskCounts VeskFile(const std::string& fileName, const std::string& settingsFileName, KeyList& keyList,
-                    const VeskOptions& options, VeskRun& run);
+// follows a removal that failed) and are returned; saving the key list is
+// the caller's business. The backup name comes from run, which learns of the
+// backup. Errors: the open error naming the file, the create error naming
+// the backup or the mail file; a failed backup leaves the mail file
+// untouched, and the backup is complete before the mail file fails.
+VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run);
 
 }  // namespace norvane

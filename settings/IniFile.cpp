@@ -194,6 +194,22 @@ std::optional<std::string> IniFile::Find(std::string_view section, std::string_v
     return std::nullopt;
 }
 
+std::unordered_map<std::string, std::string, AsciiNoCaseHash, AsciiNoCaseEqual> IniFile::SectionValues(
+    std::string_view section) const
+{
+    std::unordered_map<std::string, std::string, AsciiNoCaseHash, AsciiNoCaseEqual> values;
+    const auto header = FindSectionHeader(section);
+    if (header == std::string::npos)
+        return values;
+    const auto end = SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const auto parsed = ParseLine(lines_[i].text, false);
+        if (parsed.kind == LineKind::Entry)
+            values.try_emplace(std::string(parsed.name), parsed.value);
+    }
+    return values;
+}
+
 std::string IniFile::GetString(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const
 {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,10 @@ public:
     // GetNumber, or the default; a number beyond 32 bits keeps its low 32.
     int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
     bool HasSection(std::string_view section) const;
+    // Every key of the section with its value as Find gives it (the first of
+    // each name), read in one pass.
+    std::unordered_map<std::string, std::string, AsciiNoCaseHash, AsciiNoCaseEqual> SectionValues(
+        std::string_view section) const;
 
     // Replaces the key's value, adding the key (at the end of its section)
     // or the section (at the end of the file) when needed. A value holding

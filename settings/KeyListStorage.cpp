@@ -22,13 +22,16 @@ std::string NumberedKey(std::string_view prefix, int n)
 int ReadListSection(const std::string& path, std::string_view section, std::string_view prefix,
                     std::vector<std::string>& list)
 {
-    const auto file = IniFile::Load(path);
+    const auto values = IniFile::Load(path).SectionValues(section);
     int n = 0;
     for (;;) {
-        auto value = file.GetString(section, NumberedKey(prefix, n + 1), "");
-        if (value.empty())
+        const auto value = values.find(NumberedKey(prefix, n + 1));
+        if (value == values.end())
             return n;
-        list.push_back(std::move(value));
+        const std::string_view cut = CutIniValue(value->second);
+        if (cut.empty())
+            return n;
+        list.emplace_back(cut);
         ++n;
     }
 }
@@ -56,12 +59,34 @@ int LoadKeyList(const std::string& path, KeyList& list)
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return -1;
-    return ReadListSection(path, kKeyListSection, kKeyListSection, list);
+    std::vector<std::string> entries;
+    const int n = ReadListSection(path, kKeyListSection, kKeyListSection, entries);
+    for (auto& entry : entries)
+        list.AppendStored(std::move(entry));
+    return n;
 }
 
 int SaveKeyList(const std::string& path, const KeyList& list)
 {
-    return WriteListSection(path, kKeyListSection, kKeyListSection, list);
+    return WriteListSection(path, kKeyListSection, kKeyListSection, list.StoredEntries());
+}
+
+void KeyListSaveGuard::Note(const std::vector<std::string>& registeredKeys)
+{
+    if (!registeredKeys.empty())
+        pending_ = true;
+}
+
+void KeyListSaveGuard::SaveNow()
+{
+    if (!pending_)
+        return;
+    pending_ = false;
+    try {
+        SaveKeyList(path_, list_);
+    } catch (...) {
+        // Also called on the way out of a failed run: nothing may escape.
+    }
 }
 
 }  // namespace norvane

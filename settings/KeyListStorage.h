@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 
 #include <string>
 #include <string_view>
@@ -21,10 +21,33 @@ int ReadListSection(const std::string& path, std::string_view section, std::stri
 int WriteListSection(const std::string& path, std::string_view section, std::string_view prefix,
                      const std::vector<std::string>& list);
 
-// -1 when the file does not exist (list untouched), else ReadListSection of "Dat".
+// -1 when the file does not exist (list untouched), else ReadListSection of
+// "Dat" appended to the list in stored form.
 int LoadKeyList(const std::string& path, KeyList& list);
 
-// WriteListSection of "Dat".
+// WriteListSection of "Dat" with the list in stored form.
 int SaveKeyList(const std::string& path, const KeyList& list);
+
+// Saves the key list once at the end of a Vesk run over several files, when
+// any file of it registered keys: also when the run ends early on an error,
+// since the files before it stay done. A settings file that cannot be
+// written is not the mail files' failure and goes unreported.
+class KeyListSaveGuard {
+public:
+    KeyListSaveGuard(std::string path, const KeyList& list) : path_(std::move(path)), list_(list) {}
+    ~KeyListSaveGuard() { SaveNow(); }
+    KeyListSaveGuard(const KeyListSaveGuard&) = delete;
+    KeyListSaveGuard& operator=(const KeyListSaveGuard&) = delete;
+
+    // Notes the keys one file registered.
+    void Note(const std::vector<std::string>& registeredKeys);
+    // Saves if any keys were noted since the last save.
+    void SaveNow();
+
+private:
+    std::string path_;
+    const KeyList& list_;
+    bool pending_ = false;
+};
 
 }  // namespace norvane

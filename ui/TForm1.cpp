@@ -152,7 +152,7 @@ TChkListBoxEx* TForm1::KeyPanel() const
 void TForm1::FormCreate()
 {
     ShowAbout(true);
-    keyList_.clear();
+    keyList_.Clear();
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -293,12 +293,12 @@ void TForm1::FormClose()
         WriteSettings(geometry);
     } catch (...) {
     }
-    std::stable_sort(keyList_.begin(), keyList_.end(), LessAsciiNoCase);
+    keyList_.SortForSaving();
     try {
         SaveKeyList(SettingsFile(), keyList_);
     } catch (...) {
     }
-    keyList_.clear();
+    keyList_.Clear();
 }
 
 void TForm1::FormDestroy()
@@ -424,7 +424,7 @@ void TForm1::CommandVesk()
 {
     if (selectedFiles_.empty())
         return;
-    const std::size_t keysBefore = keyList_.size();
+    const std::size_t keysBefore = keyList_.Count();
     {
         BusyCursorGuard busy;
         try {
@@ -435,15 +435,16 @@ void TForm1::CommandVesk()
             options.removeAttachments = Ticked(Option::RemoveAttachments);
             options.removeTraces = Ticked(Option::RemoveAttachments) && Ticked(Option::RemoveTraces);
             VeskRun run(ListedFiles());
+            KeyListSaveGuard save(SettingsFile(), keyList_);
             for (const auto& file : run.Files())
-                VeskFile(file, SettingsFile(), keyList_, options, run);
+                save.Note(VeskFile(file, keyList_, options, run).registeredKeys);
         } catch (...) {
             // Keys registered before the error are shown all the same.
-            if (keyList_.size() != keysBefore)
+            if (keyList_.Count() != keysBefore)
                 RebuildKeyPanel();
             throw;
         }
-        if (keyList_.size() != keysBefore)
+        if (keyList_.Count() != keysBefore)
             RebuildKeyPanel();
     }
     if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
@@ -508,10 +509,9 @@ void TForm1::CommandRegister()
     if (first == std::string::npos)
         return;
     key = key.substr(first, key.find_last_not_of(" \t") - first + 1);
-    // ";Key" is the stored form of a kept key, and a line break cannot be stored.
-    if (key.front() == ';' || key.find_first_of("\r\n") != std::string::npos)
+    if (!KeyList::IsStorable(key))
         return;
-    if (IndexOfKeyEntry(key) >= 0) {
+    if (keyList_.Contains(key)) {
         NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
@@ -521,7 +521,7 @@ void TForm1::CommandRegister()
     panel.SetChecked(k, true);
     panel.setCurrentRow(panel.count() - 1);
     panel.setCurrentRow(k);
-    keyList_.push_back(key);
+    keyList_.RegisterTicked(key);
     NotifyUser(MessageCode::Registered, key);
 }
 
@@ -535,9 +535,7 @@ void TForm1::CommandDelete()
     if (!NotifyUser(MessageCode::AskDelete, key))
         return;
     ProgrammaticChange change(programmatic_);
-    const int entry = IndexOfKeyEntry(key);
-    if (entry >= 0)
-        keyList_.erase(keyList_.begin() + entry);
+    keyList_.Delete(key);
     panel.DeleteRawItem(p);
     if (p < panel.count())
         panel.setCurrentRow(p);
@@ -692,12 +690,12 @@ void TForm1::PAddClick()
     const std::string key = grid.Cell(2, r);
     if (key.empty())
         return;
-    if (IndexOfKeyEntry(key) >= 0) {
+    if (keyList_.Contains(key)) {
         NotifyUser(MessageCode::AlreadyRegistered, key);
         return;
     }
     if (NotifyUser(MessageCode::AskRegister, key)) {
-        keyList_.push_back(key);
+        keyList_.RegisterTicked(key);
         RebuildKeyPanel();
     }
 }
@@ -711,11 +709,9 @@ void TForm1::RebuildKeyPanel()
     panel.SetSorted(false);
     try {
         panel.ClearRawItems();
-        for (std::size_t i = 0; i < keyList_.size(); ++i) {
-            const std::string& entry = keyList_[i];
-            const bool kept = !entry.empty() && entry.front() == ';';
-            const int index = panel.addItem(FromBytes(kept ? std::string_view(entry).substr(1) : entry));
-            if (!kept)
+        for (const KeyList::Item item : keyList_) {
+            const int index = panel.addItem(FromBytes(item.key));
+            if (item.ticked)
                 panel.SetChecked(index, true);
         }
     } catch (...) {
@@ -726,14 +722,6 @@ void TForm1::RebuildKeyPanel()
     panel.setCurrentRow(-1);
 }
 
-int TForm1::IndexOfKeyEntry(std::string_view key) const
-{
-    const int i = FindKey(key, keyList_);
-    if (i >= 0)
-        return i;
-    return FindKey(";" + std::string(key), keyList_);
-}
-
 void TForm1::ChkListBoxEx1ClickCheck(int index)
 {
     TChkListBoxEx& panel = *ui->ChkListBoxEx1;
@@ -741,19 +729,17 @@ void TForm1::ChkListBoxEx1ClickCheck(int index)
         return;
     const std::string s = ToBytes(panel.item(index)->text());
     const bool ticked = panel.Checked(index);
-    const int i = FindKey(s, keyList_);
-    if (i >= 0) {
+    if (keyList_.IsTicked(s)) {
         if (!ticked)
-            keyList_[static_cast<std::size_t>(i)] = ";" + keyList_[static_cast<std::size_t>(i)];
+            keyList_.Untick(s);
         return;
     }
-    const int j = FindKey(";" + s, keyList_);
-    if (j < 0) {
+    if (!keyList_.Contains(s)) {
         NotifyUser(MessageCode::NotRegistered, s);
         return;
     }
     if (ticked)
-        keyList_[static_cast<std::size_t>(j)].erase(0, 1);
+        keyList_.Tick(s);
 }
 
 void TForm1::ChkListBoxEx1Click()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/HeaderAnalysis.h"
-#include "engine/HeaderKey.h"
+#include "engine/KeyList.h"
 #include "ui/QtFormDialogs.h"
 
 #include <QWidget>
@@ -63,7 +63,6 @@ public:
     void AppShowHint(std::string& text, const QWidget* control, const QPoint& mousePos,
                      QPoint& hintPos) const;
 
-    int IndexOfKeyEntry(std::string_view key) const;
     void RebuildKeyPanel();
     void ShowSelectedFiles(const std::vector<std::string>& list);
     void ResetGridHeaders(GridReset mode);

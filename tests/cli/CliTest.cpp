@@ -237,6 +237,19 @@ TEST_F(CliFixture, AutoRegistrationSavesTheKeyListUnsorted)
     EXPECT_EQ(again.out, "From\t1\t\nX-Zeta\t1\t\n");
 }
 
+TEST_F(CliFixture, KeysRegisteredBeforeAFileErrorAreSavedOnce)
+{
+    if (!fs::exists("/proc/self/mem"))
+        GTEST_SKIP() << "no /proc";
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Subject\r\n");
+    WriteFile(Work("a.eml"), "X-Zeta: 1\nSubject: s\n\nbody\n");
+    WriteFile(Work("b.eml"), "X-Beta: 1\nSubject: s\n\nbody\n");
+    const auto r = RunWithSettings("vesk", {"--auto-register", "a.eml", "b.eml", "/proc/self/mem"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ReadFile(settings), "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Subject\r\nDat2=;X-Zeta\r\n"
+                                  "Dat3=;X-Beta\r\n");
+}
+
 TEST_F(CliFixture, FileErrorStopsWithStatus1AfterEarlierFiles)
 {
     // Reading /proc/self/mem from its start fails: a real read error even as root.

@@ -76,29 +76,4 @@ TEST(ExtractHeaderKey, KeyPointsIntoTheLine)
     EXPECT_EQ(r.key.size(), 7u);
 }
 
-TEST(FindKey, MatchesWholeEntriesWithoutRegardToCase)
-{
-    const KeyList list = {"From", ";Received", "subject", "Subject", "X-Spam"};
-    struct Case {
-        std::string text;
-        int expected;
-    } cases[] = {
-        {"SUBJECT", 2},
-        {"subject", 2},
-        {"From", 0},
-        {"Received", -1},
-        {";received", 1},
-        {";From", -1},
-        {"X-Spa", -1},
-        {"X-Spams", -1},
-        {"", -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(FindKey(c.text, list), c.expected);
-    }
-    EXPECT_EQ(FindKey("Subject", KeyList{}), -1);
-    EXPECT_EQ(FindKey("", KeyList{"a", ""}), 1);
-}
-
 }  // namespace norvane

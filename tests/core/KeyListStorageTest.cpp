@@ -97,7 +97,7 @@ TEST(SaveKeyList, OneAtomicRewriteForTheWholeList)
     };
     KeyList many;
     for (int i = 0; i < 50; ++i)
-        many.push_back("X-Key-" + std::to_string(i));
+        many.RegisterTicked("X-Key-" + std::to_string(i));
     EXPECT_EQ(SaveKeyList(path, many), 50);
     EXPECT_EQ(renames, 1);
     // Unchanged list: no rewrite at all.
@@ -135,6 +135,80 @@ TEST(SaveKeyList, FollowsASymbolicLinkAndKeepsPermissions)
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(LoadKeyList, ManyKeysRoundTrip)
+{
+    TempDir dir;
+    const auto path = dir.File("n.ini");
+    KeyList many;
+    for (int i = 0; i < 50000; ++i)
+        many.AppendStored((i % 3 ? "X-Key-" : ";X-Key-") + std::to_string(i));
+    EXPECT_EQ(SaveKeyList(path, many), 50000);
+    KeyList back;
+    EXPECT_EQ(LoadKeyList(path, back), 50000);
+    EXPECT_EQ(back, many);
+    EXPECT_EQ(back.Find("x-key-49999"), 49999);
+}
+
+TEST(KeyListSaveGuard, SavesOnceWhenAnyFileRegisteredKeys)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::vector<std::string>> notes;  // the keys each file registered
+        bool fails;                                   // the run ends on an error
+        int saves;
+    } cases[] = {
+        {"nothing registered", {{}, {}}, false, 0},
+        {"one file registered", {{}, {"X-A"}, {}}, false, 1},
+        {"several files registered", {{"X-A"}, {"X-B", "X-C"}}, false, 1},
+        {"the run fails after a file registered", {{"X-A"}}, true, 1},
+        {"the run fails before any registered", {{}}, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SeamGuard guard;
+        TempDir dir;
+        const auto path = dir.File("n.ini");
+        int saves = 0;
+        TestSeam().failBeforeRename = [&](const std::string&) {
+            ++saves;
+            return false;
+        };
+        KeyList keys = {"Received"};
+        try {
+            KeyListSaveGuard save(path, keys);
+            for (const auto& registered : c.notes) {
+                for (const auto& key : registered)
+                    keys.RegisterUnticked(key);
+                save.Note(registered);
+            }
+            if (c.fails)
+                throw Error("failed");
+        } catch (const Error&) {
+        }
+        EXPECT_EQ(saves, c.saves);
+        KeyList stored;
+        LoadKeyList(path, stored);
+        EXPECT_EQ(stored, c.saves ? keys : KeyList{});
+    }
+}
+
+TEST(KeyListSaveGuard, AFailingWriteIsNotReported)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const auto path = dir.File("n.ini");
+    WriteFile(path, "[Dat]\nDat1=a\n");
+    TestSeam().failBeforeRename = [](const std::string&) { return true; };
+    KeyList keys = {"a", ";X-New"};
+    {
+        KeyListSaveGuard save(path, keys);
+        save.Note({"X-New"});
+        EXPECT_NO_THROW(save.SaveNow());
+    }
+    EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=a\n");
+    EXPECT_EQ(ListFolder(dir.Path()), "n.ini ");
 }
 
 }  // namespace norvane::test

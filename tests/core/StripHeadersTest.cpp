@@ -1,7 +1,6 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/StripHeaders.h"
-#include "settings/KeyListStorage.h"
 #include "MailLines.h"
 #include "TestFiles.h"
 
@@ -183,11 +182,11 @@ TEST(HeaderStripper, RegistersNewKeysOnceAndOnlyOnCommit)
     const KeyList before = keys;
     const char* text = "X-New: 1\nx-new: lower\nReceived: r\nX-NEW: 2\nX-Extra: e\nSubject: s\nFrom: f\n\nLater: k";
     const Stripped r = Strip(text, keys, false, true);
-    EXPECT_EQ(r.registered, (std::vector<std::string>{";X-New", ";From"}));
+    EXPECT_EQ(r.registered, (std::vector<std::string>{"X-New", "From"}));
     EXPECT_EQ(keys, before);
 
     const Stripped all = Strip(text, keys, true, true);
-    EXPECT_EQ(all.registered, (std::vector<std::string>{";X-New", ";From", ";Later"}));
+    EXPECT_EQ(all.registered, (std::vector<std::string>{"X-New", "From", "Later"}));
 
     const Stripped off = Strip(text, keys, true, false);
     EXPECT_TRUE(off.registered.empty());
@@ -250,7 +249,7 @@ TEST(StripHeaders, RewritesEveryLineEndFormWithCrLf)
         SCOPED_TRACE(v.name);
         KeyList keys = {"Received"};
         WriteFile(mail, v.input);
-        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 2);
+        EXPECT_EQ(StripHeaders(mail, keys, false, false).removed, 2);
         EXPECT_EQ(ReadFile(mail), kStripped);
     }
     EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
@@ -262,7 +261,7 @@ TEST(StripHeaders, NulIsAnOrdinaryByte)
     const std::string mail = dir.File("m.eml");
     WriteFile(mail, "Received: x\0y\n\tz\nSubject: a\0b\n\nbody\0tail\nlast"s);
     KeyList keys = {"Received"};
-    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 2);
+    EXPECT_EQ(StripHeaders(mail, keys, false, false).removed, 2);
     EXPECT_EQ(ReadFile(mail), "Subject: a\0b\r\n\r\nbody\0tail\r\nlast\r\n"s);
 }
 
@@ -274,7 +273,7 @@ TEST(StripHeaders, LeavesFilesOfFewerThanTwoLinesUntouched)
         SCOPED_TRACE(input);
         WriteFile(mail, input);
         KeyList keys = {"Received"};
-        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, true), 0);
+        EXPECT_EQ(StripHeaders(mail, keys, false, true).removed, 0);
         EXPECT_EQ(ReadFile(mail), input);
         EXPECT_EQ(keys, KeyList{"Received"});
     }
@@ -287,7 +286,7 @@ TEST(StripHeaders, RewritesAFileWithNothingToRemove)
     const std::string mail = dir.File("m.eml");
     WriteFile(mail, "Subject: s\n\nbody");
     KeyList keys;
-    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, true, false), 0);
+    EXPECT_EQ(StripHeaders(mail, keys, true, false).removed, 0);
     EXPECT_EQ(ReadFile(mail), "Subject: s\r\n\r\nbody\r\n");
 }
 
@@ -297,43 +296,38 @@ TEST(StripHeaders, WritesAnEmptyFileWhenEveryLineIsTrailing)
     const std::string mail = dir.File("m.eml");
     WriteFile(mail, "\r\n\r\n\x1a");
     KeyList keys;
-    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, false), 0);
+    EXPECT_EQ(StripHeaders(mail, keys, false, false).removed, 0);
     EXPECT_TRUE(std::filesystem::exists(mail));
     EXPECT_EQ(ReadFile(mail), "");
 }
 
-TEST(StripHeaders, SavesTheKeyListOnceWhenKeysWereRegistered)
+TEST(StripHeaders, ReturnsTheKeysItRegisteredAndSavesNothing)
 {
     SeamGuard guard;
     TempDir dir;
     const std::string mail = dir.File("m.eml");
-    const std::string settings = dir.File("norvane.ini");
-    std::map<std::string, int> commits;
-    TestSeam().failBeforeRename = [&](const std::string& target) {
-        ++commits[std::filesystem::path(target).filename().string()];
+    int commits = 0;
+    TestSeam().failBeforeRename = [&](const std::string&) {
+        ++commits;
         return false;
     };
 
     WriteFile(mail, "X-Extra: 1\nX-Extra: 2\nX-Other: 3\nSubject: s\n\nbody\n");
     KeyList keys = {";Subject"};
-    EXPECT_EQ(StripHeaders(mail, settings, keys, false, true), 0);
+    const StripResult first = StripHeaders(mail, keys, false, true);
+    EXPECT_EQ(first.removed, 0);
+    EXPECT_EQ(first.registeredKeys, (std::vector<std::string>{"X-Extra", "X-Other"}));
     EXPECT_EQ(keys, (KeyList{";Subject", ";X-Extra", ";X-Other"}));
-    EXPECT_EQ(commits["norvane.ini"], 1);
-    EXPECT_EQ(commits["m.eml"], 1);
-    KeyList stored;
-    EXPECT_EQ(LoadKeyList(settings, stored), 3);
-    EXPECT_EQ(stored, keys);
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
 
-    // Nothing new: the settings file is not written again.
-    EXPECT_EQ(StripHeaders(mail, settings, keys, false, true), 0);
-    EXPECT_EQ(commits["norvane.ini"], 1);
-    EXPECT_EQ(commits["m.eml"], 2);
+    // Nothing new the second time.
+    EXPECT_TRUE(StripHeaders(mail, keys, false, true).registeredKeys.empty());
 
-    // Without auto-register the settings file is never written.
-    const std::string other = dir.File("other.ini");
+    // Without auto-register nothing is registered.
     WriteFile(mail, "X-Third: 1\nSubject: s\n");
-    EXPECT_EQ(StripHeaders(mail, other, keys, false, false), 0);
-    EXPECT_FALSE(std::filesystem::exists(other));
+    EXPECT_TRUE(StripHeaders(mail, keys, false, false).registeredKeys.empty());
+    EXPECT_EQ(keys.Count(), 3u);
 }
 
 TEST(StripHeaders, UnreadableFileRaisesTheOpenError)
@@ -345,7 +339,7 @@ TEST(StripHeaders, UnreadableFileRaisesTheOpenError)
         const std::string mail = dir.File(name);
         KeyList keys = {"Received"};
         try {
-            StripHeaders(mail, dir.File("s.ini"), keys, false, true);
+            StripHeaders(mail, keys, false, true);
             FAIL() << "no error";
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), CannotOpen(mail));
@@ -366,7 +360,6 @@ TEST(StripHeaders, WriteFailuresKeepTheOriginal)
         SeamGuard guard;
         TempDir dir;
         const std::string mail = dir.File("m.eml");
-        const std::string settings = dir.File("s.ini");
         const std::string original = "X-New: 1\nReceived: r\nSubject: s\n\nbody\n";
         WriteFile(mail, original);
         if (f.readOnly)
@@ -375,7 +368,7 @@ TEST(StripHeaders, WriteFailuresKeepTheOriginal)
             TestSeam().failBeforeRename = [&](const std::string& path) { return path.find("m.eml") != std::string::npos; };
         KeyList keys = {"Received"};
         try {
-            StripHeaders(mail, settings, keys, false, true);
+            StripHeaders(mail, keys, false, true);
             FAIL() << "no error";
         } catch (const Error& e) {
             EXPECT_EQ(std::string(e.what()), CannotCreate(mail));
@@ -387,19 +380,6 @@ TEST(StripHeaders, WriteFailuresKeepTheOriginal)
     }
 }
 
-TEST(StripHeaders, FailingSettingsWriteIsNotReported)
-{
-    SeamGuard guard;
-    TempDir dir;
-    const std::string mail = dir.File("m.eml");
-    WriteFile(mail, "X-New: 1\nReceived: r\n");
-    TestSeam().failBeforeRename = [](const std::string& path) { return path.find(".ini") != std::string::npos; };
-    KeyList keys = {"Received"};
-    EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, false, true), 1);
-    EXPECT_EQ(ReadFile(mail), "X-New: 1\r\n");
-    EXPECT_EQ(keys, (KeyList{"Received", ";X-New"}));
-}
-
 TEST(StripHeaders, FollowsASymbolicLink)
 {
     TempDir dir;
@@ -408,7 +388,7 @@ TEST(StripHeaders, FollowsASymbolicLink)
     WriteFile(target, "Received: r\nSubject: s\n");
     std::filesystem::create_symlink(target, link);
     KeyList keys = {"Received"};
-    EXPECT_EQ(StripHeaders(link, dir.File("s.ini"), keys, false, false), 1);
+    EXPECT_EQ(StripHeaders(link, keys, false, false).removed, 1);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadFile(target), "Subject: s\r\n");
     EXPECT_EQ(ListFolder(dir.Path()), "link.eml target.eml ");
@@ -469,7 +449,7 @@ TEST(StripHeaders, SampleMails)
         const std::string mail = dir.File(c.sample);
         std::filesystem::copy_file(SamplePath(c.sample), mail, std::filesystem::copy_options::overwrite_existing);
         KeyList keys = {"Received", "X-Mailer", "DKIM-Signature", ";Subject"};
-        EXPECT_EQ(StripHeaders(mail, dir.File("s.ini"), keys, c.allText, false), c.removed);
+        EXPECT_EQ(StripHeaders(mail, keys, c.allText, false).removed, c.removed);
         const std::string out = ReadFile(mail);
         for (const auto& p : c.present)
             EXPECT_EQ(CountOf(out, p), 1) << p;

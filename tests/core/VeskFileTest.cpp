@@ -87,7 +87,7 @@ Outcome RunOn(const fs::path& folder, std::string_view bytes, const Run& run)
     Outcome outcome;
     outcome.keys = kKeys;
     try {
-        outcome.counts = run(mail, (folder / "n.ini").string(), outcome.keys);
+        outcome.counts = run(mail, outcome.keys);
     } catch (const Error& e) {
         outcome.error = e.what();
     }
@@ -98,20 +98,22 @@ Outcome RunOn(const fs::path& folder, std::string_view bytes, const Run& run)
 
 Outcome TwoSteps(const fs::path& folder, std::string_view bytes, const VeskOptions& o)
 {
-    return RunOn(folder, bytes, [&](const std::string& mail, const std::string& ini, KeyList& keys) {
+    return RunOn(folder, bytes, [&](const std::string& mail, KeyList& keys) {
         VeskCounts counts;
         counts.attachmentLines =
             RemoveAttachments(mail, o.backup, o.removeAttachments, o.removeAttachments && o.removeTraces);
-        counts.headerLines = StripHeaders(mail, ini, keys, o.allText, o.autoRegister);
+        StripResult stripped = StripHeaders(mail, keys, o.allText, o.autoRegister);
+        counts.headerLines = stripped.removed;
+        counts.registeredKeys = std::move(stripped.registeredKeys);
         return counts;
     });
 }
 
 Outcome OnePass(const fs::path& folder, std::string_view bytes, const VeskOptions& o)
 {
-    return RunOn(folder, bytes, [&](const std::string& mail, const std::string& ini, KeyList& keys) {
+    return RunOn(folder, bytes, [&](const std::string& mail, KeyList& keys) {
         VeskRun run({mail});
-        return VeskFile(mail, ini, keys, o, run);
+        return VeskFile(mail, keys, o, run);
     });
 }
 
@@ -132,6 +134,7 @@ void ExpectSameOutcome(const Scratch& scratch, std::string_view bytes, const Ves
         EXPECT_EQ(actual.files, expected.files);
     EXPECT_EQ(actual.counts.attachmentLines, expected.counts.attachmentLines);
     EXPECT_EQ(actual.counts.headerLines, expected.counts.headerLines);
+    EXPECT_EQ(actual.counts.registeredKeys, expected.counts.registeredKeys);
     EXPECT_EQ(actual.keys, expected.keys);
     EXPECT_EQ(actual.rewritten, expected.rewritten);
     EXPECT_EQ(actual.error, expected.error);
@@ -306,7 +309,7 @@ TEST(VeskFile, GivesEachFileOfARunItsOwnBackup)
     VeskOptions options;
     options.backup = true;
     for (const auto& file : run.Files())
-        EXPECT_EQ(VeskFile(file, dir.File("n.ini"), keys, options, run).headerLines, 1);
+        EXPECT_EQ(VeskFile(file, keys, options, run).headerLines, 1);
     EXPECT_EQ(ReadFile(dir.File("a.bak")), "Received: 1\r\nSubject: a\r\n");
     EXPECT_EQ(ReadFile(dir.File("a.txt.bak")), "Received: 2\r\nSubject: b\r\n");
     EXPECT_EQ(ReadFile(dir.File("a.eml")), "Subject: a\r\n");
@@ -314,7 +317,7 @@ TEST(VeskFile, GivesEachFileOfARunItsOwnBackup)
     EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.txt a.txt.bak ");
 }
 
-TEST(VeskFile, RegistersKeysAndSavesThemOnce)
+TEST(VeskFile, RegistersKeysAndReturnsThem)
 {
     TempDir dir;
     WriteFile(dir.File("m.eml"), "X-One: 1\nX-Two: 2\nX-One: 3\nX-Known: k\n\nX-Three: body\n");
@@ -322,13 +325,13 @@ TEST(VeskFile, RegistersKeysAndSavesThemOnce)
     VeskRun run({dir.File("m.eml")});
     VeskOptions options;
     options.autoRegister = true;
-    VeskFile(dir.File("m.eml"), dir.File("n.ini"), keys, options, run);
-    KeyList expected = kKeys;
-    expected.insert(expected.end(), {";X-One", ";X-Two"});
-    EXPECT_EQ(keys, expected);
-    EXPECT_EQ(ReadFile(dir.File("n.ini")),
-              "[Dat]\r\nDat1=Received\r\nDat2=X-Mailer\r\nDat3=;Subject\r\nDat4=dkim-signature\r\n"
-              "Dat5=;X-Known\r\nDat6=;X-One\r\nDat7=;X-Two\r\n");
+    const VeskCounts counts = VeskFile(dir.File("m.eml"), keys, options, run);
+    EXPECT_EQ(counts.registeredKeys, (std::vector<std::string>{"X-One", "X-Two"}));
+    EXPECT_EQ(keys, (KeyList{"Received", "X-Mailer", ";Subject", "dkim-signature", ";X-Known", ";X-One", ";X-Two"}));
+    // Saving is the caller's: nothing but the mail file is written.
+    EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
+    // Known now, so the next file registers nothing.
+    EXPECT_TRUE(VeskFile(dir.File("m.eml"), keys, options, run).registeredKeys.empty());
 }
 
 TEST(VeskFile, FailuresKeepTheMailFile)

@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 
 #include "controls/AboutG3F.h"
+#include "settings/KeyListStorage.h"
 
 #include <QHelpEvent>
 #include <QMenu>
@@ -91,8 +92,12 @@ TEST_F(Commands, VeskErrorReportsTheMessageAndKeepsEarlierFilesProcessed)
     EXPECT_EQ(ReadFile(dir.File("c.eml")), kMail);
     // Keys registered before the error are in the panel as in the key list.
     EXPECT_EQ(PanelItems(), (Cells{"-From", "+Received", "-Subject", "-X-Mailer"}));
-    EXPECT_EQ(form->Keys().size(), 4u);
+    EXPECT_EQ(form->Keys().Count(), 4u);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // They are saved at the end of the run, before the window closes.
+    KeyList saved;
+    LoadKeyList(Ini(), saved);
+    EXPECT_EQ(saved, form->Keys());
 }
 
 TEST_F(Commands, VeskWalksTheGridNotTheSelection)
@@ -254,7 +259,7 @@ TEST_F(Commands, DeleteRemovesTheSelectedKeyAfterYes)
     prompt.answers = {false};
     Button(5)->click();
     EXPECT_EQ(prompt.shown.back().text, "Received\r\r削除して宜しいですか？");
-    EXPECT_EQ(f.Keys().size(), 3u);
+    EXPECT_EQ(f.Keys().Count(), 3u);
     prompt.answers = {true};
     Button(5)->click();
     EXPECT_EQ(f.Keys(), (KeyList{";Date", "Subject"}));
@@ -266,7 +271,7 @@ TEST_F(Commands, DeleteRemovesTheSelectedKeyAfterYes)
     prompt.answers = {true};
     Button(5)->click();
     EXPECT_EQ(Panel().count(), 0);
-    EXPECT_TRUE(f.Keys().empty());
+    EXPECT_TRUE(f.Keys().IsEmpty());
     const auto asked = prompt.shown.size();
     Button(5)->click();
     EXPECT_EQ(prompt.shown.size(), asked);

@@ -173,7 +173,7 @@ TEST_F(FileList, PAddRegistersANewKeyAndRefusesARegisteredOne)
     Grid().SelectCell(2, 3);
     Item("PAdd")->trigger();
     EXPECT_EQ(prompt.shown[0].text, "X-Spam\r\r登録して宜しいですか？");
-    EXPECT_EQ(form->Keys().size(), 2u);
+    EXPECT_EQ(form->Keys().Count(), 2u);
     prompt.answers = {true};
     Item("PAdd")->trigger();
     EXPECT_EQ(form->Keys(), (KeyList{"Received", ";Subject", "X-Spam"}));

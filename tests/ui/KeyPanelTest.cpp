@@ -72,7 +72,7 @@ TEST_F(KeyPanel, AnItemTheKeyListDoesNotHoldGivesMessage2)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "\"Ghost\"\r\r登録されていません！");
     EXPECT_TRUE(Panel().Checked(k));
-    EXPECT_EQ(form->Keys().size(), 3u);
+    EXPECT_EQ(form->Keys().Count(), 3u);
 }
 
 TEST_F(KeyPanel, DoubleClickCopiesTheItemIntoEdit1)
