@@ -375,8 +375,11 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     PromptScope promptScope(&prompt);
     NoWindow noWindow;
     try {
-        if (ReadSettings(noWindow) == SettingsRead::FileMissing)
+        const SettingsRead read = ReadSettings(noWindow);
+        if (read == SettingsRead::FileMissing)
             NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
+        else if (read == SettingsRead::TooLarge)
+            Warn(err, SettingsTooLargeMessage(SettingsFile()));
     } catch (const Error&) {
         // Only the window's geometry can be malformed; the tool has none.
     }

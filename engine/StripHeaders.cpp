@@ -101,7 +101,7 @@ void HeaderStripper::Tidy(std::string_view line)
         return;
     lastTidiedEmpty_ = empty;
     if (IsTrailingCandidate(line)) {
-        trailing_.emplace_back(line);
+        trailing_.Add(line);
         return;
     }
     FlushTrailing();
@@ -110,9 +110,8 @@ void HeaderStripper::Tidy(std::string_view line)
 
 void HeaderStripper::FlushTrailing()
 {
-    for (const std::string& held : trailing_)
-        out_.PutLine(held);
-    trailing_.clear();
+    if (!trailing_.Empty())
+        trailing_.PassOn(out_);
 }
 
 void HeaderStripper::Finish()
@@ -121,7 +120,7 @@ void HeaderStripper::Finish()
         return;
     finished_ = true;
     ReleaseHeld();
-    trailing_.clear();
+    trailing_.Clear();
 }
 
 bool HeaderStripper::CommitRegisteredKeys()

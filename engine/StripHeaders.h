@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/HeldLines.h"
 #include "engine/KeyList.h"
 #include "engine/LineSink.h"
 #include "engine/TextRules.h"
@@ -21,7 +22,8 @@ namespace norvane {
 //     "charset=" line may still be joined onto it,
 //   - trailing-candidate lines (empty, or beginning with byte 26), which are
 //     dropped if nothing else follows them.
-// Memory stays bounded by those lines, not by the file.
+// Memory stays bounded by the held Content-Type line and a fixed allowance
+// for trailing candidates (more of them wait in an unnamed temporary file).
 //
 // What is removed:
 //   - header lines whose key is ticked in the key list, with
@@ -82,7 +84,7 @@ private:
     bool holding_ = false;  // held_ is a kept "Content-Type" line
     std::string held_;
     bool lastTidiedEmpty_ = false;
-    std::vector<std::string> trailing_;
+    HeldLines trailing_;
     bool finished_ = false;
     int removed_ = 0;
 };

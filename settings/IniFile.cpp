@@ -90,13 +90,14 @@ std::string SectionText(std::string_view section)
     return text;
 }
 
-enum class FileState { Missing, Present, Unknown };
+enum class FileState { Missing, Present, TooLarge, Unknown };
 
 FileState StatFile(const std::string& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0)
-        return FileState::Present;
+        return static_cast<std::uint64_t>(st.st_size) > kSettingsFileLimit ? FileState::TooLarge
+                                                                            : FileState::Present;
     return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unknown;
 }
 
@@ -140,9 +141,15 @@ IniFile IniFile::Parse(std::string_view text)
     return file;
 }
 
+bool IsSettingsFileTooLarge(const std::string& path)
+{
+    return StatFile(path) == FileState::TooLarge;
+}
+
 IniFile IniFile::Load(const std::string& path)
 {
-    if (StatFile(path) == FileState::Missing)
+    const FileState state = StatFile(path);
+    if (state == FileState::Missing || state == FileState::TooLarge)
         return {};
     try {
         return Parse(ReadWholeFile(path));
@@ -153,8 +160,11 @@ IniFile IniFile::Load(const std::string& path)
 
 IniFile IniFile::LoadForUpdate(const std::string& path)
 {
-    if (StatFile(path) == FileState::Missing)
+    const FileState state = StatFile(path);
+    if (state == FileState::Missing)
         return {};
+    if (state == FileState::TooLarge)
+        ThrowCannotCreate(path);
     try {
         return Parse(ReadWholeFile(path));
     } catch (const Error&) {

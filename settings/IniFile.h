@@ -16,6 +16,13 @@ namespace norvane {
 // A text value is read with room for this many bytes at most.
 inline constexpr std::size_t kIniValueLimit = 254;
 
+// A settings file larger than this is never read (its image would take many
+// times its size) and never written over.
+inline constexpr std::uint64_t kSettingsFileLimit = 16 * 1024 * 1024;
+
+// Whether the file exists and is larger than kSettingsFileLimit.
+bool IsSettingsFileTooLarge(const std::string& path);
+
 // The image of a sectioned key=value settings file, edited in memory and
 // written back in one atomic rewrite.
 //
@@ -31,11 +38,12 @@ class IniFile {
 public:
     IniFile() = default;
 
-    // The file's image; a missing or unreadable file gives an empty image.
+    // The file's image; a missing, unreadable or too large file gives an
+    // empty image.
     static IniFile Load(const std::string& path);
-    // The file's image for a rewrite. A file that exists but cannot be read
-    // raises the create error, so that a write never replaces what it could
-    // not read.
+    // The file's image for a rewrite. A file that exists but cannot be read,
+    // or is too large to be read, raises the create error, so that a write
+    // never replaces what it could not read.
     static IniFile LoadForUpdate(const std::string& path);
     static IniFile Parse(std::string_view text);
 

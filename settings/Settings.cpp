@@ -205,12 +205,21 @@ void WriteWindowRect(const std::string& path, std::string_view section, std::str
     WriteProfileString(path, section, RectKey(key), WindowRectText(window));
 }
 
+std::string SettingsTooLargeMessage(const std::string& path)
+{
+    return FormatMessage(kMsgSettingsTooLarge, path);
+}
+
 SettingsRead ReadSettings(WindowGeometry& window)
 {
     auto& state = State();
     if (!FileExists(state.file)) {
         state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
         return SettingsRead::FileMissing;
+    }
+    if (IsSettingsFileTooLarge(state.file)) {
+        state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
+        return SettingsRead::TooLarge;
     }
     const auto file = IniFile::Load(state.file);
     // A malformed geometry must not keep the options and timings from being

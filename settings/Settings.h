@@ -117,11 +117,18 @@ void WriteWindowRect(const std::string& path, std::string_view section, std::str
 enum class SettingsRead {
     FromFile,
     FileMissing,  // the defaults stay; the caller tells the user
+    TooLarge,     // the defaults stay and the file is never written over;
+                  // the caller shows SettingsTooLargeMessage
 };
+
+inline constexpr std::string_view kMsgSettingsTooLarge = "ﾌｧｲﾙ %s は大きすぎるので読み込めません";
+// The text that tells the user the settings file at path is too large.
+std::string SettingsTooLargeMessage(const std::string& path);
 
 // Reads geometry, Filter, Path and the integer settings from SettingsFile,
 // then sets OptionFlags from ChkBFlg. A missing file keeps the defaults and
-// is reported as FileMissing; nothing is shown. A malformed XYWH is raised
+// is reported as FileMissing, one over kSettingsFileLimit as TooLarge;
+// nothing is shown. A malformed XYWH is raised
 // only after the rest has been read. Integer settings that are negative, have
 // no digits or exceed 32 bits keep their value; others keep their low 16 bits.
 [[nodiscard]] SettingsRead ReadSettings(WindowGeometry& window);

@@ -182,8 +182,11 @@ void TForm1::StartUpSteps()
     const int loaded = LoadKeyList(SettingsFile(), keyList_);
     TFormGeometry geometry(*this);
     try {
-        if (ReadSettings(geometry) == SettingsRead::FileMissing)
+        const SettingsRead read = ReadSettings(geometry);
+        if (read == SettingsRead::FileMissing)
             NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
+        else if (read == SettingsRead::TooLarge)
+            ReportError(SettingsTooLargeMessage(SettingsFile()));
     } catch (const Error& error) {
         // A malformed geometry value is reported; the rest of start-up goes on.
         ReportError(error.what());

@@ -1,5 +1,6 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
+#include "settings/IniFile.h"
 #include "settings/Messages.h"
 #include "settings/Settings.h"
 #include "TestFiles.h"
@@ -247,6 +248,22 @@ TEST_F(SettingsFixture, MissingFileKeepsDefaultsAndIsReportedToTheCaller)
     WriteFile(file, "");
     EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
     EXPECT_TRUE(prompt.texts.empty());
+}
+
+TEST_F(SettingsFixture, TooLargeFileKeepsDefaultsAndIsNeverWrittenOver)
+{
+    WriteFile(file, "[norvane]\r\nOpnWait=5\r\n");
+    std::filesystem::resize_file(file, kSettingsFileLimit + 1);
+    EXPECT_EQ(ReadSettings(window), SettingsRead::TooLarge);
+    EXPECT_TRUE(prompt.texts.empty());
+    EXPECT_EQ(IntegerSettings().OpnWait, 2000);
+    EXPECT_EQ(SettingsTooLargeMessage(file), "ﾌｧｲﾙ " + file + " は大きすぎるので読み込めません");
+    EXPECT_THROW(WriteSettings(window), Error);
+    EXPECT_EQ(std::filesystem::file_size(file), kSettingsFileLimit + 1);
+
+    std::filesystem::resize_file(file, kSettingsFileLimit);
+    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+    EXPECT_EQ(IntegerSettings().OpnWait, 5);
 }
 
 TEST_F(SettingsFixture, ReadsEverySetting)
