@@ -327,7 +327,7 @@ TEST(StripHeaders, SavesTheKeyListOnceWhenKeysWereRegistered)
     // Nothing new: the settings file is not written again.
     EXPECT_EQ(StripHeaders(mail, settings, keys, false, true), 0);
     EXPECT_EQ(commits["norvane.ini"], 1);
-    EXPECT_EQ(commits["m.eml"], 2);
+    EXPECT_EQ(commits["m.eml"], 1) << "the stripped file does not change again: not rewritten";
 
     // Without auto-register the settings file is never written.
     const std::string other = dir.File("other.ini");
