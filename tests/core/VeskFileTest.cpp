@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <random>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace norvane::test {
@@ -318,6 +319,119 @@ TEST(VeskFile, GivesEachFileOfARunItsOwnBackup)
     EXPECT_EQ(ReadFile(dir.File("a.eml")), "Subject: a\r\n");
     EXPECT_EQ(ReadFile(dir.File("a.txt")), "Subject: b\r\n");
     EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.eml.bak a.txt a.txt.bak ");
+}
+
+TEST(VeskFile, LeavesAFileThatDoesNotChangeUntouched)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    std::string big = "Subject: s\r\nX-New: n\r\n\r\n";
+    for (int i = 0; big.size() < (3u << 20); ++i)
+        big += "body line " + std::to_string(i) + "\r\n";
+    const std::string attachment = "Subject: s\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+                                   "Content-Disposition: attachment\r\n\r\nQUFB\r\n--b--\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool changes;
+        bool removal = false;
+        mode_t mode = 0644;
+    } cases[] = {
+        {"CR LF, nothing to strip", "Subject: s\r\nX-New: n\r\n\r\nbody\r\n", false},
+        {"CR LF, a ticked key", "Received: r\r\nSubject: s\r\n\r\nbody\r\n", true},
+        {"LF", "Subject: s\n\nbody\n", true},
+        {"CR", "Subject: s\r\rbody\r", true},
+        {"CR LF without a final line end", "Subject: s\r\n\r\nbody", true},
+        {"CR LF, a run of empty lines", "Subject: s\r\n\r\n\r\nbody\r\n", true},
+        {"CR LF, a trailing empty line", "Subject: s\r\n\r\nbody\r\n\r\n", true},
+        {"CR LF, a folded charset", "Content-Type: text/plain;\r\n\tcharset=x\r\n\r\nb\r\n", true},
+        {"CR LF attachment, removal off", attachment, false},
+        {"CR LF attachment, removal on", attachment, true, true},
+        {"one LF line", "Received: x\n", false},
+        {"empty", "", false},
+        {"big CR LF", big, false},
+        {"big CR LF, a trailing empty line", big + "\r\n", true},
+        {"no write bit, does not change", "Subject: s\r\n\r\nbody\r\n", false, false, 0444},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path());
+        WriteFile(mail, c.bytes);
+        ::chmod(mail.c_str(), c.mode);
+        const timespec old[2] = {{1000, 0}, {2000, 0}};
+        ::utimensat(AT_FDCWD, mail.c_str(), old, 0);
+        const ino_t inode = Inode(mail);
+        KeyList keys = kKeys;
+        VeskRun run({mail});
+        VeskOptions options;
+        options.backup = true;
+        options.removeAttachments = c.removal;
+        const VeskCounts counts = VeskFile(mail, dir.File("n.ini"), keys, options, run);
+        EXPECT_EQ(counts.outcome, c.changes ? VeskOutcome::kProcessed : VeskOutcome::kUnchanged);
+        EXPECT_EQ(Inode(mail) != inode, c.changes);
+        if (c.changes) {
+            EXPECT_TRUE(ReadFile(dir.File("m.bak")) == c.bytes) << "the backup is the file as it was";
+            EXPECT_EQ(ListFolder(dir.Path()), "m.bak m.eml ");
+        } else {
+            struct stat st {};
+            ::stat(mail.c_str(), &st);
+            EXPECT_EQ(st.st_mtim.tv_sec, 2000);
+            EXPECT_EQ(st.st_mode & 07777, c.mode);
+            EXPECT_TRUE(ReadFile(mail) == c.bytes);
+            EXPECT_EQ(ListFolder(dir.Path()), "m.eml ") << "no backup, no temporary file";
+        }
+    }
+}
+
+TEST(VeskFile, ReportsAndRegistersForAFileThatDoesNotChange)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "X-Fresh: f\r\nSubject: s\r\n\r\nbody\r\n");
+    KeyList keys = kKeys;
+    VeskRun run({mail});
+    VeskOptions options;
+    options.autoRegister = true;
+    const VeskCounts counts = VeskFile(mail, dir.File("n.ini"), keys, options, run);
+    EXPECT_EQ(counts.outcome, VeskOutcome::kUnchanged);
+    EXPECT_EQ(counts.headerLines, 0);
+    EXPECT_EQ(keys.back(), ";X-Fresh");
+}
+
+TEST(VeskFile, KeepsOwnerGroupAndModeOfFileAndBackup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give files away";
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    struct Case {
+        mode_t mode;
+        uid_t owner;
+        gid_t group;
+    } cases[] = {{0600, 65534, 65534}, {0640, 65534, 0}, {0660, 0, 65534}, {0604, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path());
+        WriteFile(mail, "Received: r\nSubject: s\n");
+        ASSERT_EQ(::chown(mail.c_str(), c.owner, c.group), 0);
+        ::chmod(mail.c_str(), c.mode);
+        KeyList keys = kKeys;
+        VeskRun run({mail});
+        VeskOptions options;
+        options.backup = true;
+        EXPECT_EQ(VeskFile(mail, dir.File("n.ini"), keys, options, run).outcome, VeskOutcome::kProcessed);
+        EXPECT_EQ(ReadFile(mail), "Subject: s\r\n");
+        for (const auto& file : {mail, dir.File("m.bak")}) {
+            SCOPED_TRACE(file);
+            struct stat st {};
+            ::stat(file.c_str(), &st);
+            EXPECT_EQ(st.st_mode & 07777, c.mode);
+            EXPECT_EQ(st.st_uid, c.owner);
+            EXPECT_EQ(st.st_gid, c.group);
+        }
+    }
 }
 
 TEST(VeskFile, RegistersKeysAndSavesThemOnce)
