@@ -206,18 +206,6 @@ TEST(CreateTemporaryFile, HiddenExclusiveAndPrivate)
         EXPECT_EQ(st.st_mode & 07777, 0600u);
         ::unlink(path.c_str());
     }
-    // Relative to an open folder, and never two alike.
-    const int dirFd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
-    std::string first, second;
-    const int a = CreateTemporaryFile(dirFd, {}, "m", first);
-    const int b = CreateTemporaryFile(dirFd, {}, "m", second);
-    ASSERT_GE(a, 0);
-    ASSERT_GE(b, 0);
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / first));
-    ::close(a);
-    ::close(b);
-    ::close(dirFd);
 }
 
 TEST(CopyRange, KernelAndBufferCopiesAgree)

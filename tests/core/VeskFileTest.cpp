@@ -399,41 +399,6 @@ TEST(VeskFile, ReportsAndRegistersForAFileThatDoesNotChange)
     EXPECT_EQ(keys.back(), ";X-Fresh");
 }
 
-TEST(VeskFile, KeepsOwnerGroupAndModeOfFileAndBackup)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to give files away";
-    TempDir dir;
-    const std::string mail = dir.File("m.eml");
-    struct Case {
-        mode_t mode;
-        uid_t owner;
-        gid_t group;
-    } cases[] = {{0600, 65534, 65534}, {0640, 65534, 0}, {0660, 0, 65534}, {0604, 0, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        fs::remove_all(dir.Path());
-        fs::create_directories(dir.Path());
-        WriteFile(mail, "Received: r\nSubject: s\n");
-        ASSERT_EQ(::chown(mail.c_str(), c.owner, c.group), 0);
-        ::chmod(mail.c_str(), c.mode);
-        KeyList keys = kKeys;
-        VeskRun run({mail});
-        VeskOptions options;
-        options.backup = true;
-        EXPECT_EQ(VeskFile(mail, dir.File("n.ini"), keys, options, run).outcome, VeskOutcome::kProcessed);
-        EXPECT_EQ(ReadFile(mail), "Subject: s\r\n");
-        for (const auto& file : {mail, dir.File("m.bak")}) {
-            SCOPED_TRACE(file);
-            struct stat st {};
-            ::stat(file.c_str(), &st);
-            EXPECT_EQ(st.st_mode & 07777, c.mode);
-            EXPECT_EQ(st.st_uid, c.owner);
-            EXPECT_EQ(st.st_gid, c.group);
-        }
-    }
-}
-
 TEST(VeskFile, RegistersKeysAndSavesThemOnce)
 {
     TempDir dir;
