@@ -121,6 +121,19 @@ TEST(SafetyScenario, ABackupRestoresAnyFileExactly)
     }
 }
 
+TEST(SafetyScenario, MaildirBackupsStayOutOfTheMessageFolders)
+{
+    TempDir dir;
+    for (const char* folder : {"Maildir/cur", "Maildir/new", "Maildir/tmp"})
+        fs::create_directories(dir.Path() / folder);
+    const std::string message = dir.File("Maildir/cur/1700000000.M1P2.host:2,S");
+    WriteFile(message, kMailLf);
+    EXPECT_EQ(Vesk({message}), "");
+    EXPECT_EQ(ListFolder(dir.Path() / "Maildir" / "cur"), "1700000000.M1P2.host:2,S ");
+    EXPECT_EQ(ReadFile(dir.File("Maildir/norvane-backup/1700000000.M1P2.bak")), kMailLf);
+    EXPECT_EQ(StatOf(dir.File("Maildir/norvane-backup")).st_mode & 07777, 0700u);
+}
+
 TEST(SafetyScenario, APlantedLinkIsNeverFollowed)
 {
     if (::geteuid() != 0)
