@@ -67,7 +67,8 @@ int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view nam
 {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     // A name too long to take the mark gets a short hidden name of its own.
-    std::string stem = "." + std::string(name);
+    std::string stem(1, '.');
+    stem += name;
     if (stem.size() + kTempMark.size() + kTempRandom > NAME_MAX)
         stem.clear();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -93,7 +94,8 @@ bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)
     std::vector<char> block;
     auto at = static_cast<off_t>(offset);
     while (length > 0) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
+        // As much as one call may move (the kernel's limit for a read or write).
+        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, 0x7ffff000));
         ssize_t n;
         if (inKernel) {
             n = ::copy_file_range(from, &at, to, nullptr, chunk, 0);
@@ -172,6 +174,7 @@ LineReader::LineReader(const std::string& path, std::string_view errorName)
         fd_ = -1;
         ThrowNotRegular(name_);
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);  // only the open may not wait
     SizeBuffer();
 }
 

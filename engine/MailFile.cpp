@@ -118,6 +118,9 @@ MailFile::MailFile(const std::string& path, std::string_view errorName)
         ThrowNotRegular(errorName_);
     if (!SameFile(status_, link))
         ThrowChanged(errorName_);
+    // Only the open had to be kept from waiting: kernel copies from a file
+    // left non-blocking come back short whenever a page is not yet read.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct flock lock {};
     lock.l_type = writable_ ? F_WRLCK : F_RDLCK;
     lock.l_whence = SEEK_SET;
