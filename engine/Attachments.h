@@ -95,11 +95,12 @@ private:
     bool finished_ = false;
 };
 
-// Writes the backup (when backup is on and the file has 2 lines or more) and,
-// when removeBodies is on, removes attachment bodies (and with removeTraces
+// When removeBodies is on, removes attachment bodies (and with removeTraces
 // their delimiter and part header lines) and rewrites the file with CR LF
-// line ends. Returns the number of deleted lines. A run of one file: the
-// backup name follows VeskRun::BackupName.
+// line ends, taking an exact backup first when backup is on; a file that
+// does not change (or has fewer than 2 lines) is neither rewritten nor
+// backed up. Returns the number of deleted lines. A run of one file: see
+// VeskFile for the safety rules and VeskRun::BackupName for the name.
 int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies, bool removeTraces);
 
 }  // namespace norvane

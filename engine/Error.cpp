@@ -33,4 +33,19 @@ void ThrowCannotCreate(std::string_view fileName)
     throw Error(FormatMessage(kMsgCannotCreate, fileName));
 }
 
+void ThrowNotRegular(std::string_view fileName)
+{
+    throw Error(FormatMessage(kMsgNotRegular, fileName));
+}
+
+void ThrowChanged(std::string_view fileName)
+{
+    throw Error(FormatMessage(kMsgChanged, fileName));
+}
+
+void ThrowInUse(std::string_view fileName)
+{
+    throw Error(FormatMessage(kMsgInUse, fileName));
+}
+
 }  // namespace norvane

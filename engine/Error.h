@@ -18,6 +18,9 @@ std::string FormatMessage(std::string_view pattern, std::string_view argument);
 
 inline constexpr std::string_view kMsgCannotOpen = "ﾌｧｲﾙ %s は開けません";
 inline constexpr std::string_view kMsgCannotCreate = "ﾌｧｲﾙ %s を作成できません";
+inline constexpr std::string_view kMsgNotRegular = "ﾌｧｲﾙ %s は通常のﾌｧｲﾙではありません";
+inline constexpr std::string_view kMsgChanged = "ﾌｧｲﾙ %s は処理中に変更されました";
+inline constexpr std::string_view kMsgInUse = "ﾌｧｲﾙ %s は他のﾌﾟﾛｸﾞﾗﾑが使用中です";
 
 inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つかりません";
 inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
@@ -30,5 +33,8 @@ std::string ReadErrorMessage(int error);
 
 [[noreturn]] void ThrowCannotOpen(std::string_view fileName);
 [[noreturn]] void ThrowCannotCreate(std::string_view fileName);
+[[noreturn]] void ThrowNotRegular(std::string_view fileName);
+[[noreturn]] void ThrowChanged(std::string_view fileName);
+[[noreturn]] void ThrowInUse(std::string_view fileName);
 
 }  // namespace norvane

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,15 +38,18 @@ std::string ResolveTarget(const std::string& path)
     return path;
 }
 
-// The temporary file beside the target; a name too long to take the suffix
-// gets a short name of its own in the same folder.
-std::string TempPathFor(const std::string& target)
+constexpr std::string_view kTempMark = ".nvtmp-";
+constexpr std::size_t kTempRandom = 6;
+
+// Gives fd the owner and group of like; true when they are already its own.
+bool GiveOwner(int fd, const struct stat& like)
 {
-    constexpr std::string_view kSuffix = ".nvtmpXXXXXX";
-    const std::size_t nameStart = target.rfind('/') + 1;  // 0 when there is no '/'
-    if (target.size() - nameStart + kSuffix.size() <= NAME_MAX)
-        return target + std::string(kSuffix);
-    return target.substr(0, nameStart) + std::string(kSuffix);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    if (st.st_uid == like.st_uid && st.st_gid == like.st_gid)
+        return true;
+    return ::fchown(fd, like.st_uid, like.st_gid) == 0;
 }
 
 }  // namespace
@@ -54,6 +58,77 @@ FileSystemSeam& TestSeam()
 {
     static FileSystemSeam seam;
     return seam;
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    const std::size_t tail = kTempMark.size() + kTempRandom;
+    return name.size() >= tail && name.front() == '.' && name.substr(name.size() - tail, kTempMark.size()) == kTempMark;
+}
+
+int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view name, std::string& path)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // A name too long to take the mark gets a short hidden name of its own.
+    std::string stem(1, '.');
+    stem += name;
+    if (stem.size() + kTempMark.size() + kTempRandom > NAME_MAX)
+        stem.clear();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[kTempRandom];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        path.assign(folder);
+        path += stem;
+        path += kTempMark;
+        for (const unsigned char r : random)
+            path += kLetters[r % (sizeof kLetters - 1)];
+        const int fd = ::openat(dirFd, path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)
+{
+    bool inKernel = !TestSeam().plainCopy;
+    std::vector<char> block;
+    auto at = static_cast<off_t>(offset);
+    while (length > 0) {
+        // As much as one call may move (the kernel's limit for a read or write).
+        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, 0x7ffff000));
+        ssize_t n;
+        if (inKernel) {
+            n = ::copy_file_range(from, &at, to, nullptr, chunk, 0);
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                          errno == EPERM)) {
+                inKernel = false;  // not between these files: through a buffer
+                continue;
+            }
+        } else {
+            block.resize(kBlock);
+            n = ::pread(from, block.data(), std::min(chunk, kBlock), at);
+            if (n > 0) {
+                for (ssize_t done = 0; done < n;) {
+                    const ssize_t w = ::write(to, block.data() + done, static_cast<std::size_t>(n - done));
+                    if (w < 0 && errno == EINTR)
+                        continue;
+                    if (w <= 0)
+                        return false;
+                    done += w;
+                }
+                at += n;
+            }
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        length -= static_cast<std::uint64_t>(n);
+    }
+    return true;
 }
 
 std::string ReadWholeFile(const std::string& path, std::string_view errorName)
@@ -88,30 +163,46 @@ std::string ReadWholeFile(const std::string& path, std::string_view errorName)
 LineReader::LineReader(const std::string& path, const LineReaderOptions& options)
     : path_(path), options_(options)
 {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only the open may not wait: a FIFO is refused, never waited on.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         Fail(errno);
-    capacity_ = kSmallBlock;
-    if (options_.firstBlock > kSmallBlock) {
-        // Small files get a small buffer: a run over thousands of short mails
-        // should not take a whole block for each. (A reader that starts small
-        // anyway saves the call: a folder then fails at the first read.)
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-            const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-            ::close(fd_);
-            fd_ = -1;
+    struct stat st {};
+    const bool known = ::fstat(fd_, &st) == 0;
+    const int error = known ? 0 : errno;
+    if (!known || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        if (!known)
             Fail(error);
-        }
-        const auto size = static_cast<std::uint64_t>(st.st_size);
-        capacity_ = static_cast<std::size_t>(std::clamp<std::uint64_t>(size + 1, kSmallBlock, options_.firstBlock));
+        if (S_ISDIR(st.st_mode))
+            Fail(EISDIR);
+        ThrowNotRegular(path_);
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    SizeBuffer(static_cast<std::uint64_t>(st.st_size));
+}
+
+LineReader::LineReader(int fd, std::string_view errorName, const LineReaderOptions& options)
+    : fd_(fd), ownsFd_(false), path_(errorName), options_(options)
+{
+    Seek(0);
+    struct stat st {};
+    SizeBuffer(::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0);
+}
+
+void LineReader::SizeBuffer(std::uint64_t fileSize)
+{
+    // Small files get a small buffer: a run over thousands of short mails
+    // should not take a whole block for each.
+    capacity_ = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(fileSize + 1, kSmallBlock, std::max(options_.firstBlock, kSmallBlock)));
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
 
 LineReader::~LineReader()
 {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && ownsFd_)
         ::close(fd_);
 }
 
@@ -226,15 +317,31 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string_view err
         if (!writable || !S_ISREG(st.st_mode))
             ThrowCannotCreate(errorName_);
     }
-    tempPath_ = TempPathFor(target_);
-    fd_ = ::mkstemp(tempPath_.data());
+    Create(exists ? &st : nullptr);
+    if (exists && GiveOwner(fd_, st))  // as far as the process may
+        ::fchmod(fd_, st.st_mode & 07777);
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& target, const struct stat& like, std::string_view errorName)
+    : target_(target), errorName_(NameOr(errorName, target))
+{
+    Create(&like);
+    if (!GiveOwner(fd_, like) || ::fchmod(fd_, like.st_mode & 07777) != 0)
+        Fail();
+}
+
+void AtomicFileWriter::Create(const struct stat* like)
+{
+    const std::size_t nameStart = target_.rfind('/') + 1;  // 0 when there is no '/'
+    fd_ = CreateTemporaryFile(AT_FDCWD, std::string_view(target_).substr(0, nameStart),
+                              std::string_view(target_).substr(nameStart), tempPath_);
     if (fd_ < 0) {
         tempPath_.clear();
         ThrowCannotCreate(errorName_);
     }
     mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
+    if (like) {
+        mode = like->st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -284,6 +391,16 @@ void AtomicFileWriter::Write(std::string_view bytes)
     buffer_.append(bytes);
 }
 
+void AtomicFileWriter::CopyFrom(int from, std::uint64_t offset, std::uint64_t length)
+{
+    if (fd_ < 0)
+        Fail();
+    FlushBuffer();
+    if (!CopyRange(from, offset, fd_, length))
+        Fail();
+    written_ += length;
+}
+
 void AtomicFileWriter::FlushBuffer()
 {
     std::size_t done = 0;
@@ -299,7 +416,7 @@ void AtomicFileWriter::FlushBuffer()
     buffer_.clear();
 }
 
-void AtomicFileWriter::Commit()
+void AtomicFileWriter::Commit(const std::function<void()>& lastCheck)
 {
     if (fd_ < 0)
         Fail();
@@ -314,6 +431,14 @@ void AtomicFileWriter::Commit()
         Fail();
     }
     fd_ = -1;
+    if (lastCheck) {
+        try {
+            lastCheck();
+        } catch (const Error&) {
+            Abandon();
+            throw;
+        }
+    }
     if (::rename(tempPath_.c_str(), target_.c_str()) != 0)
         Fail();
     tempPath_.clear();

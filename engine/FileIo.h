@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace norvane {
@@ -39,9 +40,13 @@ struct LineReaderOptions {
 class LineReader {
 public:
     // Opens the file. A file that cannot be opened or read raises the error
-    // the options choose, here or at the first Next (a folder may be found
-    // only then).
+    // the options choose, here or at the first Next; anything but a regular
+    // file raises the not-regular error (a FIFO is refused at once, never
+    // waited on).
     explicit LineReader(const std::string& path, const LineReaderOptions& options = {});
+    // Reads an open regular file from its start; the descriptor stays open
+    // and belongs to the caller. Errors name errorName.
+    LineReader(int fd, std::string_view errorName, const LineReaderOptions& options = {});
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -55,9 +60,11 @@ public:
 private:
     bool Fill();
     [[noreturn]] void Fail(int error) const;
+    void SizeBuffer(std::uint64_t fileSize);
 
     int fd_ = -1;
-    std::string path_;
+    bool ownsFd_ = true;
+    std::string path_;  // the name errors give
     LineReaderOptions options_;
     std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are looked at
     std::size_t capacity_ = 0;
@@ -71,15 +78,37 @@ private:
     bool eof_ = false;
 };
 
-// Replaces a file atomically: the bytes go to a temporary file in the same
-// folder, which is flushed and renamed over the original, keeping its
-// permission bits. A symbolic link is followed: its target is replaced and
-// the link stays. A file the user may not write is refused. On any failure
-// the original stays as it was, the temporary file is removed and the create
-// error names errorName (the path when empty).
+// Whether a file name is one of this program's temporary files
+// (".NAME.nvtmp-XXXXXX", or ".nvtmp-XXXXXX" beside a very long name): what a
+// killed run can leave behind, never to be taken for mail.
+bool IsTemporaryName(std::string_view name);
+
+// Creates a new temporary file for the file `name` in folder (a path ending
+// in "/", or empty for the folder open as dirFd): hidden, exclusive, never
+// through a symbolic link, mode 0600. Returns its descriptor and sets path
+// (folder + its name), or -1 with errno set.
+int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view name, std::string& path);
+
+// Appends length bytes of from, starting at offset, at to's position: in the
+// kernel where the file systems allow it, else through a buffer. from's own
+// position does not move. False when a read or write fails or from ends early.
+bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length);
+
+// Replaces a file atomically: the bytes go to a hidden temporary file in the
+// same folder, which is flushed and renamed over the original, keeping its
+// permission bits and, where the process may set them, its owner and group.
+// A symbolic link is followed: its target is replaced and the link stays. A
+// file the user may not write is refused. On any failure the original stays
+// as it was, the temporary file is removed and the create error names
+// errorName (the path when empty).
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const std::string& path, std::string_view errorName = {});
+    // Replaces target, a regular file whose status the caller took: the new
+    // file gets its owner, group and mode, or the create error is raised when
+    // they cannot be given. Whether the file may be written is the caller's
+    // check.
+    AtomicFileWriter(const std::string& target, const struct stat& like, std::string_view errorName);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -90,13 +119,17 @@ public:
         Write(line);
         Write("\r\n");
     }
+    // Appends length bytes of the open file from, from offset on (see CopyRange).
+    void CopyFrom(int from, std::uint64_t offset, std::uint64_t length);
     std::uint64_t BytesWritten() const { return written_; }
-    // Flushes and renames over the target.
-    void Commit();
+    // Flushes and renames over the target. lastCheck runs just before the
+    // rename; an Error it raises drops the temporary file.
+    void Commit(const std::function<void()>& lastCheck = {});
     // Drops the temporary file; the target stays as it was.
     void Abandon();
 
 private:
+    void Create(const struct stat* like);
     void FlushBuffer();
     [[noreturn]] void Fail();
 
@@ -115,9 +148,13 @@ void WriteWholeFile(const std::string& path, std::string_view text, std::string_
 struct FileSystemSeam {
     // Whether the user may write an existing file (default: access(W_OK)).
     std::function<bool(const std::string& path)> mayWrite;
-    // Called before the temporary file for a target is renamed; returning
-    // true makes the write fail as a full disk would.
+    // Called before a written file takes its name (a temporary file renamed
+    // over its target, a backup copy given its name); returning true makes
+    // the write fail as a full disk would. It may also change the target, as
+    // another program would at that moment.
     std::function<bool(const std::string& target)> failBeforeRename;
+    // Copies go through a buffer, as on a file system without kernel copies.
+    bool plainCopy = false;
 };
 FileSystemSeam& TestSeam();
 

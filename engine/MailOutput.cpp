@@ -2,12 +2,25 @@
 
 #include "engine/Error.h"
 
+#include <cstdlib>
+
 namespace norvane {
+
+MailOutput::MailOutput(const MailFile& mail)
+{
+    replacement_.emplace(mail);
+}
 
 MailOutput::MailOutput(const std::string& fileName)
 {
+    std::string target = fileName;
+    if (char* real = ::realpath(fileName.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
     try {
-        writer_.emplace(fileName);
+        ownFile_ = std::make_unique<MailFile>(target, fileName);
+        replacement_.emplace(*ownFile_);
     } catch (const Error&) {
         failure_ = std::current_exception();
     }
@@ -18,17 +31,28 @@ void MailOutput::PutLine(std::string_view line)
     if (failure_)
         return;
     try {
-        writer_->WriteLine(line);
+        replacement_->WriteLine(line);
     } catch (const Error&) {
         failure_ = std::current_exception();
     }
 }
 
+bool MailOutput::Finish()
+{
+    if (!failure_) {
+        try {
+            return replacement_->Finish();
+        } catch (const Error&) {
+            failure_ = std::current_exception();
+        }
+    }
+    std::rethrow_exception(failure_);
+}
+
 void MailOutput::Commit()
 {
-    if (failure_)
-        std::rethrow_exception(failure_);
-    writer_->Commit();
+    Finish();
+    replacement_->Commit();
 }
 
 }  // namespace norvane

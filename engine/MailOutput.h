@@ -1,29 +1,37 @@
 #pragma once
 
-#include "engine/FileIo.h"
 #include "engine/LineSink.h"
+#include "engine/MailFile.h"
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace norvane {
 
 // Writes surviving lines, each followed by CR LF, into the replacement of a
-// mail file. A failure to create or write it is kept rather than thrown at
-// once, so the rest of the file is still read (its keys registered, its
-// backup completed); Commit raises it.
+// mail file (see MailReplacement: a file that does not change is not
+// written). A failure to create or write it is kept rather than thrown at
+// once, so the rest of the file is still read (its keys registered); Finish
+// and Commit raise it.
 class MailOutput final : public LineSink {
 public:
+    // The replacement of a mail file the caller opened.
+    explicit MailOutput(const MailFile& mail);
+    // Opens the file a path names (a symbolic link's target) itself.
     explicit MailOutput(const std::string& fileName);
 
     void PutLine(std::string_view line) override;
 
-    // Raises a kept failure, else renames the replacement over the file.
+    // Raises a kept failure, else returns whether the file changes.
+    bool Finish();
+    // Finish, then replaces the file when it changes.
     void Commit();
 
 private:
-    std::optional<AtomicFileWriter> writer_;
+    std::unique_ptr<MailFile> ownFile_;
+    std::optional<MailReplacement> replacement_;
     std::exception_ptr failure_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/Attachments.h"
 #include "engine/FileIo.h"
+#include "engine/MailFile.h"
 #include "engine/MailOutput.h"
 #include "engine/StripHeaders.h"
 
@@ -22,50 +23,38 @@ struct PassSetup {
 };
 
 // The one pass over a mail file shared by RemoveAttachments and VeskFile:
-// input lines go to the backup as loaded and through the attachment remover
-// and the header stripper into the replacement file.
+// input lines go through the attachment remover and the header stripper into
+// the replacement, which is compared with the file as it is produced; the
+// backup is copied from the open file only when the file changes.
 VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun& run)
 {
-    LineReader reader(fileName);
+    const MailFile file(run.Target(fileName), fileName);
+    LineReader reader(file.Descriptor(), fileName);
     std::string_view line;
     if (!reader.Next(line))
         return {};
     const std::string first(line);
     if (!reader.Next(line))
-        return {};  // fewer than 2 lines: no backup, nothing written
+        return {};  // fewer than 2 lines: nothing written
+    if (!setup.strip && !setup.removeBodies)
+        return {};  // nothing can change
 
-    std::string backupName;
-    std::optional<AtomicFileWriter> backup;
-    if (setup.backup) {
-        backupName = run.BackupName(fileName);
-        backup.emplace(backupName);
-    }
-    const bool writesMail = setup.strip || setup.removeBodies;
-    if (!writesMail && !backup)
-        return {};
-
-    std::optional<MailOutput> mail;
+    MailOutput mail(file);
     std::optional<HeaderStripper> stripper;
     std::optional<AttachmentRemover> remover;
-    LineSink* afterRemoval = nullptr;
-    if (writesMail) {
-        mail.emplace(fileName);
-        afterRemoval = &*mail;
-        if (setup.strip)
-            afterRemoval = &stripper.emplace(*setup.keyList, setup.allText, setup.autoRegister, *mail);
-        // Removal never leaves fewer than 2 lines: a deletion always leaves
-        // the empty line after the part headers and the delimiter that ended
-        // the body, so the stripper sees what a second load would.
-        if (setup.removeBodies)
-            remover.emplace(setup.removeTraces, *afterRemoval, reader);
-    }
+    LineSink* afterRemoval = &mail;
+    if (setup.strip)
+        afterRemoval = &stripper.emplace(*setup.keyList, setup.allText, setup.autoRegister, mail);
+    // Removal never leaves fewer than 2 lines: a deletion always leaves
+    // the empty line after the part headers and the delimiter that ended
+    // the body, so the stripper sees what a second load would.
+    if (setup.removeBodies)
+        remover.emplace(setup.removeTraces, *afterRemoval, reader);
 
     const auto put = [&](std::string_view text, std::uint64_t offset) {
-        if (backup)
-            backup->WriteLine(text);
         if (remover)
             remover->PutLineAt(text, offset);
-        else if (afterRemoval)
+        else
             afterRemoval->PutLine(text);
     };
     put(first, 0);
@@ -77,21 +66,20 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
     if (stripper)
         stripper->Finish();
 
-    if (backup) {
-        backup->Commit();
-        run.NoteBackup(backupName, fileName);
-    }
     VeskCounts counts;
     counts.attachmentLines = remover ? remover->Removed() : 0;
-    if (!mail)
-        return counts;
     // Stripping on its own registers the file's keys even when the file
     // cannot be written; after a removal that could not be written it never
     // runs.
     bool registered = false;
     if (stripper && !setup.removeBodies)
         registered = stripper->CommitRegisteredKeys();
-    mail->Commit();
+    if (mail.Finish()) {
+        if (setup.backup)
+            run.NoteBackup(WriteBackup(file, [&] { return run.BackupName(fileName); }));
+        mail.Commit();
+        counts.outcome = VeskOutcome::kProcessed;
+    }
     if (stripper && setup.removeBodies)
         registered = stripper->CommitRegisteredKeys();
     if (registered)

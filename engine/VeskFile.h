@@ -17,24 +17,44 @@ struct VeskOptions {
     bool autoRegister = false;       // "自動登録"
 };
 
+// What became of a mail file.
+enum class VeskOutcome {
+    kUnchanged,  // the result was the file byte for byte: not written, no backup
+    kProcessed,  // the file was replaced by the result
+};
+
 struct VeskCounts {
     int attachmentLines = 0;  // lines deleted with attachment bodies and traces
     int headerLines = 0;      // header and continuation lines stripped
     std::vector<std::string> registeredKeys;  // keys the file registered unticked, in order met
+    VeskOutcome outcome = VeskOutcome::kUnchanged;
 };
 
-// The whole Vesk work on one mail file in a single streaming pass: the
-// backup (when on), attachment removal (when on), then header stripping and
-// tidying, read once and written once. The file ends up exactly as
-// RemoveAttachments followed by StripHeaders would leave it, with the same
-// two counts; a file of fewer than 2 lines is left alone. Keys met by
-// auto-registration join keyList unticked once the whole file was read (with
-// attachment removal on, only once the file was written, as stripping never
-// follows a removal that failed) and are returned; saving the key list is
-// the caller's business. The backup name comes from run, which learns of the
-// backup. Errors: the open error naming the file, the create error naming
-// the backup or the mail file; a failed backup leaves the mail file
-// untouched, and the backup is complete before the mail file fails.
+// The whole Vesk work on one mail file in a single streaming pass:
+// attachment removal (when on), then header stripping and tidying, read once
+// and written once, then the backup (when on) and the replacement. The file
+// ends up exactly as RemoveAttachments followed by StripHeaders would leave
+// it, with the same two counts; a file of fewer than 2 lines is left alone.
+//
+// The file is the run's target for fileName (resolved when the run began),
+// opened once without following links and locked (see MailFile). A result
+// equal to the file byte for byte leaves it untouched and takes no backup.
+// Otherwise the backup, an exact copy of the file with the name the run
+// gives, is complete and flushed before the file is replaced, keeping its
+// owner, group and mode.
+//
+// Keys met by auto-registration join keyList unticked once the whole file
+// was read (with attachment removal on, only once the file was written, as
+// stripping never follows a removal that failed) and are returned; saving
+// the key list is the caller's business.
+//
+// Errors name the file as given, or the backup: the open error; the
+// not-regular error; the in-use error (another program holds a lock); the
+// create error for a file that would change but may not be replaced (no
+// write bit, not the process's to write, an owner or group it cannot give)
+// or cannot be written, or for a backup that cannot be written; the changed
+// error when the file is no longer what was read. The mail file is then
+// untouched, and no backup is left unless the replacement itself failed.
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run);
 
 }  // namespace norvane

@@ -1,9 +1,31 @@
 #include "engine/VeskRun.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace norvane {
+
+namespace {
+
+std::string Resolve(const std::string& path)
+{
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    return path;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
 
 std::string FileIdentity(const std::string& path)
 {
@@ -22,34 +44,64 @@ VeskRun::VeskRun(const std::vector<std::string>& selection, const TextRules& rul
 {
     files_.reserve(selection.size());
     for (const auto& path : selection)
-        if (fileIds_.insert(FileIdentity(path)).second)
+        if (fileIds_.insert(FileIdentity(path)).second) {
             files_.push_back(path);
+            targets_.emplace(path, Resolve(path));
+        }
+}
+
+std::string VeskRun::Target(const std::string& file) const
+{
+    const auto found = targets_.find(file);
+    return found != targets_.end() ? found->second : Resolve(file);
 }
 
 bool VeskRun::Taken(const std::string& candidate, const std::string& mailId) const
 {
-    const std::string id = FileIdentity(candidate);
-    if (id == mailId || fileIds_.count(id) != 0)
+    struct stat st {};
+    if (::lstat(candidate.c_str(), &st) == 0)
         return true;
-    const auto backup = backups_.find(id);
-    return backup != backups_.end() && backup->second != mailId;
+    const std::string id = FileIdentity(candidate);
+    return id == mailId || fileIds_.count(id) != 0 || backups_.count(id) != 0;
+}
+
+// The folder for the backups of mail in folder (which ends in a separator):
+// itself, or the Maildir's "norvane-backup" when folder is a Maildir's "cur"
+// or "new".
+std::string VeskRun::BackupFolder(const std::string& folder) const
+{
+    if (folder.size() < 2)
+        return folder;
+    const std::string_view inner(folder.data(), folder.size() - 1);
+    const std::size_t nameStart = NameStart(inner, rules_);
+    const std::string_view name = inner.substr(nameStart);
+    if (name != "cur" && name != "new")
+        return folder;
+    const std::string top(inner.substr(0, nameStart));
+    for (const char* part : {"cur", "new", "tmp"})
+        if (!IsFolder(top + part))
+            return folder;
+    return top + "norvane-backup" + folder.back();
 }
 
 std::string VeskRun::BackupName(const std::string& mailFile) const
 {
-    const std::string mailId = FileIdentity(mailFile);
-    std::string name = ReplaceExtension(mailFile, ".bak", rules_);
-    if (!Taken(name, mailId))
-        return name;
-    name = mailFile + ".bak";
-    while (Taken(name, mailId))
-        name += ".bak";
-    return name;
+    const std::string mail = Target(mailFile);
+    const std::string mailId = FileIdentity(mail);
+    const auto [folder, name] = SplitPath(mail, rules_);
+    const std::string base = BackupFolder(folder) + name;
+    std::string candidate = ReplaceExtension(base, ".bak", rules_);
+    if (!Taken(candidate, mailId))
+        return candidate;
+    candidate = base + ".bak";
+    for (int n = 2; Taken(candidate, mailId); ++n)
+        candidate = base + ".bak." + std::to_string(n);
+    return candidate;
 }
 
-void VeskRun::NoteBackup(const std::string& backupFile, const std::string& mailFile)
+void VeskRun::NoteBackup(const std::string& backupFile)
 {
-    backups_[FileIdentity(backupFile)] = FileIdentity(mailFile);
+    backups_.insert(FileIdentity(backupFile));
 }
 
 }  // namespace norvane

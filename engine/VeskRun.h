@@ -15,8 +15,9 @@ namespace norvane {
 std::string FileIdentity(const std::string& path);
 
 // What one Vesk run over several files must remember: its selection, each
-// file kept once, and the backups it has written, so that no backup of the
-// run overwrites a mail file of the run or another backup of it.
+// file kept once and resolved once, and the backups it has written, so that
+// no backup of the run lands on a mail file of the run, another backup or
+// any existing file.
 class VeskRun {
 public:
     explicit VeskRun(const std::vector<std::string>& selection, const TextRules& rules = HostRules());
@@ -25,22 +26,32 @@ public:
     // left out.
     const std::vector<std::string>& Files() const { return files_; }
 
-    // Where the backup of mailFile goes: mailFile with its extension replaced
-    // by ".bak", unless that names the mail file itself, a backup this run
-    // wrote for another file, or another file of the selection; then the full
-    // name followed by ".bak", with ".bak" added again until the name is free.
+    // The file a path of the selection names, its symbolic links resolved
+    // when the run began: the file that is read and replaced, whatever the
+    // path names later. A path that named no file then stays as it is.
+    std::string Target(const std::string& file) const;
+
+    // Where the backup of mailFile (its target) goes: the first of
+    // "a.bak" (the extension replaced), "a.eml.bak", "a.eml.bak.2",
+    // "a.eml.bak.3", ... that does not exist (a dangling link exists too), is
+    // not the mail file, not another file of the selection and not a backup
+    // written earlier in the run. Beside the mail file, except in a Maildir
+    // (a "cur" or "new" folder whose parent holds "cur", "new" and "tmp"):
+    // there in the folder "norvane-backup" of the Maildir's top folder.
     std::string BackupName(const std::string& mailFile) const;
 
-    // Records that backupFile now holds the backup of mailFile.
-    void NoteBackup(const std::string& backupFile, const std::string& mailFile);
+    // Records that the run wrote backupFile.
+    void NoteBackup(const std::string& backupFile);
 
 private:
     bool Taken(const std::string& candidate, const std::string& mailId) const;
+    std::string BackupFolder(const std::string& folder) const;
 
     TextRules rules_;
     std::vector<std::string> files_;
     std::unordered_set<std::string> fileIds_;
-    std::unordered_map<std::string, std::string> backups_;  // backup identity -> mail identity
+    std::unordered_map<std::string, std::string> targets_;  // selected path -> resolved file
+    std::unordered_set<std::string> backups_;               // identities
 };
 
 }  // namespace norvane

@@ -1,5 +1,7 @@
 #include "settings/FolderScan.h"
 
+#include "engine/FileIo.h"
+
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -65,7 +67,7 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
     constexpr unsigned kOfferedOnRequest = kEntryHidden | kEntryFolder;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
+        if (name == "." || name == ".." || IsTemporaryName(name))
             continue;
         if (!MatchesWildcard(name, pattern, rules))
             continue;

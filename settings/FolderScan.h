@@ -32,7 +32,8 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern, const Text
 // empty one, the pattern's folder followed by each matching entry's name,
 // sorted by name. Wildcards count only in the last component. Hidden entries
 // and folders are offered only when the mask holds their bit; an entry is
-// listed when its bits share one with the mask. "." and ".." never.
+// listed when its bits share one with the mask. "." and ".." and temporary
+// files of this program (IsTemporaryName) never.
 // A folder that does not exist or cannot be read adds nothing.
 void ScanFolder(std::string_view patterns, unsigned mask, std::vector<std::string>& list,
                 const TextRules& rules = HostRules());

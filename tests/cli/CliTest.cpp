@@ -273,15 +273,19 @@ TEST_F(CliFixture, FileErrorStopsWithStatus1AfterEarlierFiles)
 
 TEST_F(CliFixture, WriteErrorNamesTheFile)
 {
-    WriteFile(settings, "[norvane]\r\nChkBFlg=0x01\r\n");
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x01\r\n[Dat]\r\nDat1=Received\r\n");
+    // A name of the longest length: its ".bak" name exists and the full name
+    // with ".bak" is too long, so the backup cannot be written.
+    const std::string stem(251, 'b');
     WriteFile(Work("a.eml"), kMail);
-    WriteFile(Work("b.eml"), kMail);
-    fs::create_directory(Work("b.bak"));  // the backup cannot be written
-    const auto r = RunWithSettings("vesk", {"a.eml", "b.eml"});
+    WriteFile(Work(stem + ".eml"), kMail);
+    fs::create_directory(Work(stem + ".bak"));
+    const auto r = RunWithSettings("vesk", {"a.eml", stem + ".eml"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "0\t0\t" + Work("a.eml") + "\n");
-    EXPECT_NE(r.err.find("ﾌｧｲﾙ " + Work("b.bak") + " を作成できません"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFile(Work("b.eml")), kMail);
+    EXPECT_EQ(r.out, "0\t2\t" + Work("a.eml") + "\n");
+    EXPECT_NE(r.err.find("ﾌｧｲﾙ " + Work(stem + ".eml.bak") + " を作成できません"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(Work(stem + ".eml")), kMail);
+    EXPECT_EQ(ReadFile(Work("a.bak")), kMail);
 }
 
 TEST_F(CliFixture, UsageErrorsGiveStatus2)
@@ -346,14 +350,17 @@ TEST_F(CliFixture, WindowSettingsFileBesideTheBinaryByDefault)
     fs::create_directory(bin);
     fs::copy_file(NORVANE_CLI_PATH, bin / "norvane-cli");
     binary = (bin / "norvane-cli").string();
-    WriteFile(Work("a.eml"), kMail);
+    // LF line ends: the file changes, so a backup is taken.
+    std::string lfMail = kMail;
+    std::erase(lfMail, '\r');
+    WriteFile(Work("a.eml"), lfMail);
 
     const auto missing = Run({"vesk", "--auto-register", "a.eml"});
     EXPECT_EQ(missing.status, 0);
     const auto ini = (bin / "norvane.ini").string();
     EXPECT_EQ(missing.err, "norvane-cli: \"" + ini + "\" 初期化ﾌｧｲﾙが、有りません！\n");
     // Defaults: BackUp on; the registered keys go to the window's file.
-    EXPECT_TRUE(fs::exists(Work("a.bak")));
+    EXPECT_EQ(ReadFile(Work("a.bak")), lfMail);
     EXPECT_EQ(ReadFile(ini), "[Dat]\r\nDat1=;Received\r\nDat2=;From\r\nDat3=;Subject\r\nDat4=;X-Mailer\r\n");
 
     WriteFile(ini, "[NORVANE]\r\nChkBFlg=0x04\r\n[Dat]\r\nDat1=X-Mailer\r\n");

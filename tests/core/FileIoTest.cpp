@@ -1,8 +1,10 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/TextRules.h"
+#include "ChildProcess.h"
 #include "TestFiles.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <vector>
@@ -177,8 +179,6 @@ TEST(LineReader, ErrorsAsTheOptionsChoose)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        // A small first block leaves out the size check: a folder fails at
-        // the first read instead.
         for (const std::size_t block : {std::size_t{4096}, std::size_t{1} << 20}) {
             SCOPED_TRACE(block);
             try {
@@ -190,6 +190,113 @@ TEST(LineReader, ErrorsAsTheOptionsChoose)
                 EXPECT_EQ(std::string(e.what()), c.message);
             }
         }
+}
+}
+
+TEST(LineReader, ReadsAnOpenDescriptorFromItsStartAndLeavesItOpen)
+{
+    TempDir dir;
+    WriteFile(dir.File("m"), "ab\rcd\r\nef\n");
+    const int fd = ::open(dir.File("m").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::lseek(fd, 5, SEEK_SET), 5);
+    std::vector<std::string> lines;
+    {
+        LineReader reader(fd, "m");
+        std::string_view line;
+        while (reader.Next(line))
+            lines.emplace_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"ab", "cd", "ef"}));
+    char byte = 0;
+    EXPECT_EQ(::pread(fd, &byte, 1, 0), 1) << "the descriptor is still open";
+    ::close(fd);
+}
+
+TEST(LineReader, RefusesAFifoAtOnce)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const std::string result = InChild([&] {
+        LineReader reader(dir.File("fifo"));
+        return std::string("opened");
+    }, 2);
+    EXPECT_EQ(result, "error: ﾌｧｲﾙ " + dir.File("fifo") + " は通常のﾌｧｲﾙではありません");
+}
+
+TEST(IsTemporaryName, KnowsOnlyItsOwnForms)
+{
+    struct Case {
+        const char* name;
+        bool temporary;
+    } cases[] = {
+        {".a.eml.nvtmp-Ab3xZ9", true},
+        {".nvtmp-Ab3xZ9", true},
+        {"..nvtmp-Ab3xZ9", true},
+        {"a.eml.nvtmp-Ab3xZ9", false},  // not hidden
+        {".a.eml.nvtmpAb3xZ9", false},  // the old form
+        {".a.eml.nvtmp-Ab3xZ", false},  // five characters
+        {".a.eml.nvtmp-Ab3xZ9.eml", false},
+        {".a.eml", false},
+        {"", false},
+        {".", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsTemporaryName(c.name), c.temporary);
+    }
+}
+
+TEST(CreateTemporaryFile, HiddenExclusiveAndPrivate)
+{
+    TempDir dir;
+    const std::string longName = std::string(250, 'n') + ".eml";
+    struct Case {
+        std::string name;
+        std::string prefix;  // of the temporary file's name
+    } cases[] = {
+        {"a.eml", ".a.eml.nvtmp-"},
+        {std::string(241, 'm'), "." + std::string(241, 'm') + ".nvtmp-"},  // just fits
+        {std::string(242, 'm'), ".nvtmp-"},
+        {longName, ".nvtmp-"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        std::string path;
+        const int fd = CreateTemporaryFile(AT_FDCWD, dir.File(""), c.name, path);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        const std::string name = std::filesystem::path(path).filename().string();
+        EXPECT_EQ(name.substr(0, c.prefix.size()), c.prefix);
+        EXPECT_EQ(name.size(), c.prefix.size() + 6);
+        EXPECT_TRUE(IsTemporaryName(name));
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        ::unlink(path.c_str());
+    }
+}
+
+TEST(CopyRange, KernelAndBufferCopiesAgree)
+{
+    SeamGuard guard;
+    TempDir dir;
+    std::string bytes;
+    for (int i = 0; bytes.size() < (3u << 20); ++i)
+        bytes += "line " + std::to_string(i) + (i % 3 ? "\r\n" : "\r");
+    WriteFile(dir.File("from"), bytes);
+    for (const bool plain : {false, true}) {
+        SCOPED_TRACE(plain ? "buffer" : "kernel");
+        TestSeam().plainCopy = plain;
+        const int from = ::open(dir.File("from").c_str(), O_RDONLY);
+        const int to = ::open(dir.File("to").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_EQ(::write(to, "<", 1), 1);
+        EXPECT_TRUE(CopyRange(from, 7, to, bytes.size() - 9));
+        EXPECT_EQ(::lseek(from, 0, SEEK_CUR), 0) << "the source's position stays";
+        EXPECT_FALSE(CopyRange(from, bytes.size() - 1, to, 2)) << "the source ends early";
+        ::close(from);
+        ::close(to);
+        EXPECT_TRUE(ReadFile(dir.File("to")) == "<" + bytes.substr(7, bytes.size() - 9) + bytes.back());
     }
 }
 
@@ -251,6 +358,43 @@ TEST(AtomicFileWriter, ReplacesAFileWhoseNameIsAsLongAsAllowed)
     WriteWholeFile(target, "new");
     EXPECT_EQ(ReadFile(target), "new");
     EXPECT_EQ(ListFolder(dir.Path()), name + " ");
+}
+
+TEST(AtomicFileWriter, WritesAHiddenTemporaryFileBesideTheTarget)
+{
+    TempDir dir;
+    const auto target = dir.File("a.eml");
+    WriteFile(target, "old");
+    AtomicFileWriter writer(target);
+    writer.Write("new");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    ASSERT_EQ(names.size(), 2u);
+    const std::string temp = names[0] == "a.eml" ? names[1] : names[0];
+    EXPECT_EQ(temp.substr(0, 13), ".a.eml.nvtmp-");
+    EXPECT_TRUE(IsTemporaryName(temp));
+    writer.Commit();
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(ListFolder(dir.Path()), "a.eml ");
+}
+
+TEST(AtomicFileWriter, KeepsOwnerAndGroupWhereItMay)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give files away";
+    TempDir dir;
+    const auto target = dir.File("n.ini");
+    WriteFile(target, "old");
+    ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
+    ::chmod(target.c_str(), 0640);
+    WriteWholeFile(target, "new");
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadFile(target), "new");
 }
 
 TEST(AtomicFileWriter, MissingFolderIsCreateError)

@@ -121,6 +121,17 @@ TEST(ScanFolder, AppendsSortedMatchesWithTheirFolder)
                                               folder + "note.txt"}));
 }
 
+TEST(ScanFolder, NeverListsTemporaryFiles)
+{
+    TempDir dir;
+    const auto folder = dir.Path().string() + "/";
+    for (const char* name : {"a.eml", ".hidden.eml", ".a.eml.nvtmp-Ab3xZ9", ".nvtmp-Qw3rty", "a.eml.nvtmpAb3xZ9"})
+        WriteFile(folder + name, "x");
+    std::vector<std::string> list;
+    ScanFolder(folder + "*", kEntryAny, list);
+    EXPECT_EQ(list, (std::vector<std::string>{folder + ".hidden.eml", folder + "a.eml", folder + "a.eml.nvtmpAb3xZ9"}));
+}
+
 TEST(ScanFolder, EmptyPatternEndsTheScan)
 {
     TempDir dir;

@@ -321,8 +321,10 @@ TEST(StripHeaders, ReturnsTheKeysItRegisteredAndSavesNothing)
     EXPECT_EQ(commits, 1);
     EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
 
-    // Nothing new the second time.
+    // Nothing new the second time, and the stripped file does not change
+    // again: it is not rewritten.
     EXPECT_TRUE(StripHeaders(mail, keys, false, true).registeredKeys.empty());
+    EXPECT_EQ(commits, 1);
 
     // Without auto-register nothing is registered.
     WriteFile(mail, "X-Third: 1\nSubject: s\n");

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <random>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace norvane::test {
@@ -96,15 +97,19 @@ Outcome RunOn(const fs::path& folder, std::string_view bytes, const Run& run)
     return outcome;
 }
 
+// The two operations one after the other; the backup, when on, is then an
+// exact copy of the file as it was, taken only when the file changed.
 Outcome TwoSteps(const fs::path& folder, std::string_view bytes, const VeskOptions& o)
 {
     return RunOn(folder, bytes, [&](const std::string& mail, KeyList& keys) {
         VeskCounts counts;
         counts.attachmentLines =
-            RemoveAttachments(mail, o.backup, o.removeAttachments, o.removeAttachments && o.removeTraces);
+            RemoveAttachments(mail, false, o.removeAttachments, o.removeAttachments && o.removeTraces);
         StripResult stripped = StripHeaders(mail, keys, o.allText, o.autoRegister);
         counts.headerLines = stripped.removed;
         counts.registeredKeys = std::move(stripped.registeredKeys);
+        if (o.backup && ReadFile(mail) != bytes)
+            WriteFile((folder / "m.bak").string(), bytes);
         return counts;
     });
 }
@@ -137,6 +142,7 @@ void ExpectSameOutcome(const Scratch& scratch, std::string_view bytes, const Ves
     EXPECT_EQ(actual.counts.registeredKeys, expected.counts.registeredKeys);
     EXPECT_EQ(actual.keys, expected.keys);
     EXPECT_EQ(actual.rewritten, expected.rewritten);
+    EXPECT_EQ(actual.counts.outcome == VeskOutcome::kProcessed, actual.rewritten);
     EXPECT_EQ(actual.error, expected.error);
 }
 
@@ -310,11 +316,92 @@ TEST(VeskFile, GivesEachFileOfARunItsOwnBackup)
     options.backup = true;
     for (const auto& file : run.Files())
         EXPECT_EQ(VeskFile(file, keys, options, run).headerLines, 1);
-    EXPECT_EQ(ReadFile(dir.File("a.bak")), "Received: 1\r\nSubject: a\r\n");
-    EXPECT_EQ(ReadFile(dir.File("a.txt.bak")), "Received: 2\r\nSubject: b\r\n");
+    EXPECT_EQ(ReadFile(dir.File("a.bak")), "left by an earlier run");
+    EXPECT_EQ(ReadFile(dir.File("a.eml.bak")), "Received: 1\nSubject: a\n");
+    EXPECT_EQ(ReadFile(dir.File("a.txt.bak")), "Received: 2\nSubject: b\n");
     EXPECT_EQ(ReadFile(dir.File("a.eml")), "Subject: a\r\n");
     EXPECT_EQ(ReadFile(dir.File("a.txt")), "Subject: b\r\n");
-    EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.txt a.txt.bak ");
+    EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.eml.bak a.txt a.txt.bak ");
+}
+
+TEST(VeskFile, LeavesAFileThatDoesNotChangeUntouched)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    std::string big = "Subject: s\r\nX-New: n\r\n\r\n";
+    for (int i = 0; big.size() < (3u << 20); ++i)
+        big += "body line " + std::to_string(i) + "\r\n";
+    const std::string attachment = "Subject: s\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+                                   "Content-Disposition: attachment\r\n\r\nQUFB\r\n--b--\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool changes;
+        bool removal = false;
+        mode_t mode = 0644;
+    } cases[] = {
+        {"CR LF, nothing to strip", "Subject: s\r\nX-New: n\r\n\r\nbody\r\n", false},
+        {"CR LF, a ticked key", "Received: r\r\nSubject: s\r\n\r\nbody\r\n", true},
+        {"LF", "Subject: s\n\nbody\n", true},
+        {"CR", "Subject: s\r\rbody\r", true},
+        {"CR LF without a final line end", "Subject: s\r\n\r\nbody", true},
+        {"CR LF, a run of empty lines", "Subject: s\r\n\r\n\r\nbody\r\n", true},
+        {"CR LF, a trailing empty line", "Subject: s\r\n\r\nbody\r\n\r\n", true},
+        {"CR LF, a folded charset", "Content-Type: text/plain;\r\n\tcharset=x\r\n\r\nb\r\n", true},
+        {"CR LF attachment, removal off", attachment, false},
+        {"CR LF attachment, removal on", attachment, true, true},
+        {"one LF line", "Received: x\n", false},
+        {"empty", "", false},
+        {"big CR LF", big, false},
+        {"big CR LF, a trailing empty line", big + "\r\n", true},
+        {"no write bit, does not change", "Subject: s\r\n\r\nbody\r\n", false, false, 0444},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path());
+        WriteFile(mail, c.bytes);
+        ::chmod(mail.c_str(), c.mode);
+        const timespec old[2] = {{1000, 0}, {2000, 0}};
+        ::utimensat(AT_FDCWD, mail.c_str(), old, 0);
+        const ino_t inode = Inode(mail);
+        KeyList keys = kKeys;
+        VeskRun run({mail});
+        VeskOptions options;
+        options.backup = true;
+        options.removeAttachments = c.removal;
+        const VeskCounts counts = VeskFile(mail, keys, options, run);
+        EXPECT_EQ(counts.outcome, c.changes ? VeskOutcome::kProcessed : VeskOutcome::kUnchanged);
+        EXPECT_EQ(Inode(mail) != inode, c.changes);
+        if (c.changes) {
+            EXPECT_TRUE(ReadFile(dir.File("m.bak")) == c.bytes) << "the backup is the file as it was";
+            EXPECT_EQ(ListFolder(dir.Path()), "m.bak m.eml ");
+        } else {
+            struct stat st {};
+            ::stat(mail.c_str(), &st);
+            EXPECT_EQ(st.st_mtim.tv_sec, 2000);
+            EXPECT_EQ(st.st_mode & 07777, c.mode);
+            EXPECT_TRUE(ReadFile(mail) == c.bytes);
+            EXPECT_EQ(ListFolder(dir.Path()), "m.eml ") << "no backup, no temporary file";
+        }
+    }
+}
+
+TEST(VeskFile, ReportsAndRegistersForAFileThatDoesNotChange)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    WriteFile(mail, "X-Fresh: f\r\nSubject: s\r\n\r\nbody\r\n");
+    KeyList keys = kKeys;
+    VeskRun run({mail});
+    VeskOptions options;
+    options.autoRegister = true;
+    const VeskCounts counts = VeskFile(mail, keys, options, run);
+    EXPECT_EQ(counts.outcome, VeskOutcome::kUnchanged);
+    EXPECT_EQ(counts.headerLines, 0);
+    EXPECT_EQ(counts.registeredKeys, std::vector<std::string>{"X-Fresh"});
+    EXPECT_TRUE(keys.Contains("X-Fresh"));
+    EXPECT_FALSE(keys.IsTicked("X-Fresh"));
 }
 
 TEST(VeskFile, RegistersKeysAndReturnsThem)
@@ -348,9 +435,9 @@ TEST(VeskFile, FailuresKeepTheMailFile)
         {"backup cannot be written",
          [] { TestSeam().failBeforeRename = [](const std::string& t) { return t.ends_with("m.bak"); }; }, "m.bak",
          "m.eml "},
-        {"mail file may not be written",
+        {"mail file may not be written: refused before any backup",
          [] { TestSeam().mayWrite = [](const std::string& t) { return !t.ends_with("m.eml"); }; }, "m.eml",
-         "m.bak m.eml "},
+         "m.eml "},
         {"mail file cannot be renamed",
          [] { TestSeam().failBeforeRename = [](const std::string& t) { return t.ends_with("m.eml"); }; }, "m.eml",
          "m.bak m.eml "},
@@ -368,11 +455,16 @@ TEST(VeskFile, FailuresKeepTheMailFile)
             EXPECT_EQ(ReadFile((one / "m.eml").string()), original);
             EXPECT_FALSE(actual.rewritten);
             EXPECT_EQ(ListFolder(one), c.files);
+            if (fs::exists(one / "m.bak")) {
+                EXPECT_EQ(ReadFile((one / "m.bak").string()), original);
+            }
+            if (std::string_view(c.failing) != "m.eml")
+                continue;
             // The two operations one after the other fail alike, keys included.
             const fs::path two = scratch.Folder("two");
             const Outcome expected = TwoSteps(two, original, options);
             EXPECT_EQ(expected.error, "ﾌｧｲﾙ " + (two / c.failing).string() + " を作成できません");
-            EXPECT_EQ(actual.files, expected.files);
+            EXPECT_EQ(ReadFile((two / "m.eml").string()), original);
             EXPECT_EQ(actual.keys, expected.keys);
         }
     }
