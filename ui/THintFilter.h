@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 class QPoint;
@@ -12,17 +14,31 @@ namespace norvane {
 
 class TForm1;
 
+// The hook's rules for every hint: it stands 40 pixels left of and 30 below
+// the mouse (given in the control's client coordinates), a one-line hint
+// ends in "！", and a blank goes on either side; key, when given, comes in
+// front with " : ". An empty text is left alone, its position too.
+void FormatHint(std::string& text, const QWidget* control, const QPoint& mousePos, QPoint& hintPos,
+                const std::optional<std::string>& key);
+
 // Shows every tooltip of the application through the main window's hint
 // hook. The main window's hints follow its hint switch; other windows (the
-// About dialog) always show theirs.
+// About dialog) always show theirs. It holds the hint pauses, which a
+// THintStyle gives the application.
 class THintFilter : public QObject {
     Q_OBJECT
 
 public:
     explicit THintFilter(const TForm1& form, QObject* parent = nullptr);
+    ~THintFilter() override;
 
-    // How long a hint stays, in milliseconds.
-    void SetHidePause(int msec) { hidePause_ = msec; }
+    // Takes the three pauses in milliseconds and makes this filter, with a
+    // style that asks it for the pauses, the application's.
+    void Install(int hintPause, int shortPause, int hidePause);
+
+    int HintPause() const { return hintPause_; }
+    int ShortPause() const { return shortPause_; }
+    // How long a hint stays.
     int HidePause() const { return hidePause_; }
 
     // The text as the tooltip shows it: plain text, CR as a line break.
@@ -36,9 +52,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool ShowHint(QWidget* owner, const QPoint& globalPos);
     static void PlaceTip(const QPoint& hintPos);
 
     const TForm1& form_;
+    int hintPause_ = 500;
+    int shortPause_ = 500;
     int hidePause_ = 5000;
 };
 

@@ -1,23 +1,27 @@
 #include "ui/THintStyle.h"
 
+#include "ui/THintFilter.h"
+
 namespace norvane {
 
-THintStyle::THintStyle(QStyle* base, int hintPause, int shortPause)
-    : QProxyStyle(base), hintPause_(hintPause), shortPause_(shortPause)
-{
-}
+THintStyle::THintStyle(QStyle* base, const THintFilter& filter) : QProxyStyle(base), filter_(&filter) {}
 
 int THintStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                           QStyleHintReturn* returnData) const
 {
     switch (hint) {
     case SH_ToolTip_WakeUpDelay:
-        return hintPause_;
+        if (filter_)
+            return filter_->HintPause();
+        break;
     case SH_ToolTip_FallAsleepDelay:
-        return shortPause_;
+        if (filter_)
+            return filter_->ShortPause();
+        break;
     default:
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
+        break;
     }
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
 }  // namespace norvane
