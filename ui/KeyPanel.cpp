@@ -84,15 +84,15 @@ void KeyPanel::ClickCheck(int index)
         keys_.Tick(key);
 }
 
-void KeyPanel::CurrentChanged()
+void KeyPanel::SelectionChanged()
 {
-    if (programmatic_ == 0 && CurrentRow() >= 0)
+    if (programmatic_ == 0 && SelectedRow() >= 0)
         ui_.Button5->setEnabled(true);
 }
 
 void KeyPanel::DoubleClick()
 {
-    if (const auto key = CurrentKey())
+    if (const auto key = SelectedKey())
         ui_.Edit1->setText(FromBytes(*key));
 }
 
@@ -124,7 +124,7 @@ void KeyPanel::Register()
 void KeyPanel::Delete()
 {
     TChkListBoxEx& panel = *ui_.ChkListBoxEx1;
-    const int p = CurrentRow();
+    const int p = SelectedRow();
     if (p < 0)
         return;
     const std::string key = ToBytes(panel.item(p)->text());
@@ -137,18 +137,19 @@ void KeyPanel::Delete()
     panel.setCurrentRow(p < panel.count() ? p : p - 1);
 }
 
-std::optional<std::string> KeyPanel::CurrentKey() const
+std::optional<std::string> KeyPanel::SelectedKey() const
 {
-    const int row = CurrentRow();
+    const int row = SelectedRow();
     if (row < 0)
         return std::nullopt;
     return ToBytes(ui_.ChkListBoxEx1->item(row)->text());
 }
 
-int KeyPanel::CurrentRow() const
+int KeyPanel::SelectedRow() const
 {
     const TChkListBoxEx& panel = *ui_.ChkListBoxEx1;
-    return panel.currentItem() ? panel.currentRow() : -1;
+    const QList<QListWidgetItem*> selected = panel.selectedItems();
+    return selected.isEmpty() ? -1 : panel.row(selected.front());
 }
 
 }  // namespace norvane

@@ -14,7 +14,8 @@ class KeyList;
 // The option page's key list bound to the KeyList: one item per registered
 // key, ticked when the key is stripped; a tick changes the key's entry at
 // once. The Register and Delete commands live here too, since they change the
-// list and the KeyList together.
+// list and the KeyList together. Delete acts on the selected item only: an
+// item that is merely current (as after tabbing into the list) is not chosen.
 class KeyPanel {
 public:
     KeyPanel(Ui::TForm1& ui, KeyList& keys);
@@ -26,23 +27,23 @@ public:
 
     // The user toggled the tick of the item at index.
     void ClickCheck(int index);
-    // The current item changed: Delete is enabled for the rest of the run.
-    void CurrentChanged();
-    // Copies the current item into the edit field.
+    // The selection changed: a selected item enables Delete for the rest of the run.
+    void SelectionChanged();
+    // Copies the selected item into the edit field.
     void DoubleClick();
     // Register is enabled exactly while the edit field holds text.
     void EditChanged();
 
     // Registers the key typed in the edit field, ticked.
     void Register();
-    // Deletes the current key after the user said yes.
+    // Deletes the selected key after the user said yes.
     void Delete();
 
-    // The current item's key, if an item is current.
-    std::optional<std::string> CurrentKey() const;
+    // The selected item's key, if an item is selected.
+    std::optional<std::string> SelectedKey() const;
 
 private:
-    int CurrentRow() const;
+    int SelectedRow() const;
 
     Ui::TForm1& ui_;
     KeyList& keys_;

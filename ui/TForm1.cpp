@@ -70,7 +70,9 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     connect(ui->CheckBox5, &QCheckBox::toggled, this, &TForm1::CheckBoxClick);
     connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
     connect(ui->ChkListBoxEx1, &TChkListBoxEx::OnClickCheck, this, &TForm1::ChkListBoxEx1ClickCheck);
-    connect(ui->ChkListBoxEx1, &QListWidget::currentRowChanged, this, &TForm1::ChkListBoxEx1Click);
+    // Selection, not the current item: tabbing into the list makes an item
+    // current without choosing it.
+    connect(ui->ChkListBoxEx1, &QListWidget::itemSelectionChanged, this, &TForm1::ChkListBoxEx1Click);
     connect(ui->ChkListBoxEx1, &TChkListBoxEx::OnDblClick, this, &TForm1::ChkListBoxEx1DblClick);
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
     connect(ui->PDelete, &QAction::triggered, this, &TForm1::PDeleteClick);
@@ -132,7 +134,7 @@ void TForm1::AppShowHint(std::string& text, const QWidget* control, const QPoint
 {
     // The Delete button's hint names the key it would delete.
     FormatHint(text, control, mousePos, hintPos,
-               control == ui->Button5 ? keyPanel_->CurrentKey() : std::nullopt);
+               control == ui->Button5 ? keyPanel_->SelectedKey() : std::nullopt);
 }
 
 void TForm1::RebuildKeyPanel()
@@ -305,7 +307,7 @@ void TForm1::ChkListBoxEx1ClickCheck(int index)
 
 void TForm1::ChkListBoxEx1Click()
 {
-    keyPanel_->CurrentChanged();
+    keyPanel_->SelectionChanged();
 }
 
 void TForm1::ChkListBoxEx1DblClick()

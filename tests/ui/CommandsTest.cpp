@@ -277,6 +277,32 @@ TEST_F(Commands, DeleteRemovesTheSelectedKeyAfterYes)
     EXPECT_EQ(prompt.shown.size(), asked);
 }
 
+TEST_F(Commands, DeleteActsOnASelectedKeyNotOnOneThatIsOnlyCurrent)
+{
+    WriteIni("", "Dat1=Received\r\nDat2=;Date\r\n");
+    TForm1& f = Start();
+    // Coming in by the keyboard makes the first item current, selecting none.
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&Panel(), &tabIn);
+    ASSERT_EQ(Panel().currentRow(), 0);
+    ASSERT_TRUE(Panel().selectedItems().isEmpty());
+    EXPECT_FALSE(Button(5)->isEnabled());
+    std::string hint = Button(5)->toolTip().toStdString();
+    QPoint where;
+    f.AppShowHint(hint, Button(5), QPoint(1, 1), where);
+    EXPECT_EQ(hint, " メールヘッダーキーを削除します！ ");
+
+    // Enabled by a selection, Delete asks nothing once the selection is gone.
+    Panel().setCurrentRow(PanelIndex("Received"));
+    EXPECT_TRUE(Button(5)->isEnabled());
+    Panel().clearSelection();
+    ASSERT_EQ(Panel().currentRow(), PanelIndex("Received"));
+    prompt.answers = {true};
+    Button(5)->click();
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(f.Keys(), (KeyList{"Received", ";Date"}));
+}
+
 TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
 {
     WriteIni("ChkBFlg=0x00\r\n");
