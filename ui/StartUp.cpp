@@ -85,7 +85,6 @@ void StartUp::Steps(const ReportError& report)
     ApplyGeometry(geometry);
     if (loaded > 0)
         panel_.Rebuild();
-    QGuiApplication::setApplicationDisplayName(window_.windowTitle());
     const IntegerSettingsTable& pauses = IntegerSettings();
     hints_.Install(pauses.HntPaus, pauses.HStPaus, pauses.HHdPaus);
     grid_.SetColumnWidths();

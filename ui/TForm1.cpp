@@ -47,6 +47,8 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
         if (hint.contains(QLatin1Char('\n')))
             w->setToolTip(hint.replace(QLatin1Char('\n'), QLatin1Char('\r')));
     }
+    // The program's title, the main window's caption, heads its error box.
+    qtDialogs_.SetTitle(windowTitle());
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

@@ -314,12 +314,14 @@ TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
     bool frameless = true;
     QWidget* owner = nullptr;
     QString hint;
+    QString title;
     QTimer::singleShot(0, [&] {
         TAboutG3F* about = AboutForm();
         seen = about != nullptr && about->isVisible() && QApplication::activeModalWidget() == about;
         if (!about)
             return;
         modal = about->isModal();
+        title = about->windowTitle();
         frameless = about->windowFlags().testFlag(Qt::FramelessWindowHint);
         owner = about->parentWidget();
         QWidget* link = about->findChild<QWidget*>(QStringLiteral("LabeLink1"));
@@ -336,6 +338,7 @@ TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
     EXPECT_TRUE(seen);
     EXPECT_TRUE(modal);
     EXPECT_FALSE(frameless);
+    EXPECT_EQ(title, QStringLiteral("バージョン情報"));
     EXPECT_EQ(owner, &f);
     EXPECT_TRUE(hint.contains(QStringLiteral("ご要望、励ましはこのメールで！"))) << hint.toStdString();
     EXPECT_EQ(AboutForm(), nullptr);  // the command ends with the box closed

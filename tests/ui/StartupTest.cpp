@@ -7,6 +7,7 @@
 #include "ui/THintFilter.h"
 #include "ui/THintStyle.h"
 
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -73,7 +74,6 @@ TEST_F(FormShow, StoredGeometryOptionsAndHintTimingsApplyAtTheNextStart)
     ASSERT_NE(style, nullptr);
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 120);
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_FallAsleepDelay), 70);
-    EXPECT_EQ(QApplication::applicationDisplayName(), "Norvane");
 
     // Bits 6 and 7 travel back; a changed tick is stored.
     Box(2)->setChecked(true);
@@ -95,6 +95,29 @@ TEST_F(FormShow, GeometryOffEveryScreenOrTooSmallGivesTheDesignedBounds)
         EXPECT_EQ(f.size(), QSize(333, 292));
         form.reset();
     }
+}
+
+TEST_F(FormShow, SetsNoDisplayNameAndTheErrorBoxReadsTheProgramsTitle)
+{
+    WriteIni("");
+    TForm1& f = Start();
+    // Unset, the display name falls back to the application's own name.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+    f.SetDialogs(nullptr);
+    QString title;
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    Drop({dir.File("gone.eml")});
+    Button(3)->click();
+    EXPECT_EQ(title, QStringLiteral("Norvane"));
+    EXPECT_EQ(text, QStringLiteral("ﾌｧｲﾙが見つかりません"));
 }
 
 TEST_F(FormShow, MalformedGeometryIsReportedAndStartUpGoesOn)
