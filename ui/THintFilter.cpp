@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 
 namespace norvane {
 
@@ -29,7 +30,14 @@ void FormatHint(std::string& text, const QWidget* control, const QPoint& mousePo
     text = " " + text + " ";
 }
 
-THintFilter::THintFilter(const TForm1& form, QObject* parent) : QObject(parent), form_(form) {}
+THintFilter::THintFilter(const TForm1& form, QObject* parent)
+    : QObject(parent), form_(form), clock_([] {
+          return std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::steady_clock::now().time_since_epoch())
+              .count();
+      })
+{
+}
 
 THintFilter::~THintFilter()
 {
@@ -49,6 +57,15 @@ void THintFilter::Install(int hintPause, int shortPause, int hidePause)
     QApplication::setStyle(new THintStyle(QStyleFactory::create(current->name()), *this));
     qApp->removeEventFilter(this);
     qApp->installEventFilter(this);
+}
+
+int THintFilter::WakeUpDelay() const
+{
+    if (QToolTip::isVisible())
+        return shortPause_;
+    if (hiddenAt_ && clock_() - *hiddenAt_ < kHintLinger)
+        return shortPause_;
+    return hintPause_;
 }
 
 QString THintFilter::DisplayText(std::string_view text)
@@ -74,6 +91,8 @@ QWidget* THintFilter::HintOwner(QWidget* w)
 
 bool THintFilter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Hide && watched->inherits("QTipLabel"))
+        hiddenAt_ = clock_();
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
         return QObject::eventFilter(watched, event);
     QWidget* owner = HintOwner(static_cast<QWidget*>(watched));

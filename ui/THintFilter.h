@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,23 +25,35 @@ void FormatHint(std::string& text, const QWidget* control, const QPoint& mousePo
 
 // Shows every tooltip of the application through the main window's hint
 // hook. The main window's hints follow its hint switch; other windows (the
-// About dialog) always show theirs. It holds the hint pauses, which a
-// THintStyle gives the application.
+// About dialog) always show theirs. It also decides the pause before a hint:
+// the hint pause when the pointer comes to rest on a control, the short
+// pause when it moves on while a hint is up.
 class THintFilter : public QObject {
     Q_OBJECT
 
 public:
+    // Milliseconds of a steady clock.
+    using Clock = std::function<std::int64_t()>;
+
+    // A hint that went away less than this long ago still counts as up, so
+    // that the pointer may cross the gap between two controls.
+    static constexpr int kHintLinger = 500;
+
     explicit THintFilter(const TForm1& form, QObject* parent = nullptr);
     ~THintFilter() override;
 
     // Takes the three pauses in milliseconds and makes this filter, with a
-    // style that asks it for the pauses, the application's.
+    // style that asks it for the pause, the application's.
     void Install(int hintPause, int shortPause, int hidePause);
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
 
     int HintPause() const { return hintPause_; }
     int ShortPause() const { return shortPause_; }
     // How long a hint stays.
     int HidePause() const { return hidePause_; }
+
+    // The pause before the hint of the control the pointer rests on now.
+    int WakeUpDelay() const;
 
     // The text as the tooltip shows it: plain text, CR as a line break.
     static QString DisplayText(std::string_view text);
@@ -56,9 +70,11 @@ private:
     static void PlaceTip(const QPoint& hintPos);
 
     const TForm1& form_;
+    Clock clock_;
     int hintPause_ = 500;
     int shortPause_ = 500;
     int hidePause_ = 5000;
+    std::optional<std::int64_t> hiddenAt_;  // when the last hint went away
 };
 
 }  // namespace norvane

@@ -12,12 +12,10 @@ int THintStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWid
     switch (hint) {
     case SH_ToolTip_WakeUpDelay:
         if (filter_)
-            return filter_->HintPause();
+            return filter_->WakeUpDelay();
         break;
     case SH_ToolTip_FallAsleepDelay:
-        if (filter_)
-            return filter_->ShortPause();
-        break;
+        return 0;
     default:
         break;
     }

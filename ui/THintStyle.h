@@ -7,9 +7,11 @@ namespace norvane {
 
 class THintFilter;
 
-// Wraps the application's style to give tooltips the pauses the hint filter
-// holds: the delay before a hint shows and the short pause while the
-// pointer moves on from one hinted control to the next.
+// Wraps the application's style so that the hint filter decides the pause
+// before every tooltip: the delay the toolkit waits once the pointer rests
+// is asked from the filter each time, and the toolkit's own quick follow-up
+// after a shown tooltip is switched off, since the filter's short pause
+// takes its place.
 class THintStyle : public QProxyStyle {
     Q_OBJECT
 

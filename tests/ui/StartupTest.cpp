@@ -72,8 +72,9 @@ TEST_F(FormShow, StoredGeometryOptionsAndHintTimingsApplyAtTheNextStart)
     EXPECT_FALSE(f.ShowHints());
     const auto* style = dynamic_cast<const THintStyle*>(QApplication::style());
     ASSERT_NE(style, nullptr);
-    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 120);
-    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_FallAsleepDelay), 70);
+    EXPECT_EQ(f.HintFilter().HintPause(), 120);
+    EXPECT_EQ(f.HintFilter().ShortPause(), 70);
+    EXPECT_EQ(f.HintFilter().HidePause(), 900);
 
     // Bits 6 and 7 travel back; a changed tick is stored.
     Box(2)->setChecked(true);
