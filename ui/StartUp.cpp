@@ -106,7 +106,16 @@ void StartUp::ApplyGeometry(const TFormGeometry& geometry)
     if (!home || geometry.SizeSetBelow(kMinimumSize.width(), kMinimumSize.height())) {
         window_.move(kDesignedPos);
         window_.resize(kDesignedSize);
+        return;
     }
+    if (!geometry.SizeCut())
+        return;
+    // A window cut to its screen's size stands on that screen whole.
+    const QRect area = home->availableGeometry();
+    const QSize outer = window_.frameGeometry().size();
+    const int left = std::clamp(window_.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+    const int top = std::clamp(window_.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    window_.move(left, top);
 }
 
 void StartUp::ListArguments()

@@ -98,6 +98,35 @@ TEST_F(FormShow, GeometryOffEveryScreenOrTooSmallGivesTheDesignedBounds)
     }
 }
 
+TEST_F(FormShow, GeometryLargerThanTheScreenIsCutToItAndSavedSo)
+{
+    struct Case {
+        const char* value;
+        bool cutWidth, cutHeight;
+    };
+    const Case cases[] = {
+        {"XYWH=10,20,20000,20000\r\n", true, true},
+        {"XYWH=10,20,400,20000\r\n", false, true},
+        {"XYWH=10,20,20000,300\r\n", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        WriteIni(c.value);
+        TForm1& f = Start();
+        const QRect area = f.screen()->availableGeometry();
+        const QSize frame = f.frameGeometry().size() - f.size();
+        EXPECT_TRUE(area.contains(f.frameGeometry()));
+        EXPECT_EQ(f.width(), c.cutWidth ? area.width() - frame.width() : 400);
+        EXPECT_EQ(f.height(), c.cutHeight ? area.height() - frame.height() : 300);
+        EXPECT_EQ(f.x(), c.cutWidth ? area.left() : 10);
+        const QRect shown(f.pos(), f.size());
+        Close();
+        const std::string saved = IniFile::Load(Ini()).GetString("norvane", "XYWH", "-");
+        EXPECT_EQ(saved, std::to_string(shown.x()) + "," + std::to_string(shown.y()) + "," +
+                             std::to_string(shown.width()) + "," + std::to_string(shown.height()));
+    }
+}
+
 TEST_F(FormShow, SetsNoDisplayNameAndTheErrorBoxReadsTheProgramsTitle)
 {
     WriteIni("");
