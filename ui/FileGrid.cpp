@@ -13,6 +13,8 @@
 
 #include <QMenu>
 
+#include <iterator>
+
 namespace norvane {
 
 namespace {

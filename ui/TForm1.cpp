@@ -4,7 +4,6 @@
 
 #include "controls/AboutG3F.h"
 #include "controls/ChkLstEx.h"
-#include "settings/Settings.h"
 #include "ui/FileSelection.h"
 #include "ui/FormCommands.h"
 #include "ui/KeyPanel.h"
