@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 #include <string>
@@ -16,6 +17,13 @@ inline QString FromBytes(std::string_view text)
 inline std::string ToBytes(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A path as the file system names it, which need not be valid text.
+inline std::string LocalPath(const QString& path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 

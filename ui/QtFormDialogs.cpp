@@ -2,7 +2,6 @@
 
 #include "ui/QtBytes.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -12,7 +11,7 @@ void QtFormDialogs::ShowError(QWidget* parent, const std::string& message)
 {
     QString text = FromBytes(message);
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Critical, title_, text,
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();

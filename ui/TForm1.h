@@ -1,16 +1,16 @@
 #pragma once
 
-#include "engine/HeaderAnalysis.h"
 #include "engine/KeyList.h"
+#include "ui/FileGrid.h"
 #include "ui/QtFormDialogs.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QCheckBox;
 class QMenu;
 class TChkListBoxEx;
 
@@ -20,18 +20,17 @@ class TForm1;
 
 namespace norvane {
 
-class TFormGeometry;
+class FormCommands;
+class KeyPanel;
+class OptionPage;
+class StartUp;
 class THintFilter;
 class TStringGrid;
-enum class Option : int;
-
-// What ResetGridHeaders clears before it writes the header row: the number
-// and file-name columns, the key columns (the file header then keeps its
-// count), or both.
-enum class GridReset : int { HeaderOnly = 0, FileColumns = 1, KeyColumns = 2, All = 3 };
 
 // The main window: the file list page "Vesk" and the option page "Option".
-// It owns the key list and the selected files for the whole run.
+// It owns the key list for the whole run; its handlers forward to helpers by
+// concern: the file grid, the key panel, the options, the commands, start-up
+// and shutdown, and the hints.
 class TForm1 : public QWidget {
     Q_OBJECT
 
@@ -43,15 +42,16 @@ public:
     // Replaces the error box and the file-open dialog (tests); null restores them.
     void SetDialogs(FormDialogs* dialogs);
     // The executable the settings file is named after (tests); empty: this program.
-    void SetExecutablePath(std::string path) { executablePath_ = std::move(path); }
+    void SetExecutablePath(std::string path);
 
     const KeyList& Keys() const { return keyList_; }
-    const std::vector<std::string>& SelectedFiles() const { return selectedFiles_; }
+    const std::vector<std::string>& SelectedFiles() const;
     // The full path of each listed name, by grid row - 1.
-    const std::vector<std::string>& ListedPaths() const { return listedPaths_; }
-    bool Started() const { return started_; }
+    const std::vector<std::string>& ListedPaths() const;
+    bool Started() const;
     // The window-level hint switch.
-    bool ShowHints() const { return showHints_; }
+    bool ShowHints() const;
+    THintFilter& HintFilter() const { return *hintFilter_; }
 
     TStringGrid* Grid() const;
     TChkListBoxEx* KeyPanel() const;
@@ -96,39 +96,21 @@ private:
     void FormDestroy();
     void FormResize();
 
-    void StartUpSteps();
-    void ShowSelection();
-    void ShowAnalysis(const std::vector<KeyTally>& tally);
-    std::vector<std::string> ListedFiles() const;
-    void ApplySettingsGeometry(const TFormGeometry& geometry);
-    void SplashWait();
-    void CommandFile();
-    void CommandVesk();
-    void CommandRegister();
-    void CommandDelete();
-    void RunGuarded(void (TForm1::*command)());
+    void RunGuarded(const std::function<void()>& command);
     void ReportError(const std::string& message);
-    void SetShowHints(bool on);
-    QCheckBox* OptionBox(Option option) const;
-    bool Ticked(Option option) const;
-    void ShowGridMenu(const QPoint& pos);
 
     std::unique_ptr<Ui::TForm1> ui;
     QMenu* PopupMenu1 = nullptr;
-    std::unique_ptr<THintFilter> hintFilter_;
     QtFormDialogs qtDialogs_;
     FormDialogs* dialogs_ = &qtDialogs_;
-
-    std::string executablePath_;
-    std::vector<std::string> arguments_;
     KeyList keyList_;
-    std::vector<std::string> selectedFiles_;
-    std::vector<std::string> listedPaths_;
-    bool started_ = false;
-    bool closed_ = false;
-    bool quitRequested_ = false;
-    int programmatic_ = 0;  // > 0 while the window itself moves the key panel's current item
-    bool showHints_ = true;
+
+    std::unique_ptr<norvane::KeyPanel> keyPanel_;
+    std::unique_ptr<FileGrid> fileGrid_;
+    std::unique_ptr<OptionPage> options_;
+    std::unique_ptr<FormCommands> commands_;
+    std::unique_ptr<THintFilter> hintFilter_;
+    std::unique_ptr<StartUp> startUp_;
 };
 
 }  // namespace norvane

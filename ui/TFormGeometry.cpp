@@ -1,6 +1,10 @@
 #include "ui/TFormGeometry.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace norvane {
 
@@ -45,16 +49,31 @@ void TFormGeometry::SetTop(int value)
     window_.move(window_.pos().x(), value);
 }
 
+QSize TFormGeometry::Largest() const
+{
+    const QScreen* screen = QGuiApplication::screenAt(window_.pos());
+    if (!screen)
+        screen = window_.screen();
+    if (!screen)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize frame = window_.frameGeometry().size() - window_.size();
+    return screen->availableGeometry().size() - frame;
+}
+
 void TFormGeometry::SetWidth(int value)
 {
     setWidth_ = value;
-    window_.resize(value, window_.height());
+    const int largest = Largest().width();
+    sizeCut_ = sizeCut_ || value > largest;
+    window_.resize(std::min(value, largest), window_.height());
 }
 
 void TFormGeometry::SetHeight(int value)
 {
     setHeight_ = value;
-    window_.resize(window_.width(), value);
+    const int largest = Largest().height();
+    sizeCut_ = sizeCut_ || value > largest;
+    window_.resize(window_.width(), std::min(value, largest));
 }
 
 }  // namespace norvane

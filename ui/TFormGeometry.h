@@ -11,7 +11,9 @@ namespace norvane {
 // A window's bounds for the settings file: the frame's position and the
 // client size, as Qt's pos() and size() report them, restored with move()
 // and resize() so that the window does not drift from run to run. A
-// maximised or minimised window reports its normal bounds.
+// maximised or minimised window reports its normal bounds. A size larger than
+// the free area of the window's screen is cut to it as it is set, so that no
+// window ever grows beyond its screen.
 class TFormGeometry : public WindowGeometry {
 public:
     explicit TFormGeometry(QWidget& window) : window_(window) {}
@@ -32,12 +34,18 @@ public:
         return (setWidth_ >= 0 && setWidth_ < width) || (setHeight_ >= 0 && setHeight_ < height);
     }
 
+    // Whether a size was set that had to be cut to the screen.
+    bool SizeCut() const { return sizeCut_; }
+
 private:
     QRect Normal() const;
+    // The largest client size whose frame fits the free area of the screen.
+    QSize Largest() const;
 
     QWidget& window_;
     int setWidth_ = -1;
     int setHeight_ = -1;
+    bool sizeCut_ = false;
 };
 
 }  // namespace norvane

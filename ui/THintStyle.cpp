@@ -1,23 +1,25 @@
 #include "ui/THintStyle.h"
 
+#include "ui/THintFilter.h"
+
 namespace norvane {
 
-THintStyle::THintStyle(QStyle* base, int hintPause, int shortPause)
-    : QProxyStyle(base), hintPause_(hintPause), shortPause_(shortPause)
-{
-}
+THintStyle::THintStyle(QStyle* base, const THintFilter& filter) : QProxyStyle(base), filter_(&filter) {}
 
 int THintStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                           QStyleHintReturn* returnData) const
 {
     switch (hint) {
     case SH_ToolTip_WakeUpDelay:
-        return hintPause_;
+        if (filter_)
+            return filter_->WakeUpDelay();
+        break;
     case SH_ToolTip_FallAsleepDelay:
-        return shortPause_;
+        return 0;
     default:
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
+        break;
     }
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
 }  // namespace norvane

@@ -277,6 +277,32 @@ TEST_F(Commands, DeleteRemovesTheSelectedKeyAfterYes)
     EXPECT_EQ(prompt.shown.size(), asked);
 }
 
+TEST_F(Commands, DeleteActsOnASelectedKeyNotOnOneThatIsOnlyCurrent)
+{
+    WriteIni("", "Dat1=Received\r\nDat2=;Date\r\n");
+    TForm1& f = Start();
+    // Coming in by the keyboard makes the first item current, selecting none.
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&Panel(), &tabIn);
+    ASSERT_EQ(Panel().currentRow(), 0);
+    ASSERT_TRUE(Panel().selectedItems().isEmpty());
+    EXPECT_FALSE(Button(5)->isEnabled());
+    std::string hint = Button(5)->toolTip().toStdString();
+    QPoint where;
+    f.AppShowHint(hint, Button(5), QPoint(1, 1), where);
+    EXPECT_EQ(hint, " メールヘッダーキーを削除します！ ");
+
+    // Enabled by a selection, Delete asks nothing once the selection is gone.
+    Panel().setCurrentRow(PanelIndex("Received"));
+    EXPECT_TRUE(Button(5)->isEnabled());
+    Panel().clearSelection();
+    ASSERT_EQ(Panel().currentRow(), PanelIndex("Received"));
+    prompt.answers = {true};
+    Button(5)->click();
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(f.Keys(), (KeyList{"Received", ";Date"}));
+}
+
 TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
 {
     WriteIni("ChkBFlg=0x00\r\n");
@@ -288,12 +314,14 @@ TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
     bool frameless = true;
     QWidget* owner = nullptr;
     QString hint;
+    QString title;
     QTimer::singleShot(0, [&] {
         TAboutG3F* about = AboutForm();
         seen = about != nullptr && about->isVisible() && QApplication::activeModalWidget() == about;
         if (!about)
             return;
         modal = about->isModal();
+        title = about->windowTitle();
         frameless = about->windowFlags().testFlag(Qt::FramelessWindowHint);
         owner = about->parentWidget();
         QWidget* link = about->findChild<QWidget*>(QStringLiteral("LabeLink1"));
@@ -310,6 +338,7 @@ TEST_F(Commands, InfoShowsTheAboutBoxModallyWithItsHintsWhateverTheHintOption)
     EXPECT_TRUE(seen);
     EXPECT_TRUE(modal);
     EXPECT_FALSE(frameless);
+    EXPECT_EQ(title, QStringLiteral("バージョン情報"));
     EXPECT_EQ(owner, &f);
     EXPECT_TRUE(hint.contains(QStringLiteral("ご要望、励ましはこのメールで！"))) << hint.toStdString();
     EXPECT_EQ(AboutForm(), nullptr);  // the command ends with the box closed

@@ -158,6 +158,44 @@ TEST_F(KeyPanel, HintWindowStandsWhereTheHookPutItOnTheScreen)
     QToolTip::hideText();
 }
 
+using HintPause = FormTest;
+
+// Hides the tooltip at once (hiding it through QToolTip takes a while).
+void HideTipNow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QTipLabel") && w->isVisible())
+            w->hide();
+}
+
+TEST_F(HintPause, MovingOnWhileAHintIsUpWaitsTheShortPause)
+{
+    WriteIni("HntPaus=400\r\nHStPaus=70\r\nHHdPaus=900\r\n");
+    Start();
+    std::int64_t now = 0;
+    form->HintFilter().SetClock([&now] { return now; });
+    HideTipNow();
+    now = 10000;
+    const QStyle& style = *QApplication::style();
+    auto pause = [&](QWidget* w) { return style.styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, w); };
+    EXPECT_EQ(pause(Button(4)), 400);
+    // The filter's short pause replaces the toolkit's quick follow-up.
+    EXPECT_EQ(style.styleHint(QStyle::SH_ToolTip_FallAsleepDelay, nullptr, Button(4)), 0);
+
+    QHelpEvent help(QEvent::ToolTip, QPoint(3, 3), Button(1)->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(Button(1), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(pause(Button(6)), 70);
+    EXPECT_EQ(pause(Box(3)), 70);
+
+    // Gone a moment ago, the hint still counts while the pointer crosses a gap.
+    HideTipNow();
+    now += THintFilter::kHintLinger - 1;
+    EXPECT_EQ(pause(Button(6)), 70);
+    now += 1;
+    EXPECT_EQ(pause(Button(6)), 400);
+}
+
 TEST(HintText, IsShownAsPlainTextWithCrAsLineBreak)
 {
     const QString shown = THintFilter::DisplayText(" <b>a</b>\rb ");

@@ -7,6 +7,7 @@
 #include "ui/THintFilter.h"
 #include "ui/THintStyle.h"
 
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -71,9 +72,9 @@ TEST_F(FormShow, StoredGeometryOptionsAndHintTimingsApplyAtTheNextStart)
     EXPECT_FALSE(f.ShowHints());
     const auto* style = dynamic_cast<const THintStyle*>(QApplication::style());
     ASSERT_NE(style, nullptr);
-    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 120);
-    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_FallAsleepDelay), 70);
-    EXPECT_EQ(QApplication::applicationDisplayName(), "Norvane");
+    EXPECT_EQ(f.HintFilter().HintPause(), 120);
+    EXPECT_EQ(f.HintFilter().ShortPause(), 70);
+    EXPECT_EQ(f.HintFilter().HidePause(), 900);
 
     // Bits 6 and 7 travel back; a changed tick is stored.
     Box(2)->setChecked(true);
@@ -95,6 +96,58 @@ TEST_F(FormShow, GeometryOffEveryScreenOrTooSmallGivesTheDesignedBounds)
         EXPECT_EQ(f.size(), QSize(333, 292));
         form.reset();
     }
+}
+
+TEST_F(FormShow, GeometryLargerThanTheScreenIsCutToItAndSavedSo)
+{
+    struct Case {
+        const char* value;
+        bool cutWidth, cutHeight;
+    };
+    const Case cases[] = {
+        {"XYWH=10,20,20000,20000\r\n", true, true},
+        {"XYWH=10,20,400,20000\r\n", false, true},
+        {"XYWH=10,20,20000,300\r\n", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        WriteIni(c.value);
+        TForm1& f = Start();
+        const QRect area = f.screen()->availableGeometry();
+        const QSize frame = f.frameGeometry().size() - f.size();
+        EXPECT_TRUE(area.contains(f.frameGeometry()));
+        EXPECT_EQ(f.width(), c.cutWidth ? area.width() - frame.width() : 400);
+        EXPECT_EQ(f.height(), c.cutHeight ? area.height() - frame.height() : 300);
+        EXPECT_EQ(f.x(), c.cutWidth ? area.left() : 10);
+        const QRect shown(f.pos(), f.size());
+        Close();
+        const std::string saved = IniFile::Load(Ini()).GetString("norvane", "XYWH", "-");
+        EXPECT_EQ(saved, std::to_string(shown.x()) + "," + std::to_string(shown.y()) + "," +
+                             std::to_string(shown.width()) + "," + std::to_string(shown.height()));
+    }
+}
+
+TEST_F(FormShow, SetsNoDisplayNameAndTheErrorBoxReadsTheProgramsTitle)
+{
+    WriteIni("");
+    TForm1& f = Start();
+    // Unset, the display name falls back to the application's own name.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+    f.SetDialogs(nullptr);
+    QString title;
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    Drop({dir.File("gone.eml")});
+    Button(3)->click();
+    EXPECT_EQ(title, QStringLiteral("Norvane"));
+    EXPECT_EQ(text, QStringLiteral("ﾌｧｲﾙが見つかりません"));
 }
 
 TEST_F(FormShow, MalformedGeometryIsReportedAndStartUpGoesOn)

@@ -1,0 +1,36 @@
+#pragma once
+
+class QWidget;
+
+namespace norvane {
+
+class FileGrid;
+class FormDialogs;
+class KeyList;
+class KeyPanel;
+class OptionPage;
+
+// The file page's commands: choosing files, Vesk over the listed files and
+// Analyze of them. Each runs to its end on the user-interface thread; an
+// error ends it and goes on to the caller, which reports it once the busy
+// cursor is off again.
+class FormCommands {
+public:
+    FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, const OptionPage& options);
+
+    // The file-open dialog; confirmed files replace the selection.
+    void ChooseFiles(FormDialogs& dialogs);
+    // Strips the listed files, then offers Analyze.
+    void Vesk();
+    // Counts the header keys of the listed files into the grid.
+    void Analyze();
+
+private:
+    QWidget& window_;
+    FileGrid& grid_;
+    KeyPanel& panel_;
+    KeyList& keys_;
+    const OptionPage& options_;
+};
+
+}  // namespace norvane
