@@ -27,17 +27,6 @@ bool IsAllBlank(std::string_view text)
     return true;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 struct EncodedWord {
     std::size_t end = 0;  // just after the closing "?="
     std::string_view charset;
@@ -106,9 +95,9 @@ std::optional<std::string> DecodeWordBytes(const EncodedWord& word)
         const char c = word.text[i];
         if (c == '_') {
             out += ' ';
-        } else if (c == '=' && i + 2 < word.text.size() && HexValue(word.text[i + 1]) >= 0 &&
-                   HexValue(word.text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(word.text[i + 1]) << 4 | HexValue(word.text[i + 2]));
+        } else if (c == '=' && i + 2 < word.text.size() && HexDigitValue(word.text[i + 1]) >= 0 &&
+                   HexDigitValue(word.text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigitValue(word.text[i + 1]) << 4 | HexDigitValue(word.text[i + 2]));
             i += 2;
         } else {
             out += c;

@@ -24,17 +24,6 @@ constexpr std::array<std::int8_t, 256> MakeBase64Table()
 
 constexpr std::array<std::int8_t, 256> kBase64 = MakeBase64Table();
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -177,8 +166,8 @@ void ContentDecoder::PutQuotedPrintable(std::string_view line)
     for (std::size_t i = 0; i + 2 < end; ++i) {
         if (line[i] != '=')
             continue;
-        const int high = HexValue(line[i + 1]);
-        const int low = high < 0 ? -1 : HexValue(line[i + 2]);
+        const int high = HexDigitValue(line[i + 1]);
+        const int low = high < 0 ? -1 : HexDigitValue(line[i + 2]);
         if (low < 0)
             continue;
         Emit(line.substr(plain, i - plain));

@@ -46,6 +46,18 @@ inline char FoldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
 }
 
+// The value of a hexadecimal digit in either case, or -1.
+inline int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 // ASCII capitals to lower case; every other byte passes unchanged.
 std::string LowerAscii(std::string_view text);
 
