@@ -11,7 +11,8 @@ std::string EscapeNotePath(std::string_view path)
     out.reserve(path.size());
     for (const char c : path) {
         const auto b = static_cast<unsigned char>(c);
-        if (b < 32 || b >= 127 || c == '"' || c == '\\' || c == ';') {
+        // '%' too, so that a saved path always decodes back to itself.
+        if (b < 32 || b >= 127 || c == '"' || c == '\\' || c == ';' || c == '%') {
             out += '%';
             out += kHex[b >> 4];
             out += kHex[b & 0xF];

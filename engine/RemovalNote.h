@@ -16,7 +16,7 @@ inline constexpr std::string_view kRemovalNoteKey = "X-Norvane-Removed";
 std::string RemovalNoteLine(std::uint64_t decodedSize, std::string_view sha256Hex,
                             std::optional<std::string_view> savedPath, std::string_view lineEnd);
 
-// The path as the note writes it: '"', '\', ';', bytes below 32, 127 and
+// The path as the note writes it: '"', '\', ';', '%', bytes below 32, 127 and
 // bytes of 128 and above as "%XX" in upper-case hexadecimal, every other
 // byte as it stands.
 std::string EscapeNotePath(std::string_view path);

@@ -30,7 +30,7 @@ TEST(RemovalNoteLine, SizeDigestAndSavedPath)
     }
 }
 
-TEST(EscapeNotePath, EscapesQuotesBackslashSemicolonControlAndHighBytes)
+TEST(EscapeNotePath, EscapesQuotesBackslashSemicolonPercentControlAndHighBytes)
 {
     struct Case {
         std::string path;
@@ -38,7 +38,7 @@ TEST(EscapeNotePath, EscapesQuotesBackslashSemicolonControlAndHighBytes)
     } cases[] = {
         {"", ""},
         {"plain-name_1.pdf", "plain-name_1.pdf"},
-        {"a b/c'd=e,f%g", "a b/c'd=e,f%g"},
+        {"a b/c'd=e,f%g", "a b/c'd=e,f%25g"},
         {"say \"hi\".txt", "say %22hi%22.txt"},
         {"a\\b;c", "a%5Cb%3Bc"},
         {std::string("\0\x01\t\n\r\x1F\x7F", 7), "%00%01%09%0A%0D%1F%7F"},
@@ -52,7 +52,7 @@ TEST(EscapeNotePath, EscapesQuotesBackslashSemicolonControlAndHighBytes)
     // Every byte: escaped exactly when it is one of the listed ones.
     for (int b = 0; b < 256; ++b) {
         const std::string escaped = EscapeNotePath(std::string(1, static_cast<char>(b)));
-        const bool listed = b < 32 || b >= 127 || b == '"' || b == '\\' || b == ';';
+        const bool listed = b < 32 || b >= 127 || b == '"' || b == '\\' || b == ';' || b == '%';
         SCOPED_TRACE(b);
         EXPECT_EQ(escaped.size(), listed ? 3u : 1u);
     }
