@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "app/Prompt.h"
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
 #include "engine/KeyList.h"
@@ -7,7 +8,6 @@
 #include "engine/VeskRun.h"
 #include "settings/FolderScan.h"
 #include "settings/KeyListStorage.h"
-#include "settings/Messages.h"
 #include "settings/Settings.h"
 
 #include <filesystem>
@@ -181,19 +181,6 @@ private:
     std::FILE* err_;
 };
 
-// Never touches geometry: the tool has no window.
-class NoWindow : public WindowGeometry {
-public:
-    int Left() const override { return 0; }
-    int Top() const override { return 0; }
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
-    void SetLeft(int) override {}
-    void SetTop(int) override {}
-    void SetWidth(int) override {}
-    void SetHeight(int) override {}
-};
-
 struct FileStat {
     bool exists = false;
     bool regular = false;
@@ -337,15 +324,6 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, bo
     return kExitOk;
 }
 
-// Installs a prompt for the length of a run.
-class PromptScope {
-public:
-    explicit PromptScope(Prompt* prompt) { SetPrompt(prompt); }
-    ~PromptScope() { SetPrompt(nullptr); }
-    PromptScope(const PromptScope&) = delete;
-    PromptScope& operator=(const PromptScope&) = delete;
-};
-
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::FILE* out, std::FILE* err)
@@ -373,13 +351,9 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     SetSettingsLocation(settingsFile, SettingsSectionFor(windowExe));
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
-    NoWindow noWindow;
-    try {
-        if (ReadSettings(noWindow) == SettingsRead::FileMissing)
-            NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
-    } catch (const Error&) {
-        // Only the window's geometry can be malformed; the tool has none.
-    }
+    // The tool has no window: the stored bounds, malformed or not, stay unused.
+    if (ReadSettings().status == SettingsRead::FileMissing)
+        NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     KeyList keyList;
     LoadKeyList(settingsFile, keyList);
 

@@ -9,8 +9,11 @@
 #include "engine/TextRules.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
+#include "app/BusyCursor.h"
+#include "app/DisplayText.h"
+#include "app/Prompt.h"
+#include "app/WindowGeometry.h"
 #include "settings/KeyListStorage.h"
-#include "settings/Messages.h"
 #include "settings/Settings.h"
 #include "ui/FileSelection.h"
 #include "ui/TFormGeometry.h"
@@ -182,7 +185,7 @@ void TForm1::StartUpSteps()
     const int loaded = LoadKeyList(SettingsFile(), keyList_);
     TFormGeometry geometry(*this);
     try {
-        if (ReadSettings(geometry) == SettingsRead::FileMissing)
+        if (LoadSettings(geometry) == SettingsRead::FileMissing)
             NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     } catch (const Error& error) {
         // A malformed geometry value is reported; the rest of start-up goes on.
@@ -290,7 +293,7 @@ void TForm1::FormClose()
     // Failures to write the settings file go unnoticed.
     try {
         TFormGeometry geometry(*this);
-        WriteSettings(geometry);
+        SaveSettings(geometry);
     } catch (...) {
     }
     keyList_.SortForSaving();
