@@ -1,20 +1,19 @@
 #include "cli/Cli.h"
 
+#include "app/FileArguments.h"
 #include "app/Prompt.h"
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
 #include "engine/KeyList.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
-#include "settings/FolderScan.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Settings.h"
 
 #include <filesystem>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
-#include <unordered_set>
+#include <system_error>
 
 namespace norvane::cli {
 
@@ -181,97 +180,28 @@ private:
     std::FILE* err_;
 };
 
-struct FileStat {
-    bool exists = false;
-    bool regular = false;
-    bool folder = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-FileStat StatPath(const std::string& path)
+std::string WarningText(const ExpandWarning& warning)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return {};
-    return {true, S_ISREG(st.st_mode) != 0, S_ISDIR(st.st_mode) != 0, st.st_dev, st.st_ino};
-}
-
-std::string Absolute(const std::string& path)
-{
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.string();
-}
-
-// The absolute path with "." and ".." taken out, as long as that still names
-// the same file (a ".." after a symbolic link would not).
-std::string NormalPath(const std::string& path)
-{
-    const auto absolute = Absolute(path);
-    const auto normal = std::filesystem::path(absolute).lexically_normal().string();
-    if (normal == absolute)
-        return absolute;
-    const auto a = StatPath(absolute);
-    const auto b = StatPath(normal);
-    return (a.exists && b.exists && a.device == b.device && a.inode == b.inode) ? normal : absolute;
-}
-
-bool HasWildcard(std::string_view text)
-{
-    return text.find_first_of("*?") != std::string_view::npos;
-}
-
-// Expands the FILE arguments the way the window takes its command line.
-std::vector<std::string> ExpandFiles(const std::vector<std::string>& args, std::FILE* err)
-{
-    std::vector<std::string> files;
-    std::unordered_set<std::string> seen;
-    const auto add = [&](const std::string& path) {
-        const auto normal = NormalPath(path);
-        if (seen.insert(FileIdentity(normal)).second)
-            files.push_back(normal);
-    };
-    for (const auto& arg : args) {
-        const auto direct = StatPath(arg);
-        if (direct.regular) {
-            add(arg);
-            continue;
-        }
-        if (direct.folder) {
-            Warn(err, "skipping folder " + NormalPath(arg));
-            continue;
-        }
-        if (direct.exists) {
-            Warn(err, "skipping " + NormalPath(arg) + ": not a regular file");
-            continue;
-        }
-        if (!HasWildcard(arg)) {
-            Warn(err, "no such file " + Absolute(arg));
-            continue;
-        }
-        // Each pattern of a ";" list is made absolute and scanned on its own,
-        // so that one matching nothing is named.
-        std::vector<std::string> matches;
-        for (int k = 1;; ++k) {
-            const auto pattern = GetField(arg, ";", k);
-            if (pattern.empty())
-                break;
-            const auto absolute = Absolute(pattern);
-            const auto before = matches.size();
-            ScanFolder(absolute, kEntryAny, matches);
-            if (matches.size() == before)
-                Warn(err, "nothing matches " + absolute);
-        }
-        for (const auto& match : matches) {
-            const auto found = StatPath(match);
-            if (found.regular)
-                add(match);
-            else if (found.folder)
-                Warn(err, "skipping folder " + NormalPath(match));
-        }
+    switch (warning.kind) {
+    case ExpandWarning::Kind::Folder:
+        return "skipping folder " + warning.path;
+    case ExpandWarning::Kind::NotRegular:
+        return "skipping " + warning.path + ": not a regular file";
+    case ExpandWarning::Kind::Missing:
+        return "no such file " + warning.path;
+    case ExpandWarning::Kind::NoMatch:
+        return "nothing matches " + warning.path;
+    case ExpandWarning::Kind::Temporary:
+        return "skipping temporary file " + warning.path;
     }
-    return files;
+    return warning.path;
+}
+
+std::string CurrentFolder()
+{
+    std::error_code error;
+    const auto folder = std::filesystem::current_path(error);
+    return error ? std::string() : folder.string();
 }
 
 std::string FileError(const std::string& path, const Error& error)
@@ -361,7 +291,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     for (const auto& [option, on] : arguments.optionChanges)
         flags = on ? (flags | OptionBit(option)) : (flags & ~OptionBit(option));
 
-    const auto files = ExpandFiles(arguments.files, err);
+    const auto files = ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
+                                   [err](const ExpandWarning& warning) { Warn(err, WarningText(warning)); });
     if (arguments.command == Command::Analyze)
         return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), out, err);
 
