@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ class JobObserver {
 public:
     virtual ~JobObserver() = default;
     // A file is done (every outcome but Skipped).
-    virtual void FileDone(const FileResult& result) { (void)result; }
+    virtual void FileDone(const FileResult&) {}
     // Asked before each file; true ends the job there.
     virtual bool Cancelled() { return false; }
 };
@@ -43,13 +44,16 @@ struct JobResult {
     bool cancelled = false;
 
     // The file whose error ended the job, or nullptr.
-    const FileResult* Failure() const
-    {
-        for (const auto& file : files)
-            if (file.outcome == FileOutcome::Error)
-                return &file;
-        return nullptr;
-    }
+    const FileResult* Failure() const;
 };
+
+// One Skipped result per path, numbered in order.
+std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
+
+// Works through result's files in order: asks the observer before each,
+// lets work set the file's outcome and counts (an exception it raises makes
+// the file an Error with the exception's text), reports the file, and ends
+// after an Error. True when every file was worked.
+bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work);
 
 }  // namespace norvane

@@ -4,8 +4,6 @@
 #include "settings/KeyListStorage.h"
 #include "settings/Settings.h"
 
-#include <exception>
-
 namespace norvane {
 
 namespace {
@@ -18,33 +16,6 @@ void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& r
         SaveKeyList(job.settingsFile, keyList);
     } catch (const Error& error) {
         result.saveError = error;
-    }
-}
-
-void RunFiles(VeskRun& run, KeyList& keyList, const VeskOptions& options,
-              JobObserver* observer, VeskJobResult& result)
-{
-    for (auto& file : result.files) {
-        if (observer && observer->Cancelled()) {
-            result.cancelled = true;
-            return;
-        }
-        try {
-            auto counts = VeskFile(file.path, keyList, options, run);
-            file.outcome = FileOutcome::Processed;
-            file.attachmentLines = counts.attachmentLines;
-            file.headerLines = counts.headerLines;
-            file.registeredKeys = std::move(counts.registeredKeys);
-            result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
-                                         file.registeredKeys.end());
-        } catch (const std::exception& error) {
-            file.outcome = FileOutcome::Error;
-            file.message = error.what();
-        }
-        if (observer)
-            observer->FileDone(file);
-        if (file.outcome == FileOutcome::Error)
-            return;
     }
 }
 
@@ -65,13 +36,18 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
 {
     VeskRun run(job.files);
     VeskJobResult result;
-    result.files.resize(run.Files().size());
-    for (std::size_t i = 0; i < result.files.size(); ++i) {
-        result.files[i].index = i;
-        result.files[i].path = run.Files()[i];
-    }
+    result.files = FileResults(run.Files());
+    const auto work = [&](FileResult& file) {
+        auto counts = VeskFile(file.path, keyList, job.options, run);
+        file.outcome = FileOutcome::Processed;
+        file.attachmentLines = counts.attachmentLines;
+        file.headerLines = counts.headerLines;
+        file.registeredKeys = std::move(counts.registeredKeys);
+        result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
+                                     file.registeredKeys.end());
+    };
     try {
-        RunFiles(run, keyList, job.options, observer, result);
+        RunFiles(result, observer, work);
     } catch (...) {
         // Only the observer can throw here; the files before it stay done,
         // and its exception is the one to pass on.

@@ -76,16 +76,6 @@ private:
     }
 };
 
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // A fresh settings state with its file in a temporary folder.
 struct SettingsFile : ::testing::Test {
     TempDir dir;

@@ -33,16 +33,6 @@ struct SettingsFixture : ::testing::Test {
     ~SettingsFixture() override { ResetSettings(); }
 };
 
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // Sets an environment variable for one test.
 class EnvGuard {
 public:
