@@ -23,7 +23,7 @@ struct ExpandRules {
 
 // The tool's FILE arguments.
 inline constexpr ExpandRules kToolArguments{Wildcards::Anywhere, false};
-// The window's command line: a pattern only past a drive-like prefix.
+// The window's command line.
 inline constexpr ExpandRules kWindowArguments{Wildcards::FromFourthByte, false};
 // Paths dropped on the window or picked in the file dialog.
 inline constexpr ExpandRules kPickedPaths{Wildcards::Never, true};

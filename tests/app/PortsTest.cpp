@@ -130,7 +130,7 @@ TEST_F(SettingsFile, LoadSettingsAppliesTheBoundsAndRaisesAMalformedOneAfterTheR
     EXPECT_EQ(untouched.sets, "");
 }
 
-TEST_F(SettingsFile, SaveSettingsStoresTheWindowsBounds)
+TEST_F(SettingsFile, SaveSettingsStoresTheBoundsOfTheWindow)
 {
     window.left = 12;
     window.height = -3;
