@@ -38,7 +38,7 @@ struct ExpandWarning {
         Temporary,   // one of the program's hidden temporary files
     };
     Kind kind;
-    std::string path;  // absolute; the pattern for NoMatch
+    std::string path;  // the name taken in the current folder; for NoMatch the pattern
 };
 
 // Receives the warnings in the order the names are met; may be empty.
@@ -46,12 +46,13 @@ using ExpandWarnings = std::function<void(const ExpandWarning&)>;
 
 // The files the names stand for, in order, each file once at its first
 // place (compared by identity: links and ".." resolved). A relative name is
-// taken in currentFolder. A regular file is listed by its absolute path,
-// with "." and ".." taken out as long as that names the same file. A
+// taken in currentFolder (empty: as it is). A regular file is listed by that
+// path, with "." and ".." taken out as long as that names the same file. A
 // pattern (see rules) is a ";" list whose patterns, up to the first empty
-// one, are scanned one by one, each match sorted by name; matched regular
-// files are listed, matched folders warned of, other entries left out.
-// Everything else is left out with a warning; temporary files never listed.
+// one, are scanned one by one, the matches of each sorted by name; matched
+// regular files are listed, matched folders warned of, other entries left
+// out. Every other name is left out with a warning (a missing one kept under
+// keepMissing); temporary files are never listed.
 std::vector<std::string> ExpandFiles(const std::vector<std::string>& names, const std::string& currentFolder,
                                      const ExpandRules& rules, const ExpandWarnings& warn = {});
 

@@ -109,7 +109,7 @@ private:
     std::FILE* err_;
 };
 
-int RunVesk(VeskJob job, KeyList& keyList, std::FILE* out, std::FILE* err)
+int RunVesk(const VeskJob& job, KeyList& keyList, std::FILE* out, std::FILE* err)
 {
     VeskPrinter printer(out, err);
     // A settings file that cannot take the registered keys is not the mail
