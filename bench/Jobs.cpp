@@ -1,8 +1,10 @@
 #include "bench/Jobs.h"
 
+#include "app/VeskJob.h"
 #include "engine/HeaderAnalysis.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
+#include "settings/Settings.h"
 
 namespace norvane::bench {
 
@@ -14,11 +16,12 @@ KeyList BenchKeyList()
 Counts RunVesk(const std::string& path, bool backup, bool removeAttachments)
 {
     KeyList keys = BenchKeyList();
-    VeskOptions options;
-    options.backup = backup;
-    options.removeAttachments = removeAttachments;
-    options.removeTraces = removeAttachments;
-    options.allText = true;
+    unsigned flags = OptionBit(Option::AllText);
+    if (backup)
+        flags |= OptionBit(Option::BackUp);
+    if (removeAttachments)
+        flags |= OptionBit(Option::RemoveAttachments) | OptionBit(Option::RemoveTraces);
+    const VeskOptions options = VeskOptionsFrom(static_cast<std::uint8_t>(flags));
     VeskRun run({path});
     const VeskCounts counts = VeskFile(path, keys, options, run);
     return Counts{counts.attachmentLines, counts.headerLines, static_cast<long long>(FileSize(path))};

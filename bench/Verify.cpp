@@ -1,5 +1,6 @@
 #include "bench/Verify.h"
 
+#include "app/VeskJob.h"
 #include "bench/Harness.h"
 #include "bench/Jobs.h"
 #include "bench/Reference.h"
@@ -9,6 +10,7 @@
 #include "engine/StripHeaders.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,12 +59,14 @@ std::string CountText(int attachmentLines, int headerLines)
 // The options of a verified run: backup always on, so backups are compared too.
 VeskOptions OptionsFor(const VeskConfig& config)
 {
-    VeskOptions options;
-    options.backup = true;
-    options.removeAttachments = config.removeAttachments;
-    options.removeTraces = config.removeTraces;
-    options.allText = config.allText;
-    return options;
+    unsigned flags = OptionBit(Option::BackUp);
+    if (config.removeAttachments)
+        flags |= OptionBit(Option::RemoveAttachments);
+    if (config.removeTraces)
+        flags |= OptionBit(Option::RemoveTraces);
+    if (config.allText)
+        flags |= OptionBit(Option::AllText);
+    return VeskOptionsFrom(static_cast<std::uint8_t>(flags));
 }
 
 }  // namespace

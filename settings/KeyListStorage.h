@@ -28,10 +28,12 @@ int LoadKeyList(const std::string& path, KeyList& list);
 // WriteListSection of "Dat" with the list in stored form.
 int SaveKeyList(const std::string& path, const KeyList& list);
 
-// Saves the key list once at the end of a Vesk run over several files, when
-// any file of it registered keys: also when the run ends early on an error,
-// since the files before it stay done. A settings file that cannot be
-// written is not the mail files' failure and goes unreported.
+// Saves the key list once at the end of the window's Vesk run over several
+// files, when any file of it registered keys: also when the run ends early on
+// an error, since the files before it stay done. A settings file that cannot
+// be written is not the mail files' failure and goes unreported. The tool
+// runs RunVeskJob (app/), which saves in the same way; once the window runs
+// it too, this class goes.
 class KeyListSaveGuard {
 public:
     KeyListSaveGuard(std::string path, const KeyList& list) : path_(std::move(path)), list_(list) {}

@@ -3,7 +3,6 @@
 #include "engine/Error.h"
 #include "settings/IniFile.h"
 #include "settings/Integer.h"
-#include "settings/Messages.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,26 +46,32 @@ std::string_view RectKey(std::string_view key)
     return key.empty() ? kWindowRectKey : key;
 }
 
-void ReadWindowRectFrom(const IniFile& file, std::string_view section, std::string_view key,
-                        WindowGeometry& window)
+StoredWindowRect ReadWindowRectFrom(const IniFile& file, std::string_view section, std::string_view key)
 {
+    StoredWindowRect rect;
     const std::string value = file.GetString(section, RectKey(key), "");
     std::string_view rest = value;
-    void (WindowGeometry::*const setters[])(int) = {&WindowGeometry::SetLeft, &WindowGeometry::SetTop,
-                                                    &WindowGeometry::SetWidth, &WindowGeometry::SetHeight};
+    std::optional<int> StoredWindowRect::*const fields[] = {&StoredWindowRect::left, &StoredWindowRect::top,
+                                                            &StoredWindowRect::width, &StoredWindowRect::height};
     for (std::size_t field = 0; field < 4 && !rest.empty(); ++field) {
-        (window.*setters[field])(ParseNumber(rest));
+        try {
+            rect.*fields[field] = ParseNumber(rest);
+        } catch (const Error& error) {
+            rect.error = error;
+            break;
+        }
         const auto comma = rest.find(',');
         if (comma == std::string_view::npos)
-            return;
+            break;
         rest = rest.substr(comma + 1, 80);
     }
+    return rect;
 }
 
-std::string WindowRectText(const WindowGeometry& window)
+std::string WindowRectText(const WindowRect& rect)
 {
-    return std::to_string(window.Left()) + "," + std::to_string(window.Top()) + "," +
-           std::to_string(window.Width()) + "," + std::to_string(window.Height());
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.width) + "," +
+           std::to_string(rect.height);
 }
 
 // A stored integer setting: its low 16 bits, or the current value when the
@@ -121,6 +126,20 @@ void SetSettingsLocation(std::string file, std::string section)
 void ResetSettings()
 {
     State() = SettingsState{};
+}
+
+std::string LowerCaseAscii(std::string_view text, const TextRules& rules)
+{
+    std::string result(text);
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        const auto c = static_cast<unsigned char>(result[i]);
+        if (rules.doubleByte && IsLeadByte(c)) {
+            ++i;
+            continue;
+        }
+        result[i] = FoldAscii(result[i]);
+    }
+    return result;
 }
 
 std::string SettingsFileFor(std::string_view exePath, const TextRules& rules, NameCase nameCase)
@@ -193,16 +212,15 @@ int ParseNumber(std::string_view text)
     ThrowNotInteger(token);
 }
 
-void ReadWindowRect(const std::string& path, std::string_view section, std::string_view key,
-                    WindowGeometry& window)
+StoredWindowRect ReadWindowRect(const std::string& path, std::string_view section, std::string_view key)
 {
-    ReadWindowRectFrom(IniFile::Load(path), section, key, window);
+    return ReadWindowRectFrom(IniFile::Load(path), section, key);
 }
 
 void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
-                     const WindowGeometry& window)
+                     const WindowRect& rect)
 {
-    WriteProfileString(path, section, RectKey(key), WindowRectText(window));
+    WriteProfileString(path, section, RectKey(key), WindowRectText(rect));
 }
 
 std::string SettingsTooLargeMessage(const std::string& path)
@@ -210,26 +228,24 @@ std::string SettingsTooLargeMessage(const std::string& path)
     return FormatMessage(kMsgSettingsTooLarge, path);
 }
 
-SettingsRead ReadSettings(WindowGeometry& window)
+SettingsReadResult ReadSettings()
 {
     auto& state = State();
+    SettingsReadResult result;
     if (!FileExists(state.file)) {
         state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
-        return SettingsRead::FileMissing;
+        result.status = SettingsRead::FileMissing;
+        return result;
     }
     if (IsSettingsFileTooLarge(state.file)) {
         state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
-        return SettingsRead::TooLarge;
+        result.status = SettingsRead::TooLarge;
+        return result;
     }
     const auto file = IniFile::Load(state.file);
     // A malformed geometry must not keep the options and timings from being
     // read: closing the window would otherwise store the defaults over them.
-    std::optional<Error> geometryError;
-    try {
-        ReadWindowRectFrom(file, state.section, kWindowRectKey, window);
-    } catch (const Error& error) {
-        geometryError = error;
-    }
+    result.windowRect = ReadWindowRectFrom(file, state.section, kWindowRectKey);
     state.texts.Filter = file.GetString(state.section, "Filter", state.texts.Filter);
     state.texts.Path = file.GetString(state.section, "Path", state.texts.Path);
     ReadIntegerSetting(file, state.section, "ChkBFlg", state.integers.ChkBFlg);
@@ -238,12 +254,10 @@ SettingsRead ReadSettings(WindowGeometry& window)
     ReadIntegerSetting(file, state.section, "HHdPaus", state.integers.HHdPaus);
     ReadIntegerSetting(file, state.section, "HStPaus", state.integers.HStPaus);
     state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
-    if (geometryError)
-        throw *geometryError;
-    return SettingsRead::FromFile;
+    return result;
 }
 
-void WriteSettings(const WindowGeometry& window)
+void WriteSettings(const WindowRect& window)
 {
     const auto& state = State();
     auto file = IniFile::LoadForUpdate(state.file);

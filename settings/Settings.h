@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/Error.h"
 #include "engine/TextRules.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,6 +69,10 @@ void ResetSettings();
 
 enum class NameCase { Sensitive, Insensitive };
 
+// ASCII capitals to lower case; under double-byte rules a lead byte and the
+// byte after it pass unchanged.
+std::string LowerCaseAscii(std::string_view text, const TextRules& rules = HostRules());
+
 // The executable's path with its extension replaced by ".ini"; lower-cased
 // only where file names are not case-sensitive.
 std::string SettingsFileFor(std::string_view exePath, const TextRules& rules = HostRules(),
@@ -86,18 +92,25 @@ void InitSettingsLocation(const std::string& exePath, const FolderWritableTest& 
 // The running executable's absolute path.
 std::string ExecutablePath();
 
-// The main window's bounds, as the settings see them.
-class WindowGeometry {
-public:
-    virtual ~WindowGeometry() = default;
-    virtual int Left() const = 0;
-    virtual int Top() const = 0;
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
-    virtual void SetLeft(int value) = 0;
-    virtual void SetTop(int value) = 0;
-    virtual void SetWidth(int value) = 0;
-    virtual void SetHeight(int value) = 0;
+// The main window's bounds as stored: the frame's position and the client
+// size.
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The bounds read from a stored "left,top,width,height": the leading fields
+// given, in that order. A malformed field ends the reading; the fields
+// before it are kept and its conversion error is held for the caller, who
+// applies them first and raises it then.
+struct StoredWindowRect {
+    std::optional<int> left;
+    std::optional<int> top;
+    std::optional<int> width;
+    std::optional<int> height;
+    std::optional<Error> error;
 };
 
 // The leading number of a text: blanks and control bytes trimmed, decimal
@@ -106,13 +119,11 @@ public:
 // raises kMsgNotInteger naming it.
 int ParseNumber(std::string_view text);
 
-// Applies up to four comma-separated bounds (left, top, width, height) from
-// key (empty: "XYWH"); each bound is applied as soon as it is parsed, so a
-// malformed field raises its error with the earlier ones applied.
-void ReadWindowRect(const std::string& path, std::string_view section, std::string_view key,
-                    WindowGeometry& window);
+// Up to four comma-separated bounds (left, top, width, height) from key
+// (empty: "XYWH"); after each comma only the next 80 characters are read.
+StoredWindowRect ReadWindowRect(const std::string& path, std::string_view section, std::string_view key);
 void WriteWindowRect(const std::string& path, std::string_view section, std::string_view key,
-                     const WindowGeometry& window);
+                     const WindowRect& rect);
 
 enum class SettingsRead {
     FromFile,
@@ -125,15 +136,21 @@ inline constexpr std::string_view kMsgSettingsTooLarge = "ﾌｧｲﾙ %s は大
 // The text that tells the user the settings file at path is too large.
 std::string SettingsTooLargeMessage(const std::string& path);
 
-// Reads geometry, Filter, Path and the integer settings from SettingsFile,
-// then sets OptionFlags from ChkBFlg. A missing file keeps the defaults and
-// is reported as FileMissing, one over kSettingsFileLimit as TooLarge;
-// nothing is shown. A malformed XYWH is raised
-// only after the rest has been read. Integer settings that are negative, have
-// no digits or exceed 32 bits keep their value; others keep their low 16 bits.
-[[nodiscard]] SettingsRead ReadSettings(WindowGeometry& window);
+struct SettingsReadResult {
+    SettingsRead status = SettingsRead::FromFile;
+    StoredWindowRect windowRect;  // XYWH; nothing when the file is missing
+};
+
+// Reads XYWH, Filter, Path and the integer settings from SettingsFile, then
+// sets OptionFlags from ChkBFlg. A missing file keeps the defaults and is
+// reported as FileMissing, one over kSettingsFileLimit as TooLarge;
+// nothing is shown. A malformed XYWH does not stop
+// the rest from being read: its error comes back with the window's bounds.
+// Integer settings that are negative, have no digits or exceed 32 bits keep
+// their value; others keep their low 16 bits.
+[[nodiscard]] SettingsReadResult ReadSettings();
 // Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
 // raises the create error naming the file when it cannot be written.
-void WriteSettings(const WindowGeometry& window);
+void WriteSettings(const WindowRect& window);
 
 }  // namespace norvane

@@ -1,15 +1,8 @@
 #include "ui/FileSelection.h"
 
-#include "engine/VeskRun.h"
-#include "settings/FolderScan.h"
-
-#include <filesystem>
-#include <system_error>
-#include <unordered_set>
+#include "app/FileArguments.h"
 
 namespace norvane {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,12 +13,6 @@ std::string Trim(std::string_view text)
         return {};
     const auto last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
-}
-
-bool IsRegularFile(const std::string& path)
-{
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
 }
 
 }  // namespace
@@ -70,43 +57,13 @@ std::string ConvertFilter(std::string_view filter)
 
 std::vector<std::string> UniquePaths(const std::vector<std::string>& paths)
 {
-    std::vector<std::string> unique;
-    std::unordered_set<std::string> seen;
-    for (const auto& path : paths)
-        if (seen.insert(FileIdentity(path)).second)
-            unique.push_back(path);
-    return unique;
+    return ExpandFiles(paths, {}, kPickedPaths);
 }
 
 std::vector<std::string> ExpandArguments(const std::vector<std::string>& arguments,
                                          const std::string& currentFolder)
 {
-    std::vector<std::string> files;
-    for (const auto& argument : arguments) {
-        if (argument.empty())
-            continue;
-        fs::path full(argument);
-        if (full.is_relative())
-            full = fs::path(currentFolder) / full;
-        const std::string expanded = full.lexically_normal().string();
-        if (IsRegularFile(expanded)) {
-            files.push_back(expanded);
-            continue;
-        }
-        if (expanded.find_first_of("*?", 3) != std::string::npos) {
-            std::vector<std::string> matches;
-            ScanFolder(expanded, kEntryAny, matches);
-            for (const auto& match : matches) {
-                // A pattern after ";" without a folder matches in the current folder.
-                fs::path found(match);
-                if (found.is_relative())
-                    found = fs::path(currentFolder) / found;
-                if (IsRegularFile(found.string()))
-                    files.push_back(found.string());
-            }
-        }
-    }
-    return UniquePaths(files);
+    return ExpandFiles(arguments, currentFolder, kWindowArguments);
 }
 
 }  // namespace norvane

@@ -13,14 +13,12 @@ namespace norvane {
 // "*.*" offers every file, also names without a dot.
 std::string ConvertFilter(std::string_view filter);
 
-// The paths in order, each file once at its first place (paths compared as
-// absolute paths with links resolved).
+// Dropped or picked paths: ExpandFiles with kPickedPaths (each file once,
+// folders and temporary files left out, no wildcards).
 std::vector<std::string> UniquePaths(const std::vector<std::string>& paths);
 
-// The files named by command-line arguments, in order: an argument naming an
-// existing file is that file; otherwise it is made absolute and, holding "*"
-// or "?" from its fourth character on, expanded as a pattern (regular files
-// only); anything else is skipped. Each file is listed once.
+// The files named by command-line arguments: ExpandFiles with
+// kWindowArguments, the warnings unshown.
 std::vector<std::string> ExpandArguments(const std::vector<std::string>& arguments,
                                          const std::string& currentFolder);
 

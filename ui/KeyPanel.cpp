@@ -4,7 +4,9 @@
 
 #include "controls/ChkLstEx.h"
 #include "engine/KeyList.h"
-#include "settings/Messages.h"
+#include "app/BusyCursor.h"
+#include "app/DisplayText.h"
+#include "app/Prompt.h"
 #include "ui/QtBytes.h"
 
 namespace norvane {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Messages.h"
+#include "app/BusyCursor.h"
 
 namespace norvane {
 

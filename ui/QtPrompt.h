@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Messages.h"
+#include "app/Prompt.h"
 
 class QWidget;
 

@@ -4,7 +4,10 @@
 #include "engine/Error.h"
 #include "engine/KeyList.h"
 #include "settings/KeyListStorage.h"
-#include "settings/Messages.h"
+#include "app/BusyCursor.h"
+#include "app/DisplayText.h"
+#include "app/Prompt.h"
+#include "app/WindowGeometry.h"
 #include "settings/Settings.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
@@ -76,7 +79,7 @@ void StartUp::Steps(const ReportError& report)
     const int loaded = LoadKeyList(SettingsFile(), keys_);
     TFormGeometry geometry(window_);
     try {
-        const SettingsRead read = ReadSettings(geometry);
+        const SettingsRead read = LoadSettings(geometry);
         if (read == SettingsRead::FileMissing)
             NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
         else if (read == SettingsRead::TooLarge)
@@ -172,7 +175,7 @@ void StartUp::Close()
     // Failures to write the settings file go unnoticed.
     try {
         const TFormGeometry geometry(window_);
-        WriteSettings(geometry);
+        SaveSettings(geometry);
     } catch (...) {
     }
     keys_.SortForSaving();

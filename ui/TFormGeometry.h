@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "app/WindowGeometry.h"
 
 #include <QRect>
 

@@ -224,6 +224,19 @@ TEST_F(CliFixture, EachSkippedNameGetsItsOwnWarning)
                          "norvane-cli: skipping /dev/null: not a regular file\n");
 }
 
+TEST_F(CliFixture, TemporaryFilesAreNeverTakenForMail)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n");
+    WriteFile(Work("a.eml"), kMail);
+    WriteFile(Work(".a.eml.nvtmp-Ab12Cd"), kMail);
+    const auto r = RunWithSettings("vesk", {"*", ".a.eml.nvtmp-Ab12Cd"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0\t0\t" + Work("a.eml") + "\n");
+    const auto warning = "norvane-cli: skipping temporary file " + Work(".a.eml.nvtmp-Ab12Cd") + "\n";
+    EXPECT_EQ(r.err, warning) << "named, it is skipped; a pattern never meets it";
+    EXPECT_EQ(ReadFile(Work(".a.eml.nvtmp-Ab12Cd")), kMail);
+}
+
 TEST_F(CliFixture, AutoRegistrationSavesTheKeyListUnsorted)
 {
     WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\nPath=/x/\r\n[Dat]\r\nDat1=Subject\r\n");

@@ -1,7 +1,6 @@
 #include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "settings/IniFile.h"
-#include "settings/Messages.h"
 #include "settings/Settings.h"
 #include "TestFiles.h"
 
@@ -12,56 +11,28 @@ namespace norvane::test {
 
 namespace {
 
-struct FakeWindow : WindowGeometry {
-    int left = 200, top = 95, width = 333, height = 292;
-    int Left() const override { return left; }
-    int Top() const override { return top; }
-    int Width() const override { return width; }
-    int Height() const override { return height; }
-    void SetLeft(int v) override { left = v; }
-    void SetTop(int v) override { top = v; }
-    void SetWidth(int v) override { width = v; }
-    void SetHeight(int v) override { height = v; }
-};
+constexpr WindowRect kDesigned{200, 95, 333, 292};
 
-struct RecordingPrompt : Prompt {
-    std::vector<std::string> texts;
-    bool Show(PromptKind, std::string_view, std::string_view text) override
-    {
-        texts.emplace_back(text);
-        return false;
-    }
-};
+// The designed bounds with the stored fields in place of theirs.
+WindowRect Applied(const StoredWindowRect& stored)
+{
+    return {stored.left.value_or(kDesigned.left), stored.top.value_or(kDesigned.top),
+            stored.width.value_or(kDesigned.width), stored.height.value_or(kDesigned.height)};
+}
 
 // A fresh program state with a settings file in a temporary folder.
 struct SettingsFixture : ::testing::Test {
     TempDir dir;
-    RecordingPrompt prompt;
-    FakeWindow window;
+    WindowRect window = kDesigned;
     std::string file = dir.File("norvane.ini");
 
     SettingsFixture()
     {
         ResetSettings();
         SetSettingsLocation(file, "norvane");
-        SetPrompt(&prompt);
     }
-    ~SettingsFixture() override
-    {
-        SetPrompt(nullptr);
-        ResetSettings();
-    }
+    ~SettingsFixture() override { ResetSettings(); }
 };
-
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // Sets an environment variable for one test.
 class EnvGuard {
@@ -152,6 +123,29 @@ TEST(LocateSettingsFile, DefaultConfigFolderUnderHome)
     ResetSettings();
 }
 
+TEST(LowerCaseAscii, LowersOnlyAsciiCapitals)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        bool doubleByte;
+        std::string expected;
+    } cases[] = {
+        {"ascii", "C:\\Apps\\Tool.EXE", true, "c:\\apps\\tool.exe"},
+        {"trail byte in A-Z kept", "A\x83\x41Z", true, "a\x83\x41z"},
+        {"trail byte after lead kept even if backslash", "\x95\x5CX", true, "\x95\x5Cx"},
+        {"lead byte last", "AB\x83", true, "ab\x83"},
+        {"without double-byte rules every capital", "A\x83\x41Z", false, "a\x83\x61z"},
+        {"utf-8 untouched", "Ä/Mail", false, "Ä/mail"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextRules rules;
+        rules.doubleByte = c.doubleByte;
+        EXPECT_EQ(LowerCaseAscii(c.text, rules), c.expected);
+    }
+}
+
 TEST(ParseNumber, TableOfResults)
 {
     struct Case {
@@ -189,7 +183,7 @@ TEST(ParseNumber, TableOfResults)
     }
 }
 
-TEST_F(SettingsFixture, ReadWindowRectAppliesLeadingFields)
+TEST_F(SettingsFixture, ReadWindowRectReadsLeadingFields)
 {
     // After each comma only the next 80 characters are looked at.
     const std::string farComma = "1,2" + std::string(78, ' ') + ",3,4";
@@ -211,8 +205,9 @@ TEST_F(SettingsFixture, ReadWindowRectAppliesLeadingFields)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         WriteFile(file, std::string("[Norvane]\nXYWH=") + c.value + "\n");
-        FakeWindow w;
-        ReadWindowRect(file, "norvane", "", w);
+        const auto stored = ReadWindowRect(file, "norvane", "");
+        EXPECT_FALSE(stored.error);
+        const auto w = Applied(stored);
         EXPECT_EQ(w.left, c.left);
         EXPECT_EQ(w.top, c.top);
         EXPECT_EQ(w.width, c.width);
@@ -228,41 +223,38 @@ TEST_F(SettingsFixture, WindowRectRoundTrip)
     window.height = 310;
     WriteWindowRect(file, "norvane", "Pos", window);
     EXPECT_EQ(ReadFile(file), "[norvane]\r\nPos=-20,40,500,310\r\n");
-    FakeWindow back;
-    ReadWindowRect(file, "NORVANE", "pos", back);
+    const auto back = ReadWindowRect(file, "NORVANE", "pos");
     EXPECT_EQ(back.left, -20);
     EXPECT_EQ(back.height, 310);
 }
 
 TEST_F(SettingsFixture, MissingFileKeepsDefaultsAndIsReportedToTheCaller)
 {
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FileMissing);
-    EXPECT_TRUE(prompt.texts.empty());  // the caller shows the message
+    const auto read = ReadSettings();
+    EXPECT_EQ(read.status, SettingsRead::FileMissing);
     EXPECT_EQ(OptionFlags(), 0x03);
     EXPECT_EQ(IntegerSettings().OpnWait, 2000);
     EXPECT_EQ(TextSettings().Filter, "*.eml|*.eml|*.txt|*.txt|*.*|*.*");
-    EXPECT_EQ(window.left, 200);
-    EXPECT_EQ(window.height, 292);
+    EXPECT_FALSE(read.windowRect.left);
+    EXPECT_FALSE(read.windowRect.height);
 
     // An empty file is a settings file all the same.
     WriteFile(file, "");
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
-    EXPECT_TRUE(prompt.texts.empty());
+    EXPECT_EQ(ReadSettings().status, SettingsRead::FromFile);
 }
 
 TEST_F(SettingsFixture, TooLargeFileKeepsDefaultsAndIsNeverWrittenOver)
 {
     WriteFile(file, "[norvane]\r\nOpnWait=5\r\n");
     std::filesystem::resize_file(file, kSettingsFileLimit + 1);
-    EXPECT_EQ(ReadSettings(window), SettingsRead::TooLarge);
-    EXPECT_TRUE(prompt.texts.empty());
+    EXPECT_EQ(ReadSettings().status, SettingsRead::TooLarge);
     EXPECT_EQ(IntegerSettings().OpnWait, 2000);
     EXPECT_EQ(SettingsTooLargeMessage(file), "ﾌｧｲﾙ " + file + " は大きすぎるので読み込めません");
-    EXPECT_THROW(WriteSettings(window), Error);
+    EXPECT_THROW(WriteSettings(WindowRect{}), Error);
     EXPECT_EQ(std::filesystem::file_size(file), kSettingsFileLimit + 1);
 
     std::filesystem::resize_file(file, kSettingsFileLimit);
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+    EXPECT_EQ(ReadSettings().status, SettingsRead::FromFile);
     EXPECT_EQ(IntegerSettings().OpnWait, 5);
 }
 
@@ -271,10 +263,10 @@ TEST_F(SettingsFixture, ReadsEverySetting)
     WriteFile(file,
               "[norvane]\r\nXYWH=1,2,3,4\r\nChkBFlg=0x3C\r\nPath=/home/Ann/Mail/\r\n"
               "Filter=*.mbox|*.mbox\r\nOpnWait=0\r\nHntPaus=100\r\nHHdPaus=0x10\r\nHStPaus=7\r\n");
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
-    EXPECT_TRUE(prompt.texts.empty());
-    EXPECT_EQ(window.left, 1);
-    EXPECT_EQ(window.height, 4);
+    const auto read = ReadSettings();
+    EXPECT_EQ(read.status, SettingsRead::FromFile);
+    EXPECT_EQ(read.windowRect.left, 1);
+    EXPECT_EQ(read.windowRect.height, 4);
     EXPECT_EQ(OptionFlags(), 0x3C);
     EXPECT_EQ(TextSettings().Path, "/home/Ann/Mail/");
     EXPECT_EQ(TextSettings().Filter, "*.mbox|*.mbox");
@@ -307,7 +299,7 @@ TEST_F(SettingsFixture, IntegerSettingsKeepLow16BitsOrTheirDefault)
         ResetSettings();
         SetSettingsLocation(file, "norvane");
         WriteFile(file, std::string("[norvane]\nOpnWait=") + c.value + "\nChkBFlg=" + c.value + "\n");
-        EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+        EXPECT_EQ(ReadSettings().status, SettingsRead::FromFile);
         EXPECT_EQ(IntegerSettings().OpnWait, c.opnWait);
         EXPECT_EQ(OptionFlags(), c.flags);
     }
@@ -340,19 +332,22 @@ TEST(OptionBit, OptionNIsBitNMinusOneOfTheStoredFlags)
 TEST_F(SettingsFixture, OptionBitsSixAndSevenRoundTrip)
 {
     WriteFile(file, "[norvane]\nChkBFlg=0xC1\n");
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+    EXPECT_EQ(ReadSettings().status, SettingsRead::FromFile);
     EXPECT_EQ(OptionFlags(), 0xC1);
     WriteSettings(window);
     EXPECT_EQ(ReadFile(file), "[norvane]\nChkBFlg=0xC1\nXYWH=200,95,333,292\nPath=\n");
 }
 
-TEST_F(SettingsFixture, MalformedGeometryIsRaisedAfterTheRestIsRead)
+TEST_F(SettingsFixture, MalformedGeometryComesBackWithTheRestRead)
 {
     WriteFile(file, "[norvane]\nXYWH=10,2B,30,40\nChkBFlg=0x11\nPath=/m/\nHntPaus=9\n");
-    EXPECT_EQ(ErrorText([&] { (void)ReadSettings(window); }), "'2B' は整数ではありません");
-    EXPECT_EQ(window.left, 10);
-    EXPECT_EQ(window.top, 95);
-    EXPECT_EQ(window.width, 333);
+    const auto read = ReadSettings();
+    EXPECT_EQ(read.status, SettingsRead::FromFile);
+    ASSERT_TRUE(read.windowRect.error);
+    EXPECT_STREQ(read.windowRect.error->what(), "'2B' は整数ではありません");
+    EXPECT_EQ(read.windowRect.left, 10);
+    EXPECT_FALSE(read.windowRect.top);
+    EXPECT_FALSE(read.windowRect.width);
     EXPECT_EQ(OptionFlags(), 0x11);
     EXPECT_EQ(TextSettings().Path, "/m/");
     EXPECT_EQ(IntegerSettings().HntPaus, 9);
@@ -361,7 +356,7 @@ TEST_F(SettingsFixture, MalformedGeometryIsRaisedAfterTheRestIsRead)
 TEST_F(SettingsFixture, LongTextSettingIsCut)
 {
     WriteFile(file, "[norvane]\nPath=" + std::string(300, 'p') + "\n");
-    EXPECT_EQ(ReadSettings(window), SettingsRead::FromFile);
+    EXPECT_EQ(ReadSettings().status, SettingsRead::FromFile);
     EXPECT_EQ(TextSettings().Path, std::string(254, 'p'));
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/Error.h"
+
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <vector>
 #include <fstream>
 #include <iterator>
@@ -66,6 +69,17 @@ inline std::string ListFolder(const std::filesystem::path& dir)
     for (const auto& n : names)
         out += n + " ";
     return out;
+}
+
+// The message of the Error an action raises, or "(no error)".
+inline std::string ErrorText(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
 }
 
 // Restores the file-system seam after a test.

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "../core/TestFiles.h"
+#include "app/BusyCursor.h"
+#include "app/Prompt.h"
 #include "controls/ChkLstEx.h"
-#include "settings/Messages.h"
 #include "settings/Settings.h"
 #include "ui/FormDialogs.h"
 #include "ui/QtCursorScreen.h"

@@ -7,7 +7,7 @@
 
 #include "controls/ChkLstEx.h"
 #include "controls/Controls.h"
-#include "settings/Messages.h"
+#include "app/Prompt.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>

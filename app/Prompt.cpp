@@ -1,4 +1,4 @@
-#include "settings/Messages.h"
+#include "app/Prompt.h"
 
 namespace norvane {
 
@@ -24,18 +24,6 @@ std::string_view FixedLine(MessageCode code)
 }
 
 Prompt* g_prompt = nullptr;
-
-struct BusyCursorState {
-    std::int16_t busyCursorId = kBusyCursorUnresolved;
-    std::int16_t cursorBeforeBusy = kDefaultCursor;
-    CursorScreen* screen = nullptr;
-};
-
-BusyCursorState& BusyState()
-{
-    static BusyCursorState state;
-    return state;
-}
 
 }  // namespace
 
@@ -79,68 +67,6 @@ bool NotifyUser(MessageCode code, std::string_view text)
         return false;
     const bool yes = g_prompt->Show(message.kind, message.caption, message.text);
     return message.kind == PromptKind::Question && yes;
-}
-
-void SetCursorScreen(CursorScreen* screen)
-{
-    BusyState().screen = screen;
-}
-
-void SetBusyCursor(bool on)
-{
-    auto& state = BusyState();
-    if (state.screen == nullptr)
-        return;
-    if (!on) {
-        state.screen->SetCursor(state.cursorBeforeBusy);
-        return;
-    }
-    // A second "on" must not take the busy cursor for the one to restore.
-    if (state.screen->Cursor() == state.busyCursorId)
-        return;
-    state.cursorBeforeBusy = state.screen->Cursor();
-    if (state.busyCursorId == kBusyCursorUnresolved)
-        state.busyCursorId = state.screen->LoadCustomBusyCursor() ? kCustomBusyCursor : kHourGlassCursor;
-    state.screen->SetCursor(state.busyCursorId);
-}
-
-std::int16_t BusyCursorId()
-{
-    return BusyState().busyCursorId;
-}
-
-std::int16_t CursorBeforeBusy()
-{
-    return BusyState().cursorBeforeBusy;
-}
-
-void ResetBusyCursorState()
-{
-    auto& state = BusyState();
-    state.busyCursorId = kBusyCursorUnresolved;
-    state.cursorBeforeBusy = kDefaultCursor;
-}
-
-std::string LowerCaseAscii(std::string_view text, const TextRules& rules)
-{
-    std::string result(text);
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        const auto c = static_cast<unsigned char>(result[i]);
-        if (rules.doubleByte && IsLeadByte(c)) {
-            ++i;
-            continue;
-        }
-        result[i] = FoldAscii(result[i]);
-    }
-    return result;
-}
-
-std::string SetCountSuffix(std::string_view text, long long count)
-{
-    std::string result(text.substr(0, text.find(": ")));
-    result += ": ";
-    result += std::to_string(count);
-    return result;
 }
 
 }  // namespace norvane

@@ -1,6 +1,11 @@
-#include "settings/Messages.h"
+#include "app/BusyCursor.h"
+#include "app/DisplayText.h"
+#include "app/Prompt.h"
+#include "app/WindowGeometry.h"
 
-#include <gtest/gtest.h>
+#include "engine/Error.h"
+#include "engine/FileIo.h"
+#include "TestFiles.h"
 
 #include <vector>
 
@@ -18,10 +23,6 @@ struct RecordingPrompt : Prompt {
     }
 };
 
-struct PromptGuard {
-    explicit PromptGuard(Prompt* prompt) { SetPrompt(prompt); }
-    ~PromptGuard() { SetPrompt(nullptr); }
-};
 
 struct FakeScreen : CursorScreen {
     std::int16_t cursor = kDefaultCursor;
@@ -54,7 +55,91 @@ struct ScreenGuard {
     }
 };
 
+// Records the bounds set on it, in order.
+struct FakeWindow : WindowGeometry {
+    int left = 200, top = 95, width = 333, height = 292;
+    std::string sets;
+    int Left() const override { return left; }
+    int Top() const override { return top; }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
+    void SetLeft(int v) override { Set("L", left, v); }
+    void SetTop(int v) override { Set("T", top, v); }
+    void SetWidth(int v) override { Set("W", width, v); }
+    void SetHeight(int v) override { Set("H", height, v); }
+
+private:
+    void Set(const char* name, int& field, int value)
+    {
+        field = value;
+        sets += name + std::to_string(value) + " ";
+    }
+};
+
+// A fresh settings state with its file in a temporary folder.
+struct SettingsFile : ::testing::Test {
+    TempDir dir;
+    std::string file = dir.File("norvane.ini");
+    FakeWindow window;
+
+    SettingsFile()
+    {
+        ResetSettings();
+        SetSettingsLocation(file, "norvane");
+    }
+    ~SettingsFile() override { ResetSettings(); }
+};
+
 }  // namespace
+
+TEST(ApplyWindowRect, SetsTheStoredBoundsInOrderThenRaisesAMalformedOne)
+{
+    struct Case {
+        const char* name;
+        StoredWindowRect stored;
+        const char* sets;
+        const char* error;
+    } cases[] = {
+        {"all four", {1, 2, 3, 4, {}}, "L1 T2 W3 H4 ", "(no error)"},
+        {"leading two", {-5, 6, {}, {}, {}}, "L-5 T6 ", "(no error)"},
+        {"none", {}, "", "(no error)"},
+        {"malformed third", {10, 20, {}, {}, Error("'2B' は整数ではありません")}, "L10 T20 ",
+         "'2B' は整数ではありません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeWindow window;
+        EXPECT_EQ(ErrorText([&] { ApplyWindowRect(c.stored, window); }), c.error);
+        EXPECT_EQ(window.sets, c.sets);
+    }
+}
+
+TEST_F(SettingsFile, LoadSettingsAppliesTheBoundsAndRaisesAMalformedOneAfterTheRest)
+{
+    WriteFile(file, "[norvane]\nXYWH=10,2B,30,40\nChkBFlg=0x11\nPath=/m/\nHntPaus=9\n");
+    EXPECT_EQ(ErrorText([&] { (void)LoadSettings(window); }), "'2B' は整数ではありません");
+    EXPECT_EQ(window.sets, "L10 ");
+    EXPECT_EQ(window.top, 95);
+    EXPECT_EQ(OptionFlags(), 0x11);
+    EXPECT_EQ(TextSettings().Path, "/m/");
+    EXPECT_EQ(IntegerSettings().HntPaus, 9);
+
+    FakeWindow untouched;
+    std::remove(file.c_str());
+    EXPECT_EQ(LoadSettings(untouched), SettingsRead::FileMissing);
+    EXPECT_EQ(untouched.sets, "");
+}
+
+TEST_F(SettingsFile, SaveSettingsStoresTheBoundsOfTheWindow)
+{
+    window.left = 12;
+    window.height = -3;
+    SaveSettings(window);
+    EXPECT_EQ(ReadFile(file), "[norvane]\r\nXYWH=12,95,333,-3\r\nChkBFlg=0x00\r\nPath=\r\n");
+    FakeWindow back;
+    EXPECT_EQ(LoadSettings(back), SettingsRead::FromFile);
+    EXPECT_EQ(back.sets, "L12 T95 W333 H-3 ");
+}
 
 TEST(NotifyUser, ComposesEveryCodeExactly)
 {
@@ -89,7 +174,7 @@ TEST(NotifyUser, ComposesEveryCodeExactly)
 TEST(NotifyUser, AnswersThroughThePrompt)
 {
     RecordingPrompt prompt;
-    PromptGuard guard(&prompt);
+    PromptScope scope(&prompt);
     prompt.answer = true;
     EXPECT_TRUE(NotifyUser(MessageCode::AskAnalyzeAfterVesk, "x"));
     EXPECT_FALSE(NotifyUser(MessageCode::Registered, "Key"));  // a notice is never "Yes"
@@ -162,29 +247,6 @@ TEST(SetBusyCursor, GuardRestoresWhenWorkThrows)
     } catch (int) {
     }
     EXPECT_EQ(screen.sets, (std::vector<std::int16_t>{kHourGlassCursor, kDefaultCursor}));
-}
-
-TEST(LowerCaseAscii, LowersOnlyAsciiCapitals)
-{
-    struct Case {
-        const char* name;
-        std::string text;
-        bool doubleByte;
-        std::string expected;
-    } cases[] = {
-        {"ascii", "C:\\Apps\\Tool.EXE", true, "c:\\apps\\tool.exe"},
-        {"trail byte in A-Z kept", "A\x83\x41Z", true, "a\x83\x41z"},
-        {"trail byte after lead kept even if backslash", "\x95\x5CX", true, "\x95\x5Cx"},
-        {"lead byte last", "AB\x83", true, "ab\x83"},
-        {"without double-byte rules every capital", "A\x83\x41Z", false, "a\x83\x61z"},
-        {"utf-8 untouched", "Ä/Mail", false, "Ä/mail"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextRules rules;
-        rules.doubleByte = c.doubleByte;
-        EXPECT_EQ(LowerCaseAscii(c.text, rules), c.expected);
-    }
 }
 
 TEST(SetCountSuffix, ReplacesFromTheFirstColonBlank)

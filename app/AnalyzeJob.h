@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/Job.h"
+#include "engine/HeaderAnalysis.h"
+#include "engine/KeyList.h"
+
+#include <string>
+#include <vector>
+
+namespace norvane {
+
+struct AnalyzeJobResult : JobResult {
+    // The keys of all files with their counts and marks (AnalyzeResult);
+    // empty unless every file was counted.
+    std::vector<KeyTally> tally;
+};
+
+// Counts the header keys of the files in order into one tally (header block
+// only, or the whole text with allText) and marks each key from keyList.
+// The first file that cannot be read ends the job. The files are read, never
+// written.
+AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList, bool allText,
+                               JobObserver* observer = nullptr);
+
+}  // namespace norvane

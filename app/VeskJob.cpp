@@ -1,0 +1,64 @@
+#include "app/VeskJob.h"
+
+#include "engine/VeskRun.h"
+#include "settings/KeyListStorage.h"
+#include "settings/Settings.h"
+
+namespace norvane {
+
+namespace {
+
+void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& result)
+{
+    if (result.registeredKeys.empty() || job.settingsFile.empty())
+        return;
+    try {
+        SaveKeyList(job.settingsFile, keyList);
+    } catch (const Error& error) {
+        result.saveError = error;
+    }
+}
+
+}  // namespace
+
+VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
+{
+    VeskOptions options;
+    options.backup = HasOption(optionFlags, Option::BackUp);
+    options.allText = HasOption(optionFlags, Option::AllText);
+    options.autoRegister = HasOption(optionFlags, Option::AutoRegister);
+    options.removeAttachments = HasOption(optionFlags, Option::RemoveAttachments);
+    options.removeTraces = options.removeAttachments && HasOption(optionFlags, Option::RemoveTraces);
+    return options;
+}
+
+VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer)
+{
+    VeskRun run(job.files);
+    VeskJobResult result;
+    result.files = FileResults(run.Files());
+    const auto work = [&](FileResult& file) {
+        auto counts = VeskFile(file.path, keyList, job.options, run);
+        file.outcome = FileOutcome::Processed;
+        file.attachmentLines = counts.attachmentLines;
+        file.headerLines = counts.headerLines;
+        file.registeredKeys = std::move(counts.registeredKeys);
+        result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
+                                     file.registeredKeys.end());
+    };
+    try {
+        RunFiles(result, observer, work);
+    } catch (...) {
+        // Only the observer can throw here; the files before it stay done,
+        // and its exception is the one to pass on.
+        try {
+            SaveRegistered(job, keyList, result);
+        } catch (...) {
+        }
+        throw;
+    }
+    SaveRegistered(job, keyList, result);
+    return result;
+}
+
+}  // namespace norvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Job.h"
+#include "engine/Error.h"
+#include "engine/KeyList.h"
+#include "engine/VeskFile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace norvane {
+
+// The Vesk options from the option bits of OptionFlags; the traces go only
+// together with the attachments, and the hint bit means nothing here.
+VeskOptions VeskOptionsFrom(std::uint8_t optionFlags);
+
+struct VeskJob {
+    std::vector<std::string> files;  // later names of an already listed file are left out
+    VeskOptions options;
+    std::string settingsFile;  // where the keys the job registers are saved; empty: not saved
+};
+
+struct VeskJobResult : JobResult {
+    std::vector<std::string> registeredKeys;  // every key the job registered, in order
+    // Saving the registered keys failed; the mail files are done all the
+    // same, and the caller decides whether to say so.
+    std::optional<Error> saveError;
+};
+
+// Runs VeskFile over the job's files in order, under one run context (so no
+// backup of the job overwrites a file or a backup of it), and stops at the
+// first file that fails. Once at the end, also after a failure or a cancel,
+// the key list is saved when any file registered keys. keyList is the list
+// the files are stripped by, and where registered keys join.
+VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer = nullptr);
+
+}  // namespace norvane

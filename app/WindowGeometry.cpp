@@ -1,0 +1,36 @@
+#include "app/WindowGeometry.h"
+
+namespace norvane {
+
+void ApplyWindowRect(const StoredWindowRect& stored, WindowGeometry& window)
+{
+    if (stored.left)
+        window.SetLeft(*stored.left);
+    if (stored.top)
+        window.SetTop(*stored.top);
+    if (stored.width)
+        window.SetWidth(*stored.width);
+    if (stored.height)
+        window.SetHeight(*stored.height);
+    if (stored.error)
+        throw *stored.error;
+}
+
+WindowRect WindowRectOf(const WindowGeometry& window)
+{
+    return {window.Left(), window.Top(), window.Width(), window.Height()};
+}
+
+SettingsRead LoadSettings(WindowGeometry& window)
+{
+    const auto read = ReadSettings();
+    ApplyWindowRect(read.windowRect, window);
+    return read.status;
+}
+
+void SaveSettings(const WindowGeometry& window)
+{
+    WriteSettings(WindowRectOf(window));
+}
+
+}  // namespace norvane

@@ -1,0 +1,126 @@
+#include "cli/Arguments.h"
+
+namespace norvane::cli {
+
+const std::string_view kUsage =
+    "Usage: norvane-cli vesk    [OPTIONS] FILE...\n"
+    "       norvane-cli analyze [OPTIONS] FILE...\n"
+    "       norvane-cli --help | --version\n"
+    "\n"
+    "vesk     strips the ticked header lines (and, if asked, attachments) from each\n"
+    "         FILE in place; prints <attachment lines deleted> TAB <header lines\n"
+    "         removed> TAB <path> per file.\n"
+    "analyze  counts the header keys of all FILEs; prints <key> TAB <count> TAB\n"
+    "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
+    "\n"
+    "FILE is a path or a wildcard pattern (several joined by \";\"); \"--\" ends the\n"
+    "options.\n"
+    "\n"
+    "Options (defaults: the option ticks stored by the window; never saved):\n"
+    "  --settings=PATH                                settings file holding the key list\n"
+    "                                                 (default: the window's settings file)\n"
+    "  --backup | --no-backup                         option \"BackUp\"\n"
+    "  --all-text | --no-all-text                     option \"全文章\"\n"
+    "  --auto-register | --no-auto-register           option \"自動登録\"\n"
+    "  --remove-attachments | --no-remove-attachments option \"添付ファイル削除\"\n"
+    "  --remove-traces | --no-remove-traces           option \"添付ファイル跡削除\"\n"
+    "                                                 (only with --remove-attachments)\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
+
+namespace {
+
+struct Flag {
+    std::string_view name;
+    Option option;
+};
+
+constexpr Flag kFlags[] = {
+    {"backup", Option::BackUp},
+    {"all-text", Option::AllText},
+    {"auto-register", Option::AutoRegister},
+    {"remove-attachments", Option::RemoveAttachments},
+    {"remove-traces", Option::RemoveTraces},
+};
+
+bool ApplyFlag(std::string_view option, Arguments& arguments)
+{
+    bool on = true;
+    if (option.starts_with("no-")) {
+        on = false;
+        option.remove_prefix(3);
+    }
+    for (const auto& flag : kFlags) {
+        if (flag.name == option) {
+            arguments.optionChanges.emplace_back(flag.option, on);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Arguments ParseArguments(const std::vector<std::string>& args)
+{
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
+        if (!isOption) {
+            if (arguments.command == Command::None && !optionsEnded) {
+                if (arg == "vesk")
+                    arguments.command = Command::Vesk;
+                else if (arg == "analyze")
+                    arguments.command = Command::Analyze;
+                else
+                    throw UsageError{"unknown command '" + std::string(arg) + "'"};
+            } else {
+                arguments.files.emplace_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            if (arguments.command == Command::None && i + 1 < args.size()) {
+                // The command may still come right after "--".
+                const std::string_view next = args[i + 1];
+                if (next == "vesk" || next == "analyze") {
+                    arguments.command = next == "vesk" ? Command::Vesk : Command::Analyze;
+                    ++i;
+                }
+            }
+        } else if (arg == "--help" || arg == "-h") {
+            arguments.help = true;
+        } else if (arg == "--version") {
+            arguments.version = true;
+        } else if (arg == "--settings") {
+            if (i + 1 >= args.size())
+                throw UsageError{"--settings needs a path"};
+            arguments.settings = args[++i];
+        } else if (arg.starts_with("--settings=")) {
+            arguments.settings = std::string(arg.substr(11));
+        } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
+            throw UsageError{"unknown option '" + std::string(arg) + "'"};
+        }
+    }
+    if (arguments.help || arguments.version)
+        return arguments;
+    if (arguments.command == Command::None)
+        throw UsageError{"no command given"};
+    if (arguments.settings && arguments.settings->empty())
+        throw UsageError{"--settings needs a path"};
+    if (arguments.files.empty())
+        throw UsageError{"no FILE given"};
+    return arguments;
+}
+
+std::uint8_t ApplyOptionChanges(std::uint8_t flags, const Arguments& arguments)
+{
+    for (const auto& [option, on] : arguments.optionChanges)
+        flags = on ? (flags | OptionBit(option)) : (flags & ~OptionBit(option));
+    return flags;
+}
+
+}  // namespace norvane::cli
