@@ -1,13 +1,11 @@
 #include "ui/FormCommands.h"
 
-#include "engine/HeaderAnalysis.h"
-#include "engine/KeyList.h"
-#include "engine/VeskFile.h"
-#include "engine/VeskRun.h"
-#include "settings/KeyListStorage.h"
+#include "app/AnalyzeJob.h"
 #include "app/BusyCursor.h"
-#include "app/DisplayText.h"
 #include "app/Prompt.h"
+#include "app/VeskJob.h"
+#include "engine/Error.h"
+#include "engine/KeyList.h"
 #include "settings/Settings.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
@@ -36,24 +34,16 @@ void FormCommands::Vesk()
 {
     if (grid_.SelectedFiles().empty())
         return;
-    const std::size_t keysBefore = keys_.Count();
+    VeskJobResult result;
     {
         BusyCursorGuard busy;
-        try {
-            const VeskOptions options = options_.ForVesk();
-            VeskRun run(grid_.ListedFiles());
-            KeyListSaveGuard save(SettingsFile(), keys_);
-            for (const auto& file : run.Files())
-                save.Note(VeskFile(file, keys_, options, run).registeredKeys);
-        } catch (...) {
-            // Keys registered before the error are shown all the same.
-            if (keys_.Count() != keysBefore)
-                panel_.Rebuild();
-            throw;
-        }
-        if (keys_.Count() != keysBefore)
+        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile()}, keys_);
+        // Keys registered before an error are shown all the same.
+        if (!result.registeredKeys.empty())
             panel_.Rebuild();
     }
+    if (const FileResult* failure = result.Failure())
+        throw Error(failure->message);
     if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
         Analyze();
 }
@@ -62,9 +52,16 @@ void FormCommands::Analyze()
 {
     if (grid_.SelectedFiles().empty())
         return;
-    // On an error the grid stays as it was.
-    BusyCursorGuard busy;
-    grid_.ShowAnalysis(AnalyzeFiles(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText)));
+    AnalyzeJobResult result;
+    {
+        BusyCursorGuard busy;
+        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText));
+        // On an error the grid stays as it was.
+        if (!result.Failure())
+            grid_.ShowAnalysis(result.tally);
+    }
+    if (const FileResult* failure = result.Failure())
+        throw Error(failure->message);
 }
 
 }  // namespace norvane

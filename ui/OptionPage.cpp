@@ -1,5 +1,6 @@
 #include "ui/OptionPage.h"
 
+#include "app/VeskJob.h"
 #include "engine/VeskFile.h"
 #include "settings/Settings.h"
 
@@ -40,13 +41,7 @@ std::uint8_t OptionPage::Collect(std::uint8_t stored) const
 
 VeskOptions OptionPage::ForVesk() const
 {
-    VeskOptions options;
-    options.backup = Ticked(Option::BackUp);
-    options.allText = Ticked(Option::AllText);
-    options.autoRegister = Ticked(Option::AutoRegister);
-    options.removeAttachments = Ticked(Option::RemoveAttachments);
-    options.removeTraces = Ticked(Option::RemoveAttachments) && Ticked(Option::RemoveTraces);
-    return options;
+    return VeskOptionsFrom(Collect(0));
 }
 
 void OptionPage::BoxClicked(const QObject* box)
