@@ -4,6 +4,7 @@
 #include "settings/IniFile.h"
 #include "settings/Integer.h"
 #include "settings/Messages.h"
+#include "settings/SettingsLock.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -246,6 +247,9 @@ SettingsRead ReadSettings(WindowGeometry& window)
 void WriteSettings(const WindowGeometry& window)
 {
     const auto& state = State();
+    // Under the lock, so that a key list another process saves meanwhile is
+    // not written over with the one read here.
+    SettingsLock lock(state.file);
     auto file = IniFile::LoadForUpdate(state.file);
     const auto before = file.Text();
     char flags[8];

@@ -132,7 +132,8 @@ std::string SettingsTooLargeMessage(const std::string& path);
 // only after the rest has been read. Integer settings that are negative, have
 // no digits or exceed 32 bits keep their value; others keep their low 16 bits.
 [[nodiscard]] SettingsRead ReadSettings(WindowGeometry& window);
-// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
+// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite,
+// under the settings file's lock (see SettingsLock);
 // raises the create error naming the file when it cannot be written.
 void WriteSettings(const WindowGeometry& window);
 
