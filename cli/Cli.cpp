@@ -292,11 +292,11 @@ std::string FileError(const std::string& path, const Error& error)
     return path + ": " + error.what();
 }
 
-int RunVesk(const std::vector<std::string>& files, const std::string& settingsFile, KeyList& keyList,
+int RunVesk(const std::vector<std::string>& files, KeyListSession& keySession, KeyList& keyList,
             const VeskOptions& options, std::FILE* out, std::FILE* err)
 {
     VeskRun run(files);
-    KeyListSaveGuard save(settingsFile, keyList);
+    KeyListSaveGuard save(keySession, keyList);
     for (const auto& file : run.Files()) {
         try {
             const auto counts = VeskFile(file, keyList, options, run);
@@ -384,7 +384,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
         // Only the window's geometry can be malformed; the tool has none.
     }
     KeyList keyList;
-    LoadKeyList(settingsFile, keyList);
+    KeyListSession keySession(settingsFile);
+    keySession.Load(keyList);
 
     std::uint8_t flags = OptionFlags();
     for (const auto& [option, on] : arguments.optionChanges)
@@ -400,7 +401,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     options.autoRegister = HasOption(flags, Option::AutoRegister);
     options.removeAttachments = HasOption(flags, Option::RemoveAttachments);
     options.removeTraces = options.removeAttachments && HasOption(flags, Option::RemoveTraces);
-    return RunVesk(files, settingsFile, keyList, options, out, err);
+    return RunVesk(files, keySession, keyList, options, out, err);
 }
 
 }  // namespace norvane::cli

@@ -179,7 +179,8 @@ void TForm1::FormShow()
 void TForm1::StartUpSteps()
 {
     InitSettingsLocation(executablePath_.empty() ? ExecutablePath() : executablePath_);
-    const int loaded = LoadKeyList(SettingsFile(), keyList_);
+    keySession_ = KeyListSession(SettingsFile());
+    const int loaded = keySession_.Load(keyList_);
     TFormGeometry geometry(*this);
     try {
         const SettingsRead read = ReadSettings(geometry);
@@ -296,9 +297,8 @@ void TForm1::FormClose()
         WriteSettings(geometry);
     } catch (...) {
     }
-    keyList_.SortForSaving();
     try {
-        SaveKeyList(SettingsFile(), keyList_);
+        keySession_.Save(keyList_, KeyOrder::Sorted);
     } catch (...) {
     }
     keyList_.Clear();
@@ -438,7 +438,8 @@ void TForm1::CommandVesk()
             options.removeAttachments = Ticked(Option::RemoveAttachments);
             options.removeTraces = Ticked(Option::RemoveAttachments) && Ticked(Option::RemoveTraces);
             VeskRun run(ListedFiles());
-            KeyListSaveGuard save(SettingsFile(), keyList_);
+            // A failed save here is tried again, and reported, at close.
+            KeyListSaveGuard save(keySession_, keyList_);
             for (const auto& file : run.Files())
                 save.Note(VeskFile(file, keyList_, options, run).registeredKeys);
         } catch (...) {

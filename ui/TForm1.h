@@ -2,6 +2,7 @@
 
 #include "engine/HeaderAnalysis.h"
 #include "engine/KeyList.h"
+#include "settings/KeyListStorage.h"
 #include "ui/QtFormDialogs.h"
 
 #include <QWidget>
@@ -122,6 +123,7 @@ private:
     std::string executablePath_;
     std::vector<std::string> arguments_;
     KeyList keyList_;
+    KeyListSession keySession_;
     std::vector<std::string> selectedFiles_;
     std::vector<std::string> listedPaths_;
     bool started_ = false;
