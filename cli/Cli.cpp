@@ -292,11 +292,14 @@ std::string FileError(const std::string& path, const Error& error)
     return path + ": " + error.what();
 }
 
+// A failed save of the registered keys is reported after the run and fails
+// it, though the mail files stay done.
 int RunVesk(const std::vector<std::string>& files, KeyListSession& keySession, KeyList& keyList,
             const VeskOptions& options, std::FILE* out, std::FILE* err)
 {
     VeskRun run(files);
     KeyListSaveGuard save(keySession, keyList);
+    int status = kExitOk;
     for (const auto& file : run.Files()) {
         try {
             const auto counts = VeskFile(file, keyList, options, run);
@@ -306,10 +309,15 @@ int RunVesk(const std::vector<std::string>& files, KeyListSession& keySession, K
             std::fflush(out);
         } catch (const Error& error) {
             Warn(err, FileError(file, error));
-            return kExitFileError;
+            status = kExitFileError;
+            break;
         }
     }
-    return kExitOk;
+    if (!save.SaveNow()) {
+        Warn(err, save.Failure());
+        status = kExitFileError;
+    }
+    return status;
 }
 
 int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, bool allText, std::FILE* out,
