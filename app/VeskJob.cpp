@@ -10,10 +10,13 @@ namespace {
 
 void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& result)
 {
-    if (result.registeredKeys.empty() || job.settingsFile.empty())
+    if (result.registeredKeys.empty() || (job.settingsFile.empty() && !job.session))
         return;
     try {
-        SaveKeyList(job.settingsFile, keyList);
+        if (job.session)
+            job.session->Save(keyList);
+        else
+            SaveKeyList(job.settingsFile, keyList);
     } catch (const Error& error) {
         result.saveError = error;
     }

@@ -4,6 +4,7 @@
 #include "engine/Error.h"
 #include "engine/KeyList.h"
 #include "engine/VeskFile.h"
+#include "settings/KeyListStorage.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,9 @@ struct VeskJob {
     std::vector<std::string> files;  // later names of an already listed file are left out
     VeskOptions options;
     std::string settingsFile;  // where the keys the job registers are saved; empty: not saved
+    // When set, the keys are saved through it (merged with what other
+    // processes stored meanwhile) instead of over settingsFile.
+    KeyListSession* session = nullptr;
 };
 
 struct VeskJobResult : JobResult {

@@ -112,9 +112,13 @@ private:
 int RunVesk(const VeskJob& job, KeyList& keyList, std::FILE* out, std::FILE* err)
 {
     VeskPrinter printer(out, err);
-    // A settings file that cannot take the registered keys is not the mail
-    // files' failure and goes unreported.
     const auto result = RunVeskJob(job, keyList, &printer);
+    // Keys that could not be saved are reported after the run; the mail
+    // files stay done.
+    if (result.saveError) {
+        Warn(err, result.saveError->what());
+        return kExitFileError;
+    }
     return result.Failure() ? kExitFileError : kExitOk;
 }
 
@@ -173,14 +177,15 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     else if (read == SettingsRead::TooLarge)
         Warn(err, SettingsTooLargeMessage(SettingsFile()));
     KeyList keyList;
-    LoadKeyList(settingsFile, keyList);
+    KeyListSession keySession(settingsFile);
+    keySession.Load(keyList);
     const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);
 
     const auto files = ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
                                    [err](const ExpandWarning& warning) { Warn(err, WarningText(warning)); });
     if (arguments.command == Command::Analyze)
         return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), out, err);
-    return RunVesk(VeskJob{files, VeskOptionsFrom(flags), settingsFile}, keyList, out, err);
+    return RunVesk(VeskJob{files, VeskOptionsFrom(flags), settingsFile, &keySession}, keyList, out, err);
 }
 
 }  // namespace norvane::cli

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/KeyList.h"
+#include "settings/SettingsLock.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,31 +27,85 @@ int WriteListSection(const std::string& path, std::string_view section, std::str
 // "Dat" appended to the list in stored form.
 int LoadKeyList(const std::string& path, KeyList& list);
 
-// WriteListSection of "Dat" with the list in stored form.
+// WriteListSection of "Dat" with the list in stored form, over whatever is
+// stored and without the lock: savers that share the file use KeyListSession.
 int SaveKeyList(const std::string& path, const KeyList& list);
 
-// Saves the key list once at the end of the window's Vesk run over several
-// files, when any file of it registered keys: also when the run ends early on
-// an error, since the files before it stay done. A settings file that cannot
-// be written is not the mail files' failure and goes unreported. The tool
-// runs RunVeskJob (app/), which saves in the same way; once the window runs
-// it too, this class goes.
+// What a save does with the merged list: keep its order (the stored list's,
+// with the saver's new keys after it), or sort it (KeyList::SortForSaving).
+enum class KeyOrder { AsMerged, Sorted };
+
+// The saver's changes from base to mine, applied to the stored list:
+// - a key in base and not in mine was deleted: it is removed from the stored
+//   list, even when another saver ticked or unticked it;
+// - a key in mine and not in base was added: a stored entry of it (in any
+//   letter case) stays where it is and in its letter case and takes mine's
+//   tick; otherwise mine's entry is appended, in mine's order;
+// - a key whose tick differs between base and mine takes mine's tick where
+//   the stored list still holds it (a key deleted by another saver stays
+//   deleted);
+// - every other stored entry stays as it is, keys other savers added
+//   included.
+// Keys match without regard to ASCII case. A key the saver changed ends up
+// as one entry (the stored list's first).
+KeyList MergeKeyLists(const KeyList& base, const KeyList& mine, const KeyList& stored);
+
+// The key list of one settings file as a saver loaded it, so that a save
+// applies only this saver's changes and keeps those of others (see
+// MergeKeyLists).
+class KeyListSession {
+public:
+    KeyListSession() = default;
+    explicit KeyListSession(std::string path, std::chrono::milliseconds lockWait = kSettingsLockWait)
+        : path_(std::move(path)), lockWait_(lockWait)
+    {
+    }
+
+    const std::string& Path() const { return path_; }
+    // The list the next save compares with: as loaded, then as last saved.
+    const KeyList& Base() const { return base_; }
+
+    // LoadKeyList into the list; the list as it then is becomes the base.
+    int Load(KeyList& list);
+    // Under the settings file's lock: reads the stored list, merges the
+    // changes from the base to current into it, and writes the result in one
+    // atomic rewrite of the settings file (none when nothing changes); then
+    // current becomes the base. Returns how many entries were written. A
+    // missing settings file is no other saver's doing: current is written as
+    // it stands. Any failure raises the create error naming the settings
+    // file, with the file and the base as they were.
+    int Save(const KeyList& current, KeyOrder order = KeyOrder::AsMerged);
+
+private:
+    std::string path_;
+    std::chrono::milliseconds lockWait_ = kSettingsLockWait;
+    KeyList base_;
+};
+
+// Saves the key list once at the end of a Vesk run over several files, when
+// any file of it registered keys: also when the run ends early on an error,
+// since the files before it stay done. A failed save is kept for the caller
+// to report, never raised (the destructor saves too).
 class KeyListSaveGuard {
 public:
-    KeyListSaveGuard(std::string path, const KeyList& list) : path_(std::move(path)), list_(list) {}
+    KeyListSaveGuard(KeyListSession& session, const KeyList& list) : session_(session), list_(list) {}
     ~KeyListSaveGuard() { SaveNow(); }
     KeyListSaveGuard(const KeyListSaveGuard&) = delete;
     KeyListSaveGuard& operator=(const KeyListSaveGuard&) = delete;
 
     // Notes the keys one file registered.
     void Note(const std::vector<std::string>& registeredKeys);
-    // Saves if any keys were noted since the last save.
-    void SaveNow();
+    // Saves if any keys were noted since the last save; false when that
+    // save failed.
+    bool SaveNow();
+    // The message of the failed save, empty when no save failed.
+    const std::string& Failure() const { return failure_; }
 
 private:
-    std::string path_;
+    KeyListSession& session_;
     const KeyList& list_;
     bool pending_ = false;
+    std::string failure_;
 };
 
 }  // namespace norvane

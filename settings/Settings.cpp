@@ -3,6 +3,7 @@
 #include "engine/Error.h"
 #include "settings/IniFile.h"
 #include "settings/Integer.h"
+#include "settings/SettingsLock.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -260,6 +261,9 @@ SettingsReadResult ReadSettings()
 void WriteSettings(const WindowRect& window)
 {
     const auto& state = State();
+    // Under the lock, so that a key list another process saves meanwhile is
+    // not written over with the one read here.
+    SettingsLock lock(state.file);
     auto file = IniFile::LoadForUpdate(state.file);
     const auto before = file.Text();
     char flags[8];

@@ -149,7 +149,8 @@ struct SettingsReadResult {
 // Integer settings that are negative, have no digits or exceed 32 bits keep
 // their value; others keep their low 16 bits.
 [[nodiscard]] SettingsReadResult ReadSettings();
-// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite;
+// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite,
+// under the settings file's lock (see SettingsLock);
 // raises the create error naming the file when it cannot be written.
 void WriteSettings(const WindowRect& window);
 

@@ -16,8 +16,8 @@
 namespace norvane {
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
-                           const OptionPage& options)
-    : window_(window), grid_(grid), panel_(panel), keys_(keys), options_(options)
+                           KeyListSession& session, const OptionPage& options)
+    : window_(window), grid_(grid), panel_(panel), keys_(keys), session_(session), options_(options)
 {
 }
 
@@ -37,7 +37,9 @@ void FormCommands::Vesk()
     VeskJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile()}, keys_);
+        // A failed save of the registered keys is not shown here: the list
+        // keeps them, and the save at close tries again and reports.
+        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile(), &session_}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();

@@ -4,6 +4,8 @@ class QWidget;
 
 namespace norvane {
 
+class KeyListSession;
+
 class FileGrid;
 class FormDialogs;
 class KeyList;
@@ -16,7 +18,8 @@ class OptionPage;
 // cursor is off again.
 class FormCommands {
 public:
-    FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, const OptionPage& options);
+    FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, KeyListSession& session,
+                 const OptionPage& options);
 
     // The file-open dialog; confirmed files replace the selection.
     void ChooseFiles(FormDialogs& dialogs);
@@ -30,6 +33,7 @@ private:
     FileGrid& grid_;
     KeyPanel& panel_;
     KeyList& keys_;
+    KeyListSession& session_;
     const OptionPage& options_;
 };
 

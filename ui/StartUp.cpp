@@ -38,10 +38,11 @@ constexpr QSize kMinimumSize(160, 120);
 
 }  // namespace
 
-StartUp::StartUp(QWidget& window, KeyList& keys, KeyPanel& panel, FileGrid& grid, OptionPage& options,
-                 THintFilter& hints, std::vector<std::string> arguments)
+StartUp::StartUp(QWidget& window, KeyList& keys, KeyListSession& session, KeyPanel& panel, FileGrid& grid,
+                 OptionPage& options, THintFilter& hints, std::vector<std::string> arguments)
     : window_(window),
       keys_(keys),
+      session_(session),
       panel_(panel),
       grid_(grid),
       options_(options),
@@ -76,7 +77,8 @@ void StartUp::Show(const ReportError& report)
 void StartUp::Steps(const ReportError& report)
 {
     InitSettingsLocation(executablePath_.empty() ? ExecutablePath() : executablePath_);
-    const int loaded = LoadKeyList(SettingsFile(), keys_);
+    session_ = KeyListSession(SettingsFile());
+    const int loaded = session_.Load(keys_);
     TFormGeometry geometry(window_);
     try {
         const SettingsRead read = LoadSettings(geometry);
@@ -166,7 +168,7 @@ bool StartUp::PostponeClose()
     return true;
 }
 
-void StartUp::Close()
+void StartUp::Close(const ReportError& report)
 {
     if (closed_)
         return;
@@ -178,10 +180,10 @@ void StartUp::Close()
         SaveSettings(geometry);
     } catch (...) {
     }
-    keys_.SortForSaving();
     try {
-        SaveKeyList(SettingsFile(), keys_);
-    } catch (...) {
+        session_.Save(keys_, KeyOrder::Sorted);
+    } catch (const Error& error) {
+        report(error.what());
     }
     keys_.Clear();
 }

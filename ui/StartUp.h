@@ -8,6 +8,8 @@ class QWidget;
 
 namespace norvane {
 
+class KeyListSession;
+
 class FileGrid;
 class KeyList;
 class KeyPanel;
@@ -25,7 +27,7 @@ class StartUp {
 public:
     using ReportError = std::function<void(const std::string& message)>;
 
-    StartUp(QWidget& window, KeyList& keys, KeyPanel& panel, FileGrid& grid, OptionPage& options,
+    StartUp(QWidget& window, KeyList& keys, KeyListSession& session, KeyPanel& panel, FileGrid& grid, OptionPage& options,
             THintFilter& hints, std::vector<std::string> arguments);
 
     // The executable the settings file is named after; empty: this program.
@@ -41,8 +43,10 @@ public:
     // Whether a close has to wait: asked during the splash wait, the window
     // closes once the wait is over.
     bool PostponeClose();
-    // Writes the settings and the key list back; runs once.
-    void Close();
+    // Writes the settings and the key list back (merged with what others
+    // stored meanwhile); runs once. A key list that cannot be saved goes to
+    // report.
+    void Close(const ReportError& report);
     // Closes the splash of a window that was never shown.
     void Abandon();
 
@@ -54,6 +58,7 @@ private:
 
     QWidget& window_;
     KeyList& keys_;
+    KeyListSession& session_;
     KeyPanel& panel_;
     FileGrid& grid_;
     OptionPage& options_;

@@ -57,10 +57,10 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     keyPanel_ = std::make_unique<norvane::KeyPanel>(*ui, keyList_);
     fileGrid_ = std::make_unique<FileGrid>(*ui, *PopupMenu1, keyList_, *keyPanel_);
     options_ = std::make_unique<OptionPage>(*this);
-    commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, *options_);
+    commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, keySession_, *options_);
     hintFilter_ = std::make_unique<THintFilter>(*this);
-    startUp_ = std::make_unique<StartUp>(*this, keyList_, *keyPanel_, *fileGrid_, *options_, *hintFilter_,
-                                         std::move(arguments));
+    startUp_ = std::make_unique<StartUp>(*this, keyList_, keySession_, *keyPanel_, *fileGrid_, *options_,
+                                         *hintFilter_, std::move(arguments));
 
     for (QPushButton* button : {ui->Button1, ui->Button2, ui->Button4, ui->Button5, ui->Button6})
         connect(button, &QPushButton::clicked, this, &TForm1::ButtonClick);
@@ -193,7 +193,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose()
 {
-    startUp_->Close();
+    startUp_->Close([this](const std::string& message) { ReportError(message); });
 }
 
 void TForm1::FormDestroy()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KeyList.h"
+#include "settings/KeyListStorage.h"
 #include "ui/FileGrid.h"
 #include "ui/QtFormDialogs.h"
 
@@ -104,6 +105,7 @@ private:
     QtFormDialogs qtDialogs_;
     FormDialogs* dialogs_ = &qtDialogs_;
     KeyList keyList_;
+    KeyListSession keySession_;  // the key list as loaded, for merging at each save
 
     std::unique_ptr<norvane::KeyPanel> keyPanel_;
     std::unique_ptr<FileGrid> fileGrid_;

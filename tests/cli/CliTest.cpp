@@ -263,6 +263,39 @@ TEST_F(CliFixture, KeysRegisteredBeforeAFileErrorAreSavedOnce)
                                   "Dat3=;X-Beta\r\n");
 }
 
+TEST_F(CliFixture, AFailedKeySaveIsReportedAfterTheRunWithStatus1)
+{
+    const bool haveProc = fs::exists("/proc/self/mem");
+    const std::string saveError = "norvane-cli: ﾌｧｲﾙ " + settings + " を作成できません\n";
+    const std::string fileError = "norvane-cli: /proc/self/mem: ﾌｧｲﾙ /proc/self/mem は開けません\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"keys registered", {"--auto-register", "a.eml"}, 1, saveError},
+        {"nothing registered: nothing saved", {"a.eml"}, 0, ""},
+        {"a file error first", {"--auto-register", "a.eml", "/proc/self/mem"}, 1, fileError + saveError},
+    };
+    const std::string stored = "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Subject\r\n";
+    WriteFile(settings, stored);
+    // A lock file that cannot be had: a planted link is never followed.
+    fs::create_symlink(dir.File("elsewhere"), settings + ".lock");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!haveProc && c.args.size() > 2)
+            continue;
+        WriteFile(Work("a.eml"), "X-Zeta: 1\nSubject: s\n\nbody\n");
+        const auto r = RunWithSettings("vesk", c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "0\t1\t" + Work("a.eml") + "\n");
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(ReadFile(settings), stored);
+    }
+    EXPECT_FALSE(fs::exists(dir.File("elsewhere")));
+}
+
 TEST_F(CliFixture, FileErrorStopsWithStatus1AfterEarlierFiles)
 {
     // Reading /proc/self/mem from its start fails: a real read error even as root.

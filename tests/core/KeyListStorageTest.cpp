@@ -179,8 +179,10 @@ TEST(KeyListSaveGuard, SavesOnceWhenAnyFileRegisteredKeys)
             return false;
         };
         KeyList keys = {"Received"};
+        KeyListSession session(path);
+        session.Load(keys);
         try {
-            KeyListSaveGuard save(path, keys);
+            KeyListSaveGuard save(session, keys);
             for (const auto& registered : c.notes) {
                 for (const auto& key : registered)
                     keys.RegisterUnticked(key);
@@ -197,21 +199,33 @@ TEST(KeyListSaveGuard, SavesOnceWhenAnyFileRegisteredKeys)
     }
 }
 
-TEST(KeyListSaveGuard, AFailingWriteIsNotReported)
+TEST(KeyListSaveGuard, AFailingWriteIsKeptForTheCaller)
 {
     SeamGuard guard;
     TempDir dir;
     const auto path = dir.File("n.ini");
     WriteFile(path, "[Dat]\nDat1=a\n");
     TestSeam().failBeforeRename = [](const std::string&) { return true; };
-    KeyList keys = {"a", ";X-New"};
+    KeyList keys;
+    KeyListSession session(path);
+    session.Load(keys);
+    keys.RegisterUnticked("X-New");
     {
-        KeyListSaveGuard save(path, keys);
+        KeyListSaveGuard save(session, keys);
         save.Note({"X-New"});
-        EXPECT_NO_THROW(save.SaveNow());
+        EXPECT_TRUE(save.Failure().empty());
+        EXPECT_FALSE(save.SaveNow());
+        EXPECT_EQ(save.Failure(), FormatMessage(kMsgCannotCreate, path));
+        // Nothing noted since: no second try, and the failure stays.
+        EXPECT_TRUE(save.SaveNow());
+        EXPECT_EQ(save.Failure(), FormatMessage(kMsgCannotCreate, path));
     }
     EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=a\n");
-    EXPECT_EQ(ListFolder(dir.Path()), "n.ini ");
+    EXPECT_EQ(ListFolder(dir.Path()), "n.ini n.ini.lock ");
+    // The base was kept: a later save still brings the new key.
+    TestSeam().failBeforeRename = nullptr;
+    session.Save(keys);
+    EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=a\nDat2=;X-New\n");
 }
 
 }  // namespace norvane::test

@@ -258,6 +258,16 @@ TEST_F(SettingsFixture, TooLargeFileKeepsDefaultsAndIsNeverWrittenOver)
     EXPECT_EQ(IntegerSettings().OpnWait, 5);
 }
 
+TEST_F(SettingsFixture, WriteSettingsTakesTheSettingsLock)
+{
+    WriteFile(file, "[norvane]\r\nPath=\r\n");
+    // A lock file that cannot be had: a planted link is never followed.
+    std::filesystem::create_symlink(dir.File("elsewhere"), file + ".lock");
+    EXPECT_EQ(ErrorText([&] { WriteSettings(window); }), FormatMessage(kMsgCannotCreate, file));
+    EXPECT_EQ(ReadFile(file), "[norvane]\r\nPath=\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere")));
+}
+
 TEST_F(SettingsFixture, ReadsEverySetting)
 {
     WriteFile(file,

@@ -238,5 +238,34 @@ TEST_F(FormShow, KeyListIsSavedSortedAtClose)
     EXPECT_EQ(saved, (KeyList{";date", "Apple", "Received", "X-Mailer"}));
 }
 
+TEST_F(FormShow, CloseKeepsTheKeysAnotherSaverStored)
+{
+    WriteIni("", "Dat1=X-Mailer\r\nDat2=;date\r\n");
+    Start();
+    // The tool registers a key while the window is open.
+    WriteIni("", "Dat1=X-Mailer\r\nDat2=;date\r\nDat3=;X-Tool\r\n");
+    Widget<QLineEdit>("Edit1")->setText("Apple");
+    Button(4)->click();
+    Close();
+    KeyList saved;
+    LoadKeyList(Ini(), saved);
+    EXPECT_EQ(saved, (KeyList{";date", ";X-Tool", "Apple", "X-Mailer"}));
+}
+
+TEST_F(FormShow, AKeyListThatCannotBeSavedIsReportedOnceAtClose)
+{
+    WriteIni("", "Dat1=X-Mailer\r\n");
+    Start();
+    // A folder where the settings file's lock file goes: no save can lock it.
+    std::filesystem::create_directory(Ini() + ".lock");
+    Widget<QLineEdit>("Edit1")->setText("Apple");
+    Button(4)->click();
+    Close();
+    EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"ﾌｧｲﾙ " + Ini() + " を作成できません"}));
+    KeyList saved;
+    LoadKeyList(Ini(), saved);
+    EXPECT_EQ(saved, (KeyList{"X-Mailer"}));
+}
+
 }  // namespace
 }  // namespace norvane::test

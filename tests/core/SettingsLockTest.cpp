@@ -1,0 +1,190 @@
+#include "engine/Error.h"
+#include "settings/KeyListStorage.h"
+#include "settings/SettingsLock.h"
+#include "TestFiles.h"
+
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace norvane::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using std::chrono::milliseconds;
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st;
+}
+
+std::string CreateError(const std::string& path)
+{
+    return FormatMessage(kMsgCannotCreate, path);
+}
+
+// Another process holding the settings file's lock until released.
+class LockInChild {
+public:
+    explicit LockInChild(const std::string& settingsPath)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::alarm(10);
+            ::close(ready[0]);
+            ::close(release_[1]);
+            SettingsLock lock(settingsPath);
+            (void)::write(ready[1], "y", 1);
+            char ignored;
+            (void)::read(release_[0], &ignored, 1);  // until the parent lets go
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release_[0]);
+        locked_ = ::read(ready[0], &ready[1], 1) == 1;
+        ::close(ready[0]);
+    }
+    ~LockInChild() { Release(); }
+    LockInChild(const LockInChild&) = delete;
+    LockInChild& operator=(const LockInChild&) = delete;
+
+    bool Locked() const { return locked_; }
+    void Release()
+    {
+        if (pid_ <= 0)
+            return;
+        ::close(release_[1]);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int release_[2] = {-1, -1};
+    bool locked_ = false;
+};
+
+}  // namespace
+
+TEST(SettingsLock, TheLockFileIsCreatedOnceAndKept)
+{
+    struct Case {
+        const char* name;
+        mode_t settingsMode;  // 0: no settings file
+        mode_t lockMode;
+    } cases[] = {
+        {"private without a settings file", 0, 0600},
+        {"the settings file's bits", 0640, 0640},
+        {"at least the owner's read and write", 0444, 0644},
+    };
+    const mode_t oldMask = ::umask(022);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto path = dir.File("norvane.ini");
+        if (c.settingsMode) {
+            WriteFile(path, "[Dat]\n");
+            ::chmod(path.c_str(), c.settingsMode);
+        }
+        EXPECT_EQ(SettingsLockPath(path), path + ".lock");
+        { SettingsLock lock(path); }
+        const auto first = StatOf(path + ".lock");
+        EXPECT_TRUE(S_ISREG(first.st_mode));
+        EXPECT_EQ(first.st_mode & 07777, c.lockMode);
+        EXPECT_EQ(first.st_size, 0);
+        { SettingsLock lock(path); }
+        EXPECT_EQ(StatOf(path + ".lock").st_ino, first.st_ino);
+    }
+    ::umask(oldMask);
+}
+
+TEST(SettingsLock, NeverFollowsASymbolicLink)
+{
+    for (const bool targetExists : {false, true}) {
+        SCOPED_TRACE(targetExists ? "link to a file" : "dangling link");
+        TempDir dir;
+        const auto path = dir.File("n.ini");
+        const auto target = dir.File("target");
+        WriteFile(path, "[Dat]\nDat1=A\n");
+        if (targetExists)
+            WriteFile(target, "precious");
+        fs::create_symlink(target, path + ".lock");
+        KeyListSession session(path, milliseconds(50));
+        KeyList mine;
+        session.Load(mine);
+        mine.RegisterTicked("X-New");
+        try {
+            session.Save(mine);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), CreateError(path));
+        }
+        EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
+        EXPECT_TRUE(fs::is_symlink(path + ".lock"));
+        EXPECT_EQ(fs::exists(target), targetExists);
+        if (targetExists) {
+            EXPECT_EQ(ReadFile(target), "precious");
+        }
+    }
+}
+
+TEST(SettingsLock, AnotherProcessHoldingTheLockDelaysTheSave)
+{
+    TempDir dir;
+    const auto path = dir.File("n.ini");
+    WriteFile(path, "[Dat]\nDat1=A\n");
+    KeyListSession session(path);
+    KeyList mine;
+    session.Load(mine);
+    mine.RegisterTicked("X-New");
+
+    LockInChild holder(path);
+    ASSERT_TRUE(holder.Locked());
+    std::string failure;
+    std::thread saver([&] {
+        try {
+            session.Save(mine);
+        } catch (const Error& e) {
+            failure = e.what();
+        }
+    });
+    std::this_thread::sleep_for(milliseconds(200));
+    EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
+    holder.Release();
+    saver.join();
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\nDat2=X-New\n");
+}
+
+TEST(SettingsLock, AHolderThatDoesNotLetGoFailsTheSaveInTime)
+{
+    TempDir dir;
+    const auto path = dir.File("n.ini");
+    WriteFile(path, "[Dat]\nDat1=A\n");
+    KeyListSession session(path, milliseconds(100));
+    KeyList mine;
+    session.Load(mine);
+    mine.RegisterTicked("X-New");
+    // Held in this very process: the lock belongs to the open file, so
+    // another thread of one process waits as well.
+    SettingsLock held(path);
+    try {
+        session.Save(mine);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.what(), CreateError(path));
+    }
+    EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
+}
+
+}  // namespace norvane::test
