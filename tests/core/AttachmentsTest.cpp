@@ -528,7 +528,7 @@ struct OptionCase {
 std::vector<std::string> RunRemovals(const RemovalOptions& base, const std::vector<OptionCase>& cases)
 {
     std::vector<std::string> results;
-    TempDir dir;
+    TempDir dir(true);
     const std::string path = dir.File("m.eml");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -633,7 +633,7 @@ TEST(RemoveAttachments, KeepsSignedAndEncryptedPartsWhole)
         // Without protection every one of them loses lines.
         RemovalOptions unprotected = options;
         unprotected.protectSigned = false;
-        TempDir dir;
+        TempDir dir(true);
         for (std::size_t i = 0; i < cases.size(); ++i) {
             SCOPED_TRACE(cases[i].name);
             WriteFile(dir.File("m.eml"), FileBytes(Lines(cases[i].input), kLineEnds[0].eol));
