@@ -202,9 +202,9 @@ TEST(CountHeaderKeys, CountsLowerCaseKeysAndEveryMessage)
         KeyCountList tally;
         int count;
     } cases[] = {
-        {"lower case in the first block", "x-ms-a: 1\nthread-index: t\nSubject: s\n\nreceived: body",
-         HeaderScope::kFirst, true, {"x-ms-a=1", "thread-index=1", "Subject=1"}, 3},
-        {"lower case off", "x-ms-a: 1\nSubject: s\n", HeaderScope::kFirst, false, {"Subject=1"}, 1},
+        {"lower case in the first block", "x-relay-a: 1\nthread-index: t\nSubject: s\n\nreceived: body",
+         HeaderScope::kFirst, true, {"x-relay-a=1", "thread-index=1", "Subject=1"}, 3},
+        {"lower case off", "x-relay-a: 1\nSubject: s\n", HeaderScope::kFirst, false, {"Subject=1"}, 1},
         {"lower case in part headers only",
          "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\n\nreceived: body\nNote: n\n--b--",
          HeaderScope::kAll, true, {"Content-Type=1", "thread-index=1", "Note=1"}, 3},
@@ -243,7 +243,7 @@ const char* const kAgreementFiles[] = {
     "Content-Type: multipart/mixed; boundary=\"m1\"\n\npreamble\n--m1\ncontent-type: text/plain\nx-part: 1\n\n"
     "Note: body line\nnote: lower body\n--m1\nContent-Type: multipart/alternative; boundary=\"a1\"\n\n--a1\n"
     "content-transfer-encoding: 7bit\n\ntext\n--a1--\n--m1--\n\nFrom c@d Mon Jan 1 00:00:00 2024\n"
-    "x-ms-exchange-b: 2\nReceived: from y\n\nbody\nReceived: in body\nFrom e not a message\nthread-index: body\n",
+    "x-relay-b: 2\nReceived: from y\n\nbody\nReceived: in body\nFrom e not a message\nthread-index: body\n",
     "Received: one\nx-lower: 1\nSubject: s\n\nhello\n\nFrom me to you\nreceived: maybe\nReceived: strict yes\n"
     "X-Nosep:value\n",
     "\nSubject: s\nx-a: 1\n",

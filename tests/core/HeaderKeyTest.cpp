@@ -85,7 +85,7 @@ TEST(ExtractHeaderKey, TakesALowerCaseFirstLetterWhenAsked)
         std::string ordinaryKey;
         std::string strictKey;
     } cases[] = {
-        {"x-ms-exchange-organization-scl: 1", "x-ms-exchange-organization-scl", "x-ms-exchange-organization-scl"},
+        {"x-relay-organization-scl: 1", "x-relay-organization-scl", "x-relay-organization-scl"},
         {"thread-index:AQ", "thread-index", ""},
         {"note to self: buy milk", "", ""},
         {"x_custom: 1", "", ""},

@@ -587,24 +587,24 @@ void RunScopes(const KeyList& keys, bool anyCase, const std::vector<ScopeCase>& 
     }
 }
 
-const KeyList kLowerKeys = {"X-MS-Exchange-A", "Received", "thread-index", ";Subject"};
+const KeyList kLowerKeys = {"X-Relay-Score", "Received", "thread-index", ";Subject"};
 
 }  // namespace
 
 TEST(HeaderStripper, TakesLowerCaseKeysInsideHeaderBlocksOnly)
 {
     RunScopes(kLowerKeys, true, {
-        {"lower-case keys in the first block", "x-ms-exchange-a: 1\nthread-index: t\nSubject: s\n\nbody",
+        {"lower-case keys in the first block", "x-relay-score: 1\nthread-index: t\nSubject: s\n\nbody",
          "Subject: s\n\nbody", 2, "Subject: s\n\nbody", 2, "Subject: s\n\nbody", 2},
         {"outside a header block a lower-case line is body text",
-         "Subject: s\n\nreceived: body\nx-ms-exchange-a: 2\nReceived: upper",
-         "Subject: s\n\nreceived: body\nx-ms-exchange-a: 2\nReceived: upper", 0,
-         "Subject: s\n\nreceived: body\nx-ms-exchange-a: 2\nReceived: upper", 0,
-         "Subject: s\n\nreceived: body\nx-ms-exchange-a: 2", 1},
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper",
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper", 0,
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper", 0,
+         "Subject: s\n\nreceived: body\nx-relay-score: 2", 1},
         {"in the middle of folded headers", "Subject: s\n\tfolded\nthread-index: t\n\tmore\nSubject: k",
          "Subject: s\n\tfolded\nSubject: k", 2, "Subject: s\n\tfolded\nSubject: k", 2,
          "Subject: s\n\tfolded\nSubject: k", 2},
-        {"after a stripped header's continuation", "Received: a\n\tby b\nx-ms-exchange-a: 1\n\tc\nsubject: k\n\tf",
+        {"after a stripped header's continuation", "Received: a\n\tby b\nx-relay-score: 1\n\tc\nsubject: k\n\tf",
          "subject: k\n\tf", 4, "subject: k\n\tf", 4, "subject: k\n\tf", 4},
         {"a lower-case line that is no header line", "thread-index t\n\tc\nthread_index: u\n\nb",
          "thread-index t\n\tc\nthread_index: u\n\nb", 0, "thread-index t\n\tc\nthread_index: u\n\nb", 0,
@@ -615,14 +615,14 @@ TEST(HeaderStripper, TakesLowerCaseKeysInsideHeaderBlocksOnly)
          "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\nReceived: r\n\nbody\n--b--", 0,
          "Content-Type: multipart/mixed; boundary=b\n\n--b\n\nbody\n--b--", 2},
         {"a body paragraph that looks like headers",
-         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-ms-exchange-a: y",
-         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-ms-exchange-a: y", 0,
-         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-ms-exchange-a: y", 0,
-         "Subject: s\n\nthread-index: body\n\nx-ms-exchange-a: y", 1},
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y",
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y", 0,
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y", 0,
+         "Subject: s\n\nthread-index: body\n\nx-relay-score: y", 1},
         {"each message of an mbox",
-         "From a\nthread-index: 1\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-ms-exchange-a: 2"
+         "From a\nthread-index: 1\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-relay-score: 2"
          "\n\nbody 2",
-         "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-ms-exchange-a: 2\n\nbody 2", 1,
+         "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-relay-score: 2\n\nbody 2", 1,
          "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\n\nbody 2", 3,
          "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\n\nbody 2", 3},
         {"a From line that follows no empty line starts nothing", "From a\nSubject: s\n\nbody\nFrom b\nthread-index: t",

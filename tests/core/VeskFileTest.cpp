@@ -345,7 +345,7 @@ TEST(VeskFile, EqualsRemovalThenStrippingUnderEveryRule)
                               "--out\nContent-Disposition: attachment\n\nQkJC\n--out--\n\n";
     const std::string mbox =
         "From a\nReceived: r\nthread-index: t\nContent-Type: application/pkcs7-mime\n\nQUFB\n\n\n\nFrom b\n"
-        "x-ms-exchange-a: 1\nReceived: r2\nContent-Type: Multipart/Mixed;\n\tcharset=x;\n\tBoundary=q\n\n--q\n"
+        "x-relay-score: 1\nReceived: r2\nContent-Type: Multipart/Mixed;\n\tcharset=x;\n\tBoundary=q\n\n--q\n"
         "content-disposition: attachment\nreceived: p\n\nQUFB\n--q--\n\nFrom c\nX-Mailer: m\n\nReceived: body\n"
         "From me\n\n\n";
     struct Case {
@@ -405,7 +405,7 @@ TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFilesUnderEveryRule)
         "Received: r",
         "received: lower",
         "\tby host",
-        "x-ms-exchange-a: 1",
+        "x-relay-score: 1",
         "Subject: s",
         "\x1A",
         "From x",
