@@ -169,6 +169,56 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         ::unlink(backupName.c_str());
     }
 
+    // The later rules have no plain reference: there the single pass must
+    // leave what the two steps leave.
+    struct RuleConfig {
+        const char* name;
+        VeskOptions options;
+    };
+    const RuleConfig ruleConfigs[] = {
+        {"every message, any case, signed mail kept, line ends kept",
+         {.backup = true, .removeAttachments = true, .removeTraces = true, .scope = HeaderScope::kMessages,
+          .anyCase = true, .protectSigned = true, .keepLineEnds = true}},
+        {"all text, any case, signed mail kept",
+         {.backup = true, .removeAttachments = true, .scope = HeaderScope::kAll, .anyCase = true,
+          .protectSigned = true}},
+    };
+    for (const auto& config : ruleConfigs) {
+        const std::string where = std::string("Vesk (") + config.name + "): ";
+        const VeskOptions& options = config.options;
+        CopyFileFlushed(mbox, single);
+        CopyFileFlushed(mbox, twoStep);
+        KeyList singleKeys = keys;
+        VeskRun run({single});
+        const VeskCounts counts = VeskFile(single, singleKeys, options, run);
+
+        KeyList twoStepKeys = keys;
+        RemovalOptions removal;
+        removal.removeTraces = options.removeTraces;
+        removal.anyCase = options.anyCase;
+        removal.protectSigned = options.protectSigned;
+        removal.keepLineEnds = options.keepLineEnds;
+        const RemovalResult removed = RemoveAttachments(twoStep, false, options.removeAttachments, removal);
+        StripOptions stripping;
+        stripping.scope = options.Scope();
+        stripping.anyCase = options.anyCase;
+        stripping.protectSigned = options.protectSigned;
+        stripping.keepLineEnds = options.keepLineEnds;
+        const StripResult stripped = StripHeaders(twoStep, twoStepKeys, stripping);
+
+        if (auto d = Difference(ReadWholeFile(single), ReadWholeFile(twoStep)); !d.empty())
+            findings.push_back(where + "single pass and two steps differ: " + d);
+        if (counts.attachmentLines != removed.removed || counts.headerLines != stripped.removed)
+            findings.push_back(where + "counts " + CountText(counts.attachmentLines, counts.headerLines) +
+                               " in one pass, " + CountText(removed.removed, stripped.removed) + " in two");
+        const std::string backupName = workFolder + "/verify-single.bak";
+        if (counts.outcome == VeskOutcome::kProcessed) {
+            if (auto d = Difference(ReadWholeFile(backupName), original); !d.empty())
+                findings.push_back(where + "backup is not an exact copy of the mail: " + d);
+        }
+        ::unlink(backupName.c_str());
+    }
+
     KeyCountList tally;
     std::vector<std::string> texts;
     for (const auto& file : emlFiles) {

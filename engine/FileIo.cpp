@@ -276,14 +276,18 @@ bool LineReader::Next(std::string_view& line)
             line = std::string_view(start, len);
             lineOffset_ = bufferOffset_ + begin_;
             begin_ += len + 1;
-            if (begin_ < end_ && buffer_[begin_] == '\n')
+            lineEnd_ = LineEnd::kCr;
+            if (begin_ < end_ && buffer_[begin_] == '\n') {
                 ++begin_;
+                lineEnd_ = LineEnd::kCrLf;
+            }
             return true;
         }
         if (lf) {
             line = std::string_view(start, span);
             lineOffset_ = bufferOffset_ + begin_;
             begin_ += span + 1;
+            lineEnd_ = LineEnd::kLf;
             return true;
         }
         if (eof_ || !Fill()) {
@@ -292,6 +296,7 @@ bool LineReader::Next(std::string_view& line)
             line = std::string_view(buffer_.get() + begin_, end_ - begin_);
             lineOffset_ = bufferOffset_ + begin_;
             begin_ = end_;
+            lineEnd_ = LineEnd::kNone;
             return true;
         }
     }

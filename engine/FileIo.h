@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/LineEnd.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +56,8 @@ public:
     bool Next(std::string_view& line);
     // Byte offset in the file where the line last returned by Next begins.
     std::uint64_t LineOffset() const { return lineOffset_; }
+    // How the line last returned by Next ended.
+    LineEnd LastLineEnd() const { return lineEnd_; }
     // Goes back (or forward) to a byte offset that begins a line.
     void Seek(std::uint64_t offset);
 
@@ -72,6 +76,7 @@ private:
     std::size_t end_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
     std::uint64_t lineOffset_ = 0;
+    LineEnd lineEnd_ = LineEnd::kNone;
     // buffer_[begin_, noLfBefore_) is known to hold no LF, so a file with CR
     // line ends is not searched to the end of the block for every line.
     std::size_t noLfBefore_ = 0;

@@ -1,10 +1,12 @@
 #include "engine/HeaderAnalysis.h"
 
 #include "engine/FileIo.h"
+#include "engine/MimeStructure.h"
 #include "engine/TextRules.h"
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <unordered_map>
 
 namespace norvane {
@@ -24,9 +26,16 @@ long long CountPart(std::string_view entry)
     return count;
 }
 
+AnalyzeOptions OriginalRules(bool allText)
+{
+    AnalyzeOptions options;
+    options.scope = allText ? HeaderScope::kAll : HeaderScope::kFirst;
+    return options;
+}
+
 }  // namespace
 
-int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText)
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options)
 {
     // The file's keys are gathered first and join the tally only once the
     // file has been read, so a read error leaves the tally as it was.
@@ -39,13 +48,33 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, boo
     int counted = 0;
     {
         LineReader reader(fileName, kHeaderReading);
+        const bool allText = options.scope == HeaderScope::kAll;
+        const FirstLetter blockLetter = options.anyCase ? FirstLetter::kAnyCase : FirstLetter::kUpperCase;
+        // Header blocks past the first are told by the MIME structure, as
+        // header stripping tells them.
+        std::optional<MimeTracker> tracker;
+        if (options.scope == HeaderScope::kMessages || (allText && options.anyCase))
+            tracker.emplace();
         std::string_view line;
         bool last = true;
-        while ((last || allText) && reader.Next(line)) {
-            const HeaderKeyResult found = ExtractHeaderKey(line, allText);
-            last = found.result;
-            if (!found.result && !allText)
-                break;
+        while ((last || tracker || allText) && reader.Next(line)) {
+            MimeLine mime;
+            if (tracker)
+                mime = tracker->Next(line);
+            HeaderKeyResult found;
+            if (allText) {
+                found = ExtractHeaderKey(line, true,
+                                         mime.block != HeaderBlock::kNone ? blockLetter : FirstLetter::kUpperCase);
+            } else if (tracker && tracker->Mailbox()) {
+                if (mime.block != HeaderBlock::kMessage)
+                    continue;
+                found = ExtractHeaderKey(line, false, blockLetter);
+            } else {
+                found = ExtractHeaderKey(line, false, blockLetter);
+                last = found.result;
+                if (!found.result)
+                    break;
+            }
             if (found.key.empty())
                 continue;
             if (const auto at = index.find(found.key); at != index.end()) {
@@ -99,12 +128,23 @@ std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyL
     return result;
 }
 
-std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList, bool allText)
+std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList,
+                                   const AnalyzeOptions& options)
 {
     KeyCountList tally;
     for (const auto& file : files)
-        CountHeaderKeys(file, tally, allText);
+        CountHeaderKeys(file, tally, options);
     return AnalyzeResult(tally, keyList);
+}
+
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText)
+{
+    return CountHeaderKeys(fileName, keyCountList, OriginalRules(allText));
+}
+
+std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList, bool allText)
+{
+    return AnalyzeFiles(files, keyList, OriginalRules(allText));
 }
 
 }  // namespace norvane

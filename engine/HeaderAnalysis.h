@@ -14,13 +14,25 @@ namespace norvane {
 // case), in the order the keys were first met.
 using KeyCountList = std::vector<std::string>;
 
+// Which lines Analyze counts; the same lines header stripping looks at with
+// the same scope and anyCase (see StripOptions).
+struct AnalyzeOptions {
+    HeaderScope scope = HeaderScope::kFirst;
+    // Inside a header block a line whose first byte is a lower-case letter
+    // can be a header line too.
+    bool anyCase = false;
+};
+
 // Adds the header keys of one mail file to keyCountList and returns how many
 // header lines it counted. Reads line by line (a line ends at CR, CR LF or
-// LF; byte 26 ends the data) and, unless allText, stops at the first empty
-// line; with allText the whole file is read with the strict ": " separator.
-// Each counted entry takes the letter case of the key's last occurrence.
-// A read error raises its cause (ReadErrorMessage) and leaves keyCountList as
-// it was.
+// LF; byte 26 ends the data). The scope kFirst stops at the first empty
+// line; kMessages reads the header block of every message of an mbox file
+// (a file whose first line does not begin with "From " is one message);
+// kAll reads the whole file with the strict ": " separator. Each counted
+// entry takes the letter case of the key's last occurrence. A read error
+// raises its cause (ReadErrorMessage) and leaves keyCountList as it was.
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options);
+// allText is the scope kAll, else kFirst.
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
 
 // The marks of the Analyze result: ticked key, registered but kept, not
@@ -42,6 +54,8 @@ std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyL
 
 // CountHeaderKeys over the files in order into a fresh tally, then
 // AnalyzeResult. A read error ends the run (raised).
+std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList,
+                                   const AnalyzeOptions& options);
 std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList, bool allText);
 
 }  // namespace norvane

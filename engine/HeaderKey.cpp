@@ -21,14 +21,15 @@ bool IsHeaderKeyText(std::string_view text)
     return true;
 }
 
-HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict)
+HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict, FirstLetter firstLetter)
 {
     HeaderKeyResult out;
     if (line.empty())
         return out;
     out.result = true;
     const auto first = static_cast<unsigned char>(line.front());
-    if (first < 'A' || first > 'Z')
+    const bool lower = first >= 'a' && first <= 'z';
+    if ((first < 'A' || first > 'Z') && !(lower && firstLetter == FirstLetter::kAnyCase))
         return out;
     const std::size_t sep = line.find(strict ? std::string_view(": ") : std::string_view(":"));
     if (sep == std::string_view::npos)

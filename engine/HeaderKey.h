@@ -12,8 +12,22 @@ struct HeaderKeyResult {
     std::string_view key;  // empty unless the line is a header line; points into the line
 };
 
-// Takes the key of a header line: first byte 'A'..'Z', text before the first
-// separator (":" or, when strict, ": ") a valid key.
-HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict);
+// Which first bytes a header line may have.
+enum class FirstLetter {
+    kUpperCase,  // 'A'..'Z' only
+    kAnyCase,    // 'a'..'z' too (for lines inside a header block)
+};
+
+// Takes the key of a header line: first byte 'A'..'Z' (or with kAnyCase also
+// 'a'..'z'), text before the first separator (":" or, when strict, ": ") a
+// valid key.
+HeaderKeyResult ExtractHeaderKey(std::string_view line, bool strict, FirstLetter first = FirstLetter::kUpperCase);
+
+// Where header lines are looked for.
+enum class HeaderScope {
+    kFirst,     // the first header block of the file (up to its first empty line)
+    kMessages,  // the header block of each message of an mbox file
+    kAll,       // every line of the file, with ": " as the separator
+};
 
 }  // namespace norvane

@@ -10,6 +10,15 @@ namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
 
+// One held line is stored as its bytes, one byte for its end and a LF.
+constexpr char kFirstEndCode = '0';
+
+void PutRecord(std::string_view record, LineSink& out)
+{
+    const auto end = static_cast<LineEnd>(record.back() - kFirstEndCode);
+    out.PutLineWithEnd(record.substr(0, record.size() - 1), end);
+}
+
 void Emit(std::string_view bytes, std::string& partial, LineSink& out)
 {
     std::size_t start = 0;
@@ -20,10 +29,10 @@ void Emit(std::string_view bytes, std::string& partial, LineSink& out)
             return;
         }
         if (partial.empty()) {
-            out.PutLine(bytes.substr(start, lf - start));
+            PutRecord(bytes.substr(start, lf - start), out);
         } else {
             partial.append(bytes.substr(start, lf - start));
-            out.PutLine(partial);
+            PutRecord(partial, out);
             partial.clear();
         }
         start = lf + 1;
@@ -38,10 +47,11 @@ HeldLines::~HeldLines()
         std::fclose(spill_);
 }
 
-void HeldLines::Add(std::string_view line)
+void HeldLines::Add(std::string_view line, LineEnd end)
 {
     ++count_;
     memory_.append(line);
+    memory_ += static_cast<char>(kFirstEndCode + static_cast<int>(end));
     memory_ += '\n';
     if (memory_.size() > allowance_)
         Spill();

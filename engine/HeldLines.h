@@ -24,8 +24,9 @@ public:
     HeldLines& operator=(const HeldLines&) = delete;
 
     // The line must hold neither CR nor LF (a line never does).
-    void Add(std::string_view line);
-    // Passes every held line on to out in order and forgets them.
+    void Add(std::string_view line, LineEnd end = LineEnd::kCrLf);
+    // Passes every held line on to out in order, with its end, and forgets
+    // them.
     void PassOn(LineSink& out);
     // Forgets every held line.
     void Clear();
@@ -39,7 +40,7 @@ private:
     void Spill();
 
     std::size_t allowance_;
-    std::string memory_;  // the lines, each followed by LF
+    std::string memory_;  // the lines, each followed by its end's code and LF
     std::FILE* spill_ = nullptr;
     std::uint64_t spilled_ = 0;  // bytes in the spill file
     std::uint64_t count_ = 0;

@@ -6,12 +6,12 @@
 
 namespace norvane {
 
-MailOutput::MailOutput(const MailFile& mail)
+MailOutput::MailOutput(const MailFile& mail, bool keepLineEnds) : keepLineEnds_(keepLineEnds)
 {
     replacement_.emplace(mail);
 }
 
-MailOutput::MailOutput(const std::string& fileName)
+MailOutput::MailOutput(const std::string& fileName, bool keepLineEnds) : keepLineEnds_(keepLineEnds)
 {
     std::string target = fileName;
     if (char* real = ::realpath(fileName.c_str(), nullptr)) {
@@ -28,10 +28,20 @@ MailOutput::MailOutput(const std::string& fileName)
 
 void MailOutput::PutLine(std::string_view line)
 {
+    PutLineWithEnd(line, LineEnd::kCrLf);
+}
+
+void MailOutput::PutLineWithEnd(std::string_view line, LineEnd end)
+{
     if (failure_)
         return;
+    if (keepLineEnds_)
+        lastEnd_ = end = KeptLineEnd(lastEnd_, line, end);
+    else
+        end = LineEnd::kCrLf;
     try {
-        replacement_->WriteLine(line);
+        replacement_->Write(line);
+        replacement_->Write(LineEndBytes(end));
     } catch (const Error&) {
         failure_ = std::current_exception();
     }

@@ -10,19 +10,21 @@
 
 namespace norvane {
 
-// Writes surviving lines, each followed by CR LF, into the replacement of a
-// mail file (see MailReplacement: a file that does not change is not
-// written). A failure to create or write it is kept rather than thrown at
-// once, so the rest of the file is still read (its keys registered); Finish
-// and Commit raise it.
+// Writes surviving lines, each followed by CR LF or, with keepLineEnds, by
+// the end it had (see KeptLineEnd), into the replacement of a mail file (see
+// MailReplacement: a file that does not change is not written). A failure to
+// create or write it is kept rather than thrown at once, so the rest of the
+// file is still read (its keys registered); Finish and Commit raise it.
 class MailOutput final : public LineSink {
 public:
     // The replacement of a mail file the caller opened.
-    explicit MailOutput(const MailFile& mail);
+    explicit MailOutput(const MailFile& mail, bool keepLineEnds = false);
     // Opens the file a path names (a symbolic link's target) itself.
-    explicit MailOutput(const std::string& fileName);
+    explicit MailOutput(const std::string& fileName, bool keepLineEnds = false);
 
+    // A line without its end: it ends with CR LF.
     void PutLine(std::string_view line) override;
+    void PutLineWithEnd(std::string_view line, LineEnd end) override;
 
     // Raises a kept failure, else returns whether the file changes.
     bool Finish();
@@ -33,6 +35,8 @@ private:
     std::unique_ptr<MailFile> ownFile_;
     std::optional<MailReplacement> replacement_;
     std::exception_ptr failure_;
+    bool keepLineEnds_ = false;
+    LineEnd lastEnd_ = LineEnd::kNone;
 };
 
 }  // namespace norvane

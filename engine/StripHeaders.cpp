@@ -1,7 +1,6 @@
 #include "engine/StripHeaders.h"
 
 #include "engine/FileIo.h"
-#include "engine/HeaderKey.h"
 #include "engine/MailOutput.h"
 
 namespace norvane {
@@ -9,6 +8,8 @@ namespace norvane {
 namespace {
 
 constexpr char kEndOfFileMark = 26;
+constexpr std::string_view kContentType = "Content-Type";
+constexpr std::string_view kCharset = "charset=";
 
 bool IsContinuation(std::string_view line)
 {
@@ -20,30 +21,88 @@ bool IsTrailingCandidate(std::string_view line)
     return line.empty() || line.front() == kEndOfFileMark;
 }
 
+// Whether the lines must be followed through the MIME structure.
+bool NeedsStructure(const StripOptions& options)
+{
+    return options.protectSigned || options.scope == HeaderScope::kMessages ||
+           (options.anyCase && options.scope == HeaderScope::kAll);
+}
+
+StripOptions OriginalRules(bool allText, bool autoRegister)
+{
+    StripOptions options;
+    options.scope = allText ? HeaderScope::kAll : HeaderScope::kFirst;
+    options.autoRegister = autoRegister;
+    return options;
+}
+
 }  // namespace
 
+HeaderStripper::HeaderStripper(KeyList& keyList, const StripOptions& options, LineSink& out)
+    : keyList_(keyList),
+      options_(options),
+      firstLetter_(options.anyCase ? FirstLetter::kAnyCase : FirstLetter::kUpperCase),
+      out_(out)
+{
+    if (NeedsStructure(options))
+        tracker_.emplace();
+}
+
 HeaderStripper::HeaderStripper(KeyList& keyList, bool allText, bool autoRegister, LineSink& out)
-    : keyList_(keyList), allText_(allText), autoRegister_(autoRegister), out_(out)
+    : HeaderStripper(keyList, OriginalRules(allText, autoRegister), out)
 {
 }
 
 void HeaderStripper::PutLine(std::string_view line)
 {
-    if (inMainPass_)
-        MainPassLine(line);
-    else
-        Tidy(line);
+    PutLineWithEnd(line, LineEnd::kCrLf);
 }
 
-void HeaderStripper::MainPassLine(std::string_view line)
+void HeaderStripper::PutLineWithEnd(std::string_view line, LineEnd end)
 {
-    const HeaderKeyResult extracted = ExtractHeaderKey(line, allText_);
-    if (!extracted.result && !allText_) {
+    MimeLine mime;
+    if (tracker_)
+        mime = tracker_->Next(line);
+    if (options_.protectSigned && mime.inProtected) {
+        KeepWhole(line, end);
+        return;
+    }
+    switch (options_.scope) {
+    case HeaderScope::kAll:
+        // Lower-case keys only inside header blocks: body text never
+        // chains into a header.
+        MainPassLine(line, end, true, mime.block != HeaderBlock::kNone ? firstLetter_ : FirstLetter::kUpperCase);
+        return;
+    case HeaderScope::kMessages:
+        if (tracker_->Mailbox()) {
+            if (mime.block == HeaderBlock::kMessage) {
+                MainPassLine(line, end, false, firstLetter_);
+            } else {
+                removing_ = false;
+                ReleaseHeld();
+                Tidy(line, end);
+            }
+            return;
+        }
+        break;  // one message: its first header block
+    case HeaderScope::kFirst:
+        break;
+    }
+    if (inMainPass_)
+        MainPassLine(line, end, false, firstLetter_);
+    else
+        Tidy(line, end);
+}
+
+void HeaderStripper::MainPassLine(std::string_view line, LineEnd end, bool allText, FirstLetter first)
+{
+    const HeaderKeyResult extracted = ExtractHeaderKey(line, allText, first);
+    if (!extracted.result && !allText) {
         // The empty line that ends the first header block stays; below it
         // only the tidying applies.
         ReleaseHeld();
         inMainPass_ = false;
-        Tidy(line);
+        Tidy(line, end);
         return;
     }
     if (!extracted.key.empty()) {
@@ -53,7 +112,7 @@ void HeaderStripper::MainPassLine(std::string_view line)
             return;
         }
         removing_ = false;
-        if (autoRegister_ && !keyList_.Contains(extracted.key) &&
+        if (options_.autoRegister && !keyList_.Contains(extracted.key) &&
             registeredHere_.emplace(extracted.key).second)
             registered_.emplace_back(extracted.key);
     } else if (removing_ && IsContinuation(line)) {
@@ -62,15 +121,15 @@ void HeaderStripper::MainPassLine(std::string_view line)
     } else {
         removing_ = false;
     }
-    Keep(line, !extracted.key.empty());
+    Keep(line, end, !extracted.key.empty());
 }
 
-void HeaderStripper::Keep(std::string_view line, bool hasKey)
+void HeaderStripper::Keep(std::string_view line, LineEnd end, bool hasKey)
 {
     // A folded charset parameter goes back onto its Content-Type line; a line
     // with a key of its own is a header of its own and is never joined.
     if (holding_ && !hasKey) {
-        const std::size_t charset = line.find("charset=");
+        const std::size_t charset = options_.anyCase ? FindAsciiNoCase(line, kCharset) : line.find(kCharset);
         if (charset != std::string_view::npos) {
             held_ += ' ';
             held_ += line.substr(charset);
@@ -78,12 +137,23 @@ void HeaderStripper::Keep(std::string_view line, bool hasKey)
         }
     }
     ReleaseHeld();
-    if (line.starts_with("Content-Type")) {
+    if (options_.anyCase ? StartsWithAsciiNoCase(line, kContentType) : line.starts_with(kContentType)) {
         held_.assign(line);
+        heldEnd_ = end;
         holding_ = true;
     } else {
-        Tidy(line);
+        Tidy(line, end);
     }
+}
+
+void HeaderStripper::KeepWhole(std::string_view line, LineEnd end)
+{
+    keptProtected_ = true;
+    removing_ = false;
+    ReleaseHeld();
+    FlushTrailing();
+    lastTidiedEmpty_ = line.empty();
+    out_.PutLineWithEnd(line, end);
 }
 
 void HeaderStripper::ReleaseHeld()
@@ -91,21 +161,21 @@ void HeaderStripper::ReleaseHeld()
     if (!holding_)
         return;
     holding_ = false;
-    Tidy(held_);
+    Tidy(held_, heldEnd_);
 }
 
-void HeaderStripper::Tidy(std::string_view line)
+void HeaderStripper::Tidy(std::string_view line, LineEnd end)
 {
     const bool empty = line.empty();
     if (empty && lastTidiedEmpty_)
         return;
     lastTidiedEmpty_ = empty;
     if (IsTrailingCandidate(line)) {
-        trailing_.Add(line);
+        trailing_.Add(line, end);
         return;
     }
     FlushTrailing();
-    out_.PutLine(line);
+    out_.PutLineWithEnd(line, end);
 }
 
 void HeaderStripper::FlushTrailing()
@@ -133,27 +203,33 @@ bool HeaderStripper::CommitRegisteredKeys()
     return !registered_.empty();
 }
 
-StripResult StripHeaders(const std::string& fileName, KeyList& keyList, bool allText, bool autoRegister)
+StripResult StripHeaders(const std::string& fileName, KeyList& keyList, const StripOptions& options)
 {
     LineReader reader(fileName);
     std::string_view line;
     if (!reader.Next(line))
         return {};
     const std::string first(line);
+    const LineEnd firstEnd = reader.LastLineEnd();
     if (!reader.Next(line))
         return {};
 
-    MailOutput output(fileName);
-    HeaderStripper stripper(keyList, allText, autoRegister, output);
-    stripper.PutLine(first);
+    MailOutput output(fileName, options.keepLineEnds);
+    HeaderStripper stripper(keyList, options, output);
+    stripper.PutLineWithEnd(first, firstEnd);
     do
-        stripper.PutLine(line);
+        stripper.PutLineWithEnd(line, reader.LastLineEnd());
     while (reader.Next(line));
     stripper.Finish();
 
     stripper.CommitRegisteredKeys();
     output.Commit();
-    return {stripper.RemovedCount(), stripper.RegisteredKeys()};
+    return {stripper.RemovedCount(), stripper.RegisteredKeys(), stripper.KeptProtected()};
+}
+
+StripResult StripHeaders(const std::string& fileName, KeyList& keyList, bool allText, bool autoRegister)
+{
+    return StripHeaders(fileName, keyList, OriginalRules(allText, autoRegister));
 }
 
 }  // namespace norvane

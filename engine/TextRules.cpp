@@ -110,6 +110,15 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
+std::size_t FindAsciiNoCase(std::string_view text, std::string_view word)
+{
+    if (word.empty())
+        return 0;
+    const auto found = std::search(text.begin(), text.end(), word.begin(), word.end(),
+                                   [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+    return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
+}
+
 std::size_t AsciiNoCaseHash::operator()(std::string_view text) const noexcept
 {
     // Eight bytes at a time, each word folded to lower case first.

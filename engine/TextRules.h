@@ -65,6 +65,15 @@ std::string LowerAscii(std::string_view text);
 bool LessAsciiNoCase(std::string_view a, std::string_view b);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 
+inline bool StartsWithAsciiNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsAsciiNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Where word first occurs in text, ASCII letters matching in either case;
+// npos when it does not.
+std::size_t FindAsciiNoCase(std::string_view text, std::string_view word);
+
 // Hash and equality for unordered containers whose texts match without
 // regard to ASCII case; transparent, so a string_view looks up a std::string.
 struct AsciiNoCaseHash {

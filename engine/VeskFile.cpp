@@ -15,10 +15,9 @@ namespace {
 struct PassSetup {
     bool backup = false;
     bool removeBodies = false;
-    bool removeTraces = false;
+    RemovalOptions removal;
     bool strip = false;  // strip headers and tidy after the removal
-    bool allText = false;
-    bool autoRegister = false;
+    StripOptions stripping;
     KeyList* keyList = nullptr;
 };
 
@@ -34,32 +33,40 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
     if (!reader.Next(line))
         return {};
     const std::string first(line);
+    const LineEnd firstEnd = reader.LastLineEnd();
     if (!reader.Next(line))
         return {};  // fewer than 2 lines: nothing written
     if (!setup.strip && !setup.removeBodies)
         return {};  // nothing can change
 
-    MailOutput mail(file);
+    const bool keepLineEnds = setup.strip ? setup.stripping.keepLineEnds : setup.removal.keepLineEnds;
+    MailOutput mail(file, keepLineEnds);
     std::optional<HeaderStripper> stripper;
+    std::optional<KeptEndsFilter> written;
     std::optional<AttachmentRemover> remover;
     LineSink* afterRemoval = &mail;
-    if (setup.strip)
-        afterRemoval = &stripper.emplace(*setup.keyList, setup.allText, setup.autoRegister, mail);
+    if (setup.strip) {
+        afterRemoval = &stripper.emplace(*setup.keyList, setup.stripping, mail);
+        // The stripper sees the lines as a second load of the removal's
+        // result would read them.
+        if (setup.removeBodies && keepLineEnds)
+            afterRemoval = &written.emplace(*afterRemoval);
+    }
     // Removal never leaves fewer than 2 lines: a deletion always leaves
     // the empty line after the part headers and the delimiter that ended
     // the body, so the stripper sees what a second load would.
     if (setup.removeBodies)
-        remover.emplace(setup.removeTraces, *afterRemoval, reader);
+        remover.emplace(setup.removal, *afterRemoval, reader);
 
-    const auto put = [&](std::string_view text, std::uint64_t offset) {
+    const auto put = [&](std::string_view text, std::uint64_t offset, LineEnd end) {
         if (remover)
-            remover->PutLineAt(text, offset);
+            remover->PutLineAt(text, offset, end);
         else
-            afterRemoval->PutLine(text);
+            afterRemoval->PutLineWithEnd(text, end);
     };
-    put(first, 0);
+    put(first, 0, firstEnd);
     do
-        put(line, reader.LineOffset());
+        put(line, reader.LineOffset(), reader.LastLineEnd());
     while (reader.Next(line));
     if (remover)
         remover->Finish();
@@ -68,6 +75,7 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
 
     VeskCounts counts;
     counts.attachmentLines = remover ? remover->Removed() : 0;
+    counts.protectedEntity = (remover && remover->KeptProtected()) || (stripper && stripper->KeptProtected());
     // Stripping on its own registers the file's keys even when the file
     // cannot be written; after a removal that could not be written it never
     // runs.
@@ -90,14 +98,24 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
 
 }  // namespace
 
-int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies, bool removeTraces)
+RemovalResult RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies,
+                                const RemovalOptions& options)
 {
     VeskRun run({fileName});
     PassSetup setup;
     setup.backup = backup;
     setup.removeBodies = removeBodies;
-    setup.removeTraces = removeBodies && removeTraces;
-    return RunPass(fileName, setup, run).attachmentLines;
+    setup.removal = options;
+    setup.removal.removeTraces = removeBodies && options.removeTraces;
+    const VeskCounts counts = RunPass(fileName, setup, run);
+    return {counts.attachmentLines, counts.protectedEntity};
+}
+
+int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies, bool removeTraces)
+{
+    RemovalOptions options;
+    options.removeTraces = removeTraces;
+    return RemoveAttachments(fileName, backup, removeBodies, options).removed;
 }
 
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run)
@@ -105,10 +123,16 @@ VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOpt
     PassSetup setup;
     setup.backup = options.backup;
     setup.removeBodies = options.removeAttachments;
-    setup.removeTraces = options.removeAttachments && options.removeTraces;
+    setup.removal.removeTraces = options.removeAttachments && options.removeTraces;
+    setup.removal.anyCase = options.anyCase;
+    setup.removal.protectSigned = options.protectSigned;
+    setup.removal.keepLineEnds = options.keepLineEnds;
     setup.strip = true;
-    setup.allText = options.allText;
-    setup.autoRegister = options.autoRegister;
+    setup.stripping.scope = options.Scope();
+    setup.stripping.anyCase = options.anyCase;
+    setup.stripping.protectSigned = options.protectSigned;
+    setup.stripping.autoRegister = options.autoRegister;
+    setup.stripping.keepLineEnds = options.keepLineEnds;
     setup.keyList = &keyList;
     return RunPass(fileName, setup, run);
 }

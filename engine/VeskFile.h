@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/HeaderKey.h"
 #include "engine/KeyList.h"
 #include "engine/VeskRun.h"
 
@@ -8,13 +9,20 @@
 
 namespace norvane {
 
-// The option check boxes as the Vesk command reads them.
+// The option check boxes as the Vesk command reads them. Every option off
+// (and the scope kFirst) gives the original rules.
 struct VeskOptions {
     bool backup = false;             // "BackUp"
     bool removeAttachments = false;  // "添付ファイル削除"
     bool removeTraces = false;       // "添付ファイル跡削除"; only together with removeAttachments
-    bool allText = false;            // "全文章"
+    bool allText = false;            // "全文章": the scope kAll, whatever scope says
     bool autoRegister = false;       // "自動登録"
+    HeaderScope scope = HeaderScope::kFirst;  // kMessages: "全メッセージのヘッダー"
+    bool anyCase = false;                     // "小文字のヘッダーキーも対象" (see StripOptions, RemovalOptions)
+    bool protectSigned = false;               // "署名・暗号メールを保護"
+    bool keepLineEnds = false;                // "改行コードを保持"
+
+    HeaderScope Scope() const { return allText ? HeaderScope::kAll : scope; }
 };
 
 // What became of a mail file.
@@ -28,13 +36,16 @@ struct VeskCounts {
     int headerLines = 0;      // header and continuation lines stripped
     std::vector<std::string> registeredKeys;  // keys the file registered unticked, in order met
     VeskOutcome outcome = VeskOutcome::kUnchanged;
+    // A signed or encrypted entity was kept whole (only with protectSigned).
+    bool protectedEntity = false;
 };
 
 // The whole Vesk work on one mail file in a single streaming pass:
 // attachment removal (when on), then header stripping and tidying, read once
 // and written once, then the backup (when on) and the replacement. The file
 // ends up exactly as RemoveAttachments followed by StripHeaders would leave
-// it, with the same two counts; a file of fewer than 2 lines is left alone.
+// it (with the same options), with the same two counts; a file of fewer than
+// 2 lines is left alone.
 //
 // The file is the run's target for fileName (resolved when the run began),
 // opened once without following links and locked (see MailFile). A result

@@ -508,3 +508,145 @@ TEST(RemoveAttachments, FailuresNameTheFileAndKeepTheMail)
 }
 
 }  // namespace norvane::test
+
+namespace norvane::test {
+
+namespace {
+
+struct OptionCase {
+    const char* name;
+    std::string input;
+    std::string bodiesResult;  // removeBodies only
+    int bodiesRemoved;
+    std::string tracesResult;  // removeTraces as well
+    int tracesRemoved;
+    bool protectedEntity = false;
+};
+
+// Runs each case in every line end form, keeping the line ends, and returns
+// the bodies-only results of the first form for comparisons.
+std::vector<std::string> RunRemovals(const RemovalOptions& base, const std::vector<OptionCase>& cases)
+{
+    std::vector<std::string> results;
+    TempDir dir(true);
+    const std::string path = dir.File("m.eml");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& end : kLineEnds) {
+            SCOPED_TRACE(end.name);
+            RemovalOptions options = base;
+            options.keepLineEnds = true;
+            WriteFile(path, FileBytes(Lines(c.input), end.eol));
+            options.removeTraces = false;
+            RemovalResult result = RemoveAttachments(path, false, true, options);
+            if (&end == &kLineEnds[0])
+                results.push_back(ReadFile(path));
+            EXPECT_EQ(result.removed, c.bodiesRemoved);
+            EXPECT_EQ(result.protectedEntity, c.protectedEntity);
+            EXPECT_EQ(ReadFile(path), FileBytes(Lines(c.bodiesResult), end.eol));
+            WriteFile(path, FileBytes(Lines(c.input), end.eol));
+            options.removeTraces = true;
+            result = RemoveAttachments(path, false, true, options);
+            EXPECT_EQ(result.removed, c.tracesRemoved);
+            EXPECT_EQ(result.protectedEntity, c.protectedEntity);
+            EXPECT_EQ(ReadFile(path), FileBytes(Lines(c.tracesResult), end.eol));
+        }
+    }
+    return results;
+}
+
+}  // namespace
+
+TEST(RemoveAttachments, ReadsMimeWordsInAnyLetterCase)
+{
+    const auto removed = [](const std::string& header, const std::string& disposition = "Content-Disposition: a") {
+        return OptionCase{"", header + "\n\n--b\n" + disposition + "\n\nQUFB\n--b--",
+                          header + "\n\n--b\n" + disposition + "\n\n--b--", 1, header + "\n\n\n--b--", 3};
+    };
+    const auto kept = [](const std::string& header) {
+        const std::string text = header + "\n\n--b\nContent-Disposition: attachment\n\nQUFB\n--b--";
+        return OptionCase{"", text, text, 0, text, 0};
+    };
+    std::vector<OptionCase> cases = {
+        removed("Content-Type: multipart/mixed; boundary=\"b\"", "content-disposition: attachment"),
+        removed("CONTENT-TYPE:\tMultipart/Mixed; Boundary=\"b\"", "Content-Disposition:\t \tinline"),
+        removed("content-type:multipart/mixed;boundary=b", "CONTENT-DISPOSITION:attachment"),
+        removed("Content-Type: multipart/mixed;\n\tcharset=x;\n\tBOUNDARY=\"b\""),
+        removed("Content-Type: multipart/mixed; boundary=\"b\"; x=1"),
+        removed("Content-Type: multipart/mixed\n  ; boundary=b"),
+        kept("Content-Type: multipart/mixedx; boundary=\"b\""),
+        kept("Content-Type: multipart/alternative; boundary=\"b\""),
+        kept("Content-Type: multipart/mixed;\nSubject: s\n\tboundary=\"b\""),
+        kept("Content-Type : multipart/mixed; boundary=\"b\""),
+    };
+    const char* names[] = {"lower-case disposition", "mixed case, TABs after the colons", "no blank after the colons",
+                           "boundary on a later continuation line", "text after the closing quote",
+                           "the parameter on a continuation line of its own", "another type that begins alike",
+                           "alternative declares nothing", "a continuation line under another header",
+                           "a blank before the colon"};
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        cases[i].name = names[i];
+    RemovalOptions options;
+    options.anyCase = true;
+    RunRemovals(options, cases);
+}
+
+TEST(RemoveAttachments, KeepsSignedAndEncryptedPartsWhole)
+{
+    const std::string signedPart =
+        "--out\nContent-Type: multipart/signed; boundary=\"sig\"; protocol=\"application/pkcs7-signature\"\n\n"
+        "--sig\nContent-Type: multipart/mixed; boundary=\"in\"\n\n--in\nContent-Type: text/plain\n\nsigned text\n"
+        "--in\nContent-Type: application/pdf\nContent-Disposition: attachment; filename=\"a.pdf\"\n\nJVBERi0x\n"
+        "--in--\n--sig\nContent-Type: application/pkcs7-signature\n"
+        "Content-Disposition: attachment; filename=\"smime.p7s\"\n\nMIIB\n--sig--\n";
+    const std::string mixed = "Content-Type: multipart/mixed; boundary=\"out\"\n\n--out\nContent-Type: text/plain\n\n"
+                              "hello\n" + signedPart;
+    const std::string pdf = "--out\nContent-Type: application/pdf\nContent-Disposition: attachment\n\nQkJC\n--out--";
+    const std::string encrypted =
+        "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: application/pkcs7-mime; "
+        "smime-type=enveloped-data\nContent-Disposition: attachment; filename=\"smime.p7m\"\n\nMIIB\nQUFB\n--b--";
+    const std::string signedMessage =
+        "From a\nContent-Type: multipart/signed; boundary=\"s\"; protocol=\"application/pkcs7-signature\"\n\n--s\n"
+        "Content-Type: multipart/mixed; boundary=\"m\"\n\n--m\nContent-Disposition: attachment; filename=\"a.txt\"\n"
+        "\nQUFB\n--m--\n\n--s\nContent-Type: application/pkcs7-signature\n\nMIIB\n--s--\n\n";
+    const std::string next = "From b\nContent-Type: multipart/mixed; boundary=\"b\"\n\n--b\n"
+                             "Content-Disposition: attachment\n\n";
+    const std::string inside =
+        "Content-Type: multipart/mixed; boundary=\"out\"\n\n--out\nContent-Type: multipart/mixed; boundary=\"in\"\n"
+        "Content-Disposition: attachment\n\n--in\nContent-Type: multipart/signed; boundary=\"s\"\n\n--s\nsigned\n"
+        "--s--\n--in--\n--out--";
+    const std::vector<OptionCase> cases = {
+        {"a signed part among attachments", mixed + pdf,
+         mixed + "--out\nContent-Type: application/pdf\nContent-Disposition: attachment\n\n--out--", 1,
+         mixed + "\n--out--", 4, true},
+        {"an encrypted part with a disposition", encrypted, encrypted, 0, encrypted, 0, true},
+        {"a signed message, then one that is not", signedMessage + next + "QUFB\n--b--",
+         signedMessage + next + "--b--", 1,
+         signedMessage + "From b\nContent-Type: multipart/mixed; boundary=\"b\"\n\n\n--b--", 3, true},
+    };
+    RemovalOptions options;
+    options.protectSigned = true;
+    for (const bool anyCase : {false, true}) {
+        SCOPED_TRACE(anyCase ? "any case" : "letter case as written");
+        options.anyCase = anyCase;
+        const auto results = RunRemovals(options, cases);
+        // Without protection every one of them loses lines.
+        RemovalOptions unprotected = options;
+        unprotected.protectSigned = false;
+        TempDir dir(true);
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(cases[i].name);
+            WriteFile(dir.File("m.eml"), FileBytes(Lines(cases[i].input), kLineEnds[0].eol));
+            unprotected.keepLineEnds = true;
+            EXPECT_FALSE(RemoveAttachments(dir.File("m.eml"), false, true, unprotected).protectedEntity);
+            EXPECT_NE(ReadFile(dir.File("m.eml")), results.at(i));
+        }
+    }
+    // A signed entity inside an attachment goes with it.
+    RunRemovals(options, {{"inside a removed attachment", inside,
+                           "Content-Type: multipart/mixed; boundary=\"out\"\n\n--out\nContent-Type: multipart/mixed; "
+                           "boundary=\"in\"\nContent-Disposition: attachment\n\n--out--",
+                           7, "Content-Type: multipart/mixed; boundary=\"out\"\n\n\n--out--", 10, false}});
+}
+
+}  // namespace norvane::test

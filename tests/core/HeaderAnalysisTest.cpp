@@ -1,10 +1,13 @@
 #include "engine/Error.h"
 #include "engine/HeaderAnalysis.h"
+#include "engine/TextRules.h"
+#include "engine/VeskFile.h"
 #include "MailLines.h"
 #include "TestFiles.h"
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +186,116 @@ TEST(AnalyzeFiles, TalliesEveryFileOrFails)
     EXPECT_EQ(AnalyzeFiles({dir.File("1.eml"), dir.File("2.eml")}, keys, true)[2].count, "2");
     EXPECT_EQ(MessageOf([&] { AnalyzeFiles({dir.File("1.eml"), dir.File("none"), dir.File("2.eml")}, keys, false); }),
               "ﾌｧｲﾙが見つかりません");
+}
+
+}  // namespace norvane::test
+
+namespace norvane::test {
+
+TEST(CountHeaderKeys, CountsLowerCaseKeysAndEveryMessage)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        HeaderScope scope;
+        bool anyCase;
+        KeyCountList tally;
+        int count;
+    } cases[] = {
+        {"lower case in the first block", "x-relay-a: 1\nthread-index: t\nSubject: s\n\nreceived: body",
+         HeaderScope::kFirst, true, {"x-relay-a=1", "thread-index=1", "Subject=1"}, 3},
+        {"lower case off", "x-relay-a: 1\nSubject: s\n", HeaderScope::kFirst, false, {"Subject=1"}, 1},
+        {"lower case in part headers only",
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\n\nreceived: body\nNote: n\n--b--",
+         HeaderScope::kAll, true, {"Content-Type=1", "thread-index=1", "Note=1"}, 3},
+        {"every message", "From a\nReceived: 1\nSubject: s\n\nReceived: body\n\nFrom b\nReceived: 2\nx-a: 3\n\nbody",
+         HeaderScope::kMessages, false, {"Received=2", "Subject=1"}, 3},
+        {"every message in any case",
+         "From a\nReceived: 1\nSubject: s\n\nReceived: body\n\nFrom b\nReceived: 2\nx-a: 3\n\nbody",
+         HeaderScope::kMessages, true, {"Received=2", "Subject=1", "x-a=1"}, 4},
+        {"a file that does not begin with From is one message", "Received: 1\n\nhello\n\nFrom me\nReceived: 2",
+         HeaderScope::kMessages, true, {"Received=1"}, 1},
+    };
+    TempDir dir;
+    const std::string path = dir.File("m.eml");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& end : kLineEnds) {
+            SCOPED_TRACE(end.name);
+            WriteFile(path, FileBytes(Lines(c.text), end.eol));
+            KeyCountList tally;
+            EXPECT_EQ(CountHeaderKeys(path, tally, AnalyzeOptions{c.scope, c.anyCase}), c.count);
+            EXPECT_EQ(tally, c.tally);
+        }
+    }
+    WriteFile(path, "From a\nx-a: 1\n\nFrom b\nX-B: 2\n");
+    const auto result = AnalyzeFiles({path}, KeyList{"X-B"}, AnalyzeOptions{HeaderScope::kMessages, true});
+    ASSERT_EQ(result.size(), 2u);
+    EXPECT_EQ(result[1].key + "=" + result[1].count + std::string(result[1].mark), "X-B=1Del");
+}
+
+namespace {
+
+// Files without continuation lines under their header lines, so that Vesk
+// with every key ticked removes exactly the lines Analyze counts.
+const char* const kAgreementFiles[] = {
+    "From a@b Mon Jan 1 00:00:00 2024\nReceived: from x\nthread-index: AQ\nSubject: one\n"
+    "Content-Type: multipart/mixed; boundary=\"m1\"\n\npreamble\n--m1\ncontent-type: text/plain\nx-part: 1\n\n"
+    "Note: body line\nnote: lower body\n--m1\nContent-Type: multipart/alternative; boundary=\"a1\"\n\n--a1\n"
+    "content-transfer-encoding: 7bit\n\ntext\n--a1--\n--m1--\n\nFrom c@d Mon Jan 1 00:00:00 2024\n"
+    "x-relay-b: 2\nReceived: from y\n\nbody\nReceived: in body\nFrom e not a message\nthread-index: body\n",
+    "Received: one\nx-lower: 1\nSubject: s\n\nhello\n\nFrom me to you\nreceived: maybe\nReceived: strict yes\n"
+    "X-Nosep:value\n",
+    "\nSubject: s\nx-a: 1\n",
+    "X-Mailer:tool\nSubject: s\n\nNote: see below\nNote:see below\n",
+};
+
+std::set<std::string> LowerKeys(const std::vector<std::string>& keys)
+{
+    std::set<std::string> lower;
+    for (const auto& key : keys)
+        lower.insert(LowerAscii(key.substr(0, key.find('='))));
+    return lower;
+}
+
+}  // namespace
+
+TEST(CountHeaderKeys, AgreesWithVeskOnWhatIsAHeaderLine)
+{
+    TempDir dir(true);
+    const std::string path = dir.File("m.eml");
+    for (const HeaderScope scope : {HeaderScope::kFirst, HeaderScope::kMessages, HeaderScope::kAll}) {
+        for (const bool anyCase : {false, true}) {
+            SCOPED_TRACE("scope " + std::to_string(static_cast<int>(scope)) + (anyCase ? " any case" : ""));
+            for (std::size_t f = 0; f < std::size(kAgreementFiles); ++f) {
+                for (const auto& end : kLineEnds) {
+                    SCOPED_TRACE("file " + std::to_string(f) + " " + end.name);
+                    const std::string bytes = FileBytes(Lines(kAgreementFiles[f]), end.eol);
+                    WriteFile(path, bytes);
+                    KeyCountList tally;
+                    const int counted = CountHeaderKeys(path, tally, AnalyzeOptions{scope, anyCase});
+
+                    // Vesk registers the keys it meets as header lines...
+                    VeskOptions options;
+                    options.scope = scope;
+                    options.anyCase = anyCase;
+                    options.autoRegister = true;
+                    KeyList none;
+                    VeskRun run({path});
+                    const VeskCounts registering = VeskFile(path, none, options, run);
+                    EXPECT_EQ(LowerKeys(registering.registeredKeys), LowerKeys(tally));
+
+                    // ... and with every key ticked removes those lines.
+                    WriteFile(path, bytes);
+                    KeyList every;
+                    for (const auto& entry : tally)
+                        every.AppendStored(entry.substr(0, entry.find('=')));
+                    options.autoRegister = false;
+                    EXPECT_EQ(VeskFile(path, every, options, run).headerLines, counted);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace norvane::test

@@ -68,6 +68,35 @@ TEST(ExtractHeaderKey, BothSeparatorModes)
     }
 }
 
+TEST(ExtractHeaderKey, TakesALowerCaseFirstLetterWhenAsked)
+{
+    // Every first byte: only 'a'..'z' joins 'A'..'Z'.
+    for (int first = 0; first < 256; ++first) {
+        SCOPED_TRACE(first);
+        const std::string line = std::string(1, static_cast<char>(first)) + "-key: value";
+        const bool letter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
+        const HeaderKeyResult any = ExtractHeaderKey(line, true, FirstLetter::kAnyCase);
+        EXPECT_EQ(any.key, letter ? line.substr(0, 5) : "");
+        EXPECT_EQ(ExtractHeaderKey(line, false, FirstLetter::kUpperCase).key,
+                  first >= 'A' && first <= 'Z' ? line.substr(0, 5) : "");
+    }
+    struct Case {
+        std::string line;
+        std::string ordinaryKey;
+        std::string strictKey;
+    } cases[] = {
+        {"x-relay-organization-scl: 1", "x-relay-organization-scl", "x-relay-organization-scl"},
+        {"thread-index:AQ", "thread-index", ""},
+        {"note to self: buy milk", "", ""},
+        {"x_custom: 1", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(ExtractHeaderKey(c.line, false, FirstLetter::kAnyCase).key, c.ordinaryKey);
+        EXPECT_EQ(ExtractHeaderKey(c.line, true, FirstLetter::kAnyCase).key, c.strictKey);
+    }
+}
+
 TEST(ExtractHeaderKey, KeyPointsIntoTheLine)
 {
     const std::string line = "Subject: x";

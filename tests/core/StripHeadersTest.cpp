@@ -2,6 +2,7 @@
 #include "engine/FileIo.h"
 #include "engine/StripHeaders.h"
 #include "MailLines.h"
+#include "ShownBytes.h"
 #include "TestFiles.h"
 
 #include <filesystem>
@@ -255,6 +256,53 @@ TEST(StripHeaders, RewritesEveryLineEndFormWithCrLf)
     EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
 }
 
+TEST(StripHeaders, KeepsEachLineEnd)
+{
+    const std::string lf = kMail;
+    const std::string lfStripped =
+        "Content-Type: text/plain; charset=iso-2022-jp\nSubject: hi\nX-New: 1\n\nbody 1\n\nReceived: stays\n";
+    const std::string noEnd = lf.substr(0, lf.size() - 2);
+    const std::string noEndStripped = lfStripped.substr(0, lfStripped.size() - 1);
+    struct Case {
+        std::string name;
+        std::string input;
+        std::string result;
+        int removed;
+    } cases[] = {
+        {"LF", lf, lfStripped, 2},
+        {"CR", WithEnds(lf, "\r"), WithEnds(lfStripped, "\r"), 2},
+        {"CR LF", WithEnds(lf, "\r\n"), WithEnds(lfStripped, "\r\n"), 2},
+        {"LF, no last line end", noEnd, noEndStripped, 2},
+        {"CR, no last line end", WithEnds(noEnd, "\r"), WithEnds(noEndStripped, "\r"), 2},
+        {"CR LF, no last line end", WithEnds(noEnd, "\r\n"), WithEnds(noEndStripped, "\r\n"), 2},
+        {"mixed", "Received: r\r\n\tc\nSubject: s\r\n\nbody\r\r\n\n\rend\n\r\n",
+         "Subject: s\r\n\nbody\r\r\nend\n", 2},
+        {"a joined charset line takes its Content-Type line's end",
+         "Content-Type: t;\n\tcharset=x\r\n\r\nb", "Content-Type: t; charset=x\n\r\nb", 0},
+        {"a joined last line without end", "Subject: s\r\nContent-Type: t;\r\n\tcharset=x",
+         "Subject: s\r\nContent-Type: t; charset=x\r\n", 0},
+        {"an empty line after a lone CR stays a line of its own",
+         "Content-Type: t;\r\tcharset=x\n\nb", "Content-Type: t; charset=x\r\r\nb", 0},
+        {"a removed line between a lone CR and an empty line", "Subject: s\rReceived: r\n\nbody",
+         "Subject: s\r\r\nbody", 1},
+    };
+    TempDir dir;
+    const std::string mail = dir.File("m.eml");
+    StripOptions options;
+    options.keepLineEnds = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeyList keys = {"Received"};
+        WriteFile(mail, c.input);
+        EXPECT_EQ(StripHeaders(mail, keys, options).removed, c.removed);
+        EXPECT_EQ(Shown(ReadFile(mail)), Shown(c.result));
+        // Read again, the result is what was written: a second run changes
+        // nothing.
+        EXPECT_EQ(StripHeaders(mail, keys, options).removed, 0);
+        EXPECT_EQ(Shown(ReadFile(mail)), Shown(c.result));
+    }
+}
+
 TEST(StripHeaders, NulIsAnOrdinaryByte)
 {
     TempDir dir;
@@ -460,6 +508,212 @@ TEST(StripHeaders, SampleMails)
         EXPECT_EQ(CountOf(out, "\r\n"), CountOf(out, "\n"));
         EXPECT_EQ(CountOf(out, "\r\n"), CountOf(out, "\r"));
     }
+}
+
+}  // namespace norvane::test
+
+namespace norvane::test {
+
+namespace {
+
+struct Collected : LineSink {
+    void PutLine(std::string_view line) override { PutLineWithEnd(line, norvane::LineEnd::kCrLf); }
+    void PutLineWithEnd(std::string_view line, norvane::LineEnd end) override
+    {
+        text += line;
+        text += end == norvane::LineEnd::kCrLf ? "\n" : "<" + std::to_string(static_cast<int>(end)) + ">";
+    }
+    std::string text;
+};
+
+struct Outcome {
+    std::string text;
+    int removed;
+    bool keptProtected;
+};
+
+Outcome StripWith(std::string_view text, const KeyList& keys, const StripOptions& options)
+{
+    KeyList list = keys;
+    Collected out;
+    HeaderStripper stripper(list, options, out);
+    for (const std::string& line : Lines(text))
+        stripper.PutLine(line);
+    stripper.Finish();
+    std::string result = out.text;
+    if (!result.empty())
+        result.pop_back();  // as Join gives it: no line end after the last line
+    return {result, stripper.RemovedCount(), stripper.KeptProtected()};
+}
+
+StripOptions Rules(HeaderScope scope, bool anyCase, bool protectSigned = false)
+{
+    StripOptions options;
+    options.scope = scope;
+    options.anyCase = anyCase;
+    options.protectSigned = protectSigned;
+    return options;
+}
+
+struct ScopeCase {
+    const char* name;
+    const char* input;
+    const char* first;
+    int firstRemoved;
+    const char* messages;
+    int messagesRemoved;
+    const char* all;
+    int allRemoved;
+};
+
+void RunScopes(const KeyList& keys, bool anyCase, const std::vector<ScopeCase>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const struct {
+            HeaderScope scope;
+            const char* name;
+            const char* result;
+            int removed;
+        } scopes[] = {{HeaderScope::kFirst, "first", c.first, c.firstRemoved},
+                      {HeaderScope::kMessages, "messages", c.messages, c.messagesRemoved},
+                      {HeaderScope::kAll, "all", c.all, c.allRemoved}};
+        for (const auto& s : scopes) {
+            SCOPED_TRACE(s.name);
+            const Outcome out = StripWith(c.input, keys, Rules(s.scope, anyCase));
+            EXPECT_EQ(out.text, s.result);
+            EXPECT_EQ(out.removed, s.removed);
+        }
+    }
+}
+
+const KeyList kLowerKeys = {"X-Relay-Score", "Received", "thread-index", ";Subject"};
+
+}  // namespace
+
+TEST(HeaderStripper, TakesLowerCaseKeysInsideHeaderBlocksOnly)
+{
+    RunScopes(kLowerKeys, true, {
+        {"lower-case keys in the first block", "x-relay-score: 1\nthread-index: t\nSubject: s\n\nbody",
+         "Subject: s\n\nbody", 2, "Subject: s\n\nbody", 2, "Subject: s\n\nbody", 2},
+        {"outside a header block a lower-case line is body text",
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper",
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper", 0,
+         "Subject: s\n\nreceived: body\nx-relay-score: 2\nReceived: upper", 0,
+         "Subject: s\n\nreceived: body\nx-relay-score: 2", 1},
+        {"in the middle of folded headers", "Subject: s\n\tfolded\nthread-index: t\n\tmore\nSubject: k",
+         "Subject: s\n\tfolded\nSubject: k", 2, "Subject: s\n\tfolded\nSubject: k", 2,
+         "Subject: s\n\tfolded\nSubject: k", 2},
+        {"after a stripped header's continuation", "Received: a\n\tby b\nx-relay-score: 1\n\tc\nsubject: k\n\tf",
+         "subject: k\n\tf", 4, "subject: k\n\tf", 4, "subject: k\n\tf", 4},
+        {"a lower-case line that is no header line", "thread-index t\n\tc\nthread_index: u\n\nb",
+         "thread-index t\n\tc\nthread_index: u\n\nb", 0, "thread-index t\n\tc\nthread_index: u\n\nb", 0,
+         "thread-index t\n\tc\nthread_index: u\n\nb", 0},
+        {"part headers after a delimiter",
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\nReceived: r\n\nbody\n--b--",
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\nReceived: r\n\nbody\n--b--", 0,
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\nthread-index: p\nReceived: r\n\nbody\n--b--", 0,
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\n\nbody\n--b--", 2},
+        {"a body paragraph that looks like headers",
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y",
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y", 0,
+         "Subject: s\n\nthread-index: body\nReceived: x\n\nx-relay-score: y", 0,
+         "Subject: s\n\nthread-index: body\n\nx-relay-score: y", 1},
+        {"each message of an mbox",
+         "From a\nthread-index: 1\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-relay-score: 2"
+         "\n\nbody 2",
+         "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\nReceived: r\nx-relay-score: 2\n\nbody 2", 1,
+         "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\n\nbody 2", 3,
+         "From a\nSubject: s\n\nbody\nreceived: in body\n\nFrom b\n\nbody 2", 3},
+        {"a From line that follows no empty line starts nothing", "From a\nSubject: s\n\nbody\nFrom b\nthread-index: t",
+         "From a\nSubject: s\n\nbody\nFrom b\nthread-index: t", 0, "From a\nSubject: s\n\nbody\nFrom b\nthread-index: t",
+         0, "From a\nSubject: s\n\nbody\nFrom b\nthread-index: t", 0},
+    });
+}
+
+TEST(HeaderStripper, StripsEveryMessageAndLeavesBodiesAlone)
+{
+    RunScopes({"Received", "X-Mailer", ";Subject"}, false, {
+        {"several messages",
+         "From a\nReceived: 1\n\tby x\nSubject: one\n\nReceived: in a body\nNote: x\n\nFrom b\nX-Mailer: m\n"
+         "received: lower\n\nbody\n\tReceived\nFrom c\n\nFrom d\nReceived: 4",
+         "From a\nSubject: one\n\nReceived: in a body\nNote: x\n\nFrom b\nX-Mailer: m\nreceived: lower\n\nbody\n"
+         "\tReceived\nFrom c\n\nFrom d\nReceived: 4", 2,
+         "From a\nSubject: one\n\nReceived: in a body\nNote: x\n\nFrom b\nreceived: lower\n\nbody\n\tReceived\n"
+         "From c\n\nFrom d", 4,
+         "From a\nSubject: one\n\nNote: x\n\nFrom b\nreceived: lower\n\nbody\n\tReceived\nFrom c\n\nFrom d", 5},
+        {"one message with a From paragraph in its body",
+         "Received: 1\nSubject: s\n\nhello\n\nFrom me to you\nReceived: kept\n",
+         "Subject: s\n\nhello\n\nFrom me to you\nReceived: kept", 1,
+         "Subject: s\n\nhello\n\nFrom me to you\nReceived: kept", 1, "Subject: s\n\nhello\n\nFrom me to you", 2},
+        {"the charset join in every message's block",
+         "From a\nContent-Type: text/plain;\n\tcharset=x\n\nContent-Type: t;\n\tcharset=y\n\nFrom b\n"
+         "Content-Type: text/plain;\n\tcharset=z\n",
+         "From a\nContent-Type: text/plain; charset=x\n\nContent-Type: t;\n\tcharset=y\n\nFrom b\n"
+         "Content-Type: text/plain;\n\tcharset=z", 0,
+         "From a\nContent-Type: text/plain; charset=x\n\nContent-Type: t;\n\tcharset=y\n\nFrom b\n"
+         "Content-Type: text/plain; charset=z", 0,
+         "From a\nContent-Type: text/plain; charset=x\n\nContent-Type: t; charset=y\n\nFrom b\n"
+         "Content-Type: text/plain; charset=z", 0},
+    });
+}
+
+TEST(HeaderStripper, JoinsCharsetInAnyLetterCase)
+{
+    const KeyList keys = {"Received"};
+    struct Case {
+        const char* name;
+        const char* input;
+        const char* anyCase;  // the result with anyCase; without it the input stays
+    } cases[] = {
+        {"both words in other case", "content-type: text/plain;\n\tCharSet=x\n\nb",
+         "content-type: text/plain; CharSet=x\n\nb"},
+        {"a lower-case key of its own is never joined", "CONTENT-TYPE: t;\nx-orig: a; charset=y",
+         "CONTENT-TYPE: t;\nx-orig: a; charset=y"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(StripWith(c.input, keys, Rules(HeaderScope::kFirst, true)).text, c.anyCase);
+        EXPECT_EQ(StripWith(c.input, keys, Rules(HeaderScope::kFirst, false)).text, c.input);
+    }
+}
+
+TEST(HeaderStripper, KeepsSignedAndEncryptedEntitiesWhole)
+{
+    const KeyList keys = {"Received", "Content-Type", "X-Spam"};
+    constexpr const char* kSigned =
+        "--s\nContent-Type: text/plain;\n\tcharset=x\nReceived: in signed\n\n\n\nX-Spam: body\n--s\n"
+        "Content-Type: application/pkcs7-signature\n\nMIIB\n--s--\n\n\n\x1a";
+    struct Case {
+        const char* name;
+        std::string input;
+        HeaderScope scope;
+        std::string result;
+        int removed;
+    } cases[] = {
+        {"whole message, every line searched",
+         "Received: r\ncontent-type: Multipart/Signed;\n boundary=s\n\n"s + kSigned, HeaderScope::kAll,
+         "\n"s + kSigned, 3},
+        {"whole message, first block", "Received: r\nContent-Type: multipart/signed; boundary=s\n\n"s + kSigned,
+         HeaderScope::kFirst, "\n"s + kSigned, 2},
+        {"an mbox message, then one that is not protected",
+         "From a\nReceived: r\nContent-Type: application/pkcs7-mime\n\nQUFB\n\n\n\nFrom b\nReceived: 2\n\nX-Spam: x\n"
+         "\n\n",
+         HeaderScope::kMessages, "From a\n\nQUFB\n\n\n\nFrom b\n\nX-Spam: x", 3},
+        {"a signed part of a mixed message",
+         "Content-Type: multipart/mixed; boundary=m\n\n--m\nX-Spam: p\nContent-Type: multipart/signed; boundary=s"
+         "\n\n"s + kSigned + "\n--m\nX-Spam: q\n\n\n\nX-Spam: body\n--m--\n\n",
+         HeaderScope::kAll, "\n--m\n\n"s + kSigned + "\n--m\n\n--m--", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome out = StripWith(c.input, keys, Rules(c.scope, true, true));
+        EXPECT_EQ(Shown(out.text), Shown(c.result));
+        EXPECT_EQ(out.removed, c.removed);
+        EXPECT_TRUE(out.keptProtected);
+        EXPECT_NE(StripWith(c.input, keys, Rules(c.scope, true, false)).text, out.text) << "unprotected";
+    }
+    EXPECT_FALSE(StripWith("Received: r\n\n\nbody\n\n", keys, Rules(HeaderScope::kAll, true, true)).keptProtected);
 }
 
 }  // namespace norvane::test

@@ -21,7 +21,9 @@ namespace norvane::test {
 // test runs of several checkouts on one machine apart.
 class TempDir {
 public:
-    TempDir()
+    // inMemory: under /dev/shm when the machine has it, for tests that
+    // rewrite many files (each rewrite is flushed to disk).
+    explicit TempDir(bool inMemory = false)
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = "norvane-";
@@ -31,7 +33,10 @@ public:
             if (c == '/')
                 c = '_';
         name += "-" + std::to_string(::getpid());
-        path_ = std::filesystem::temp_directory_path() / name;
+        std::error_code error;
+        const bool memory = inMemory && std::filesystem::is_directory("/dev/shm", error) &&
+                            ::access("/dev/shm", W_OK) == 0;
+        path_ = (memory ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path()) / name;
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

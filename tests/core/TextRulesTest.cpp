@@ -25,6 +25,30 @@ TEST(LowerAscii, FoldsOnlyAsciiCapitals)
     }
 }
 
+TEST(FindAsciiNoCase, MatchesLettersInEitherCaseOnly)
+{
+    struct Case {
+        std::string_view text;
+        std::string_view word;
+        std::size_t at;
+    };
+    const Case cases[] = {
+        {"\tCharSet=x", "charset=", 1},
+        {"format=flowed; CHARSET=y; charset=z", "charset=", 15},
+        {"charset-x", "charset=", std::string_view::npos},
+        {"chars", "charset=", std::string_view::npos},
+        {"@[`{", "`[@{", std::string_view::npos},  // next to the letter ranges
+        {"\xE3\xC3", "\xC3", 1},                   // high bytes match only themselves
+        {"\xE3", "\xC3", std::string_view::npos},
+        {"abc", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + std::string(c.word));
+        EXPECT_EQ(FindAsciiNoCase(c.text, c.word), c.at);
+        EXPECT_EQ(StartsWithAsciiNoCase(c.text, c.word), c.at == 0);
+    }
+}
+
 TEST(AsciiNoCaseHash, FoldsExactlyTheCapitalsAtEveryPlaceOfAWord)
 {
     const AsciiNoCaseHash hash;

@@ -4,6 +4,7 @@
 #include "engine/StripHeaders.h"
 #include "engine/VeskFile.h"
 #include "MailLines.h"
+#include "ShownBytes.h"
 #include "TestFiles.h"
 
 #include <filesystem>
@@ -103,11 +104,23 @@ Outcome TwoSteps(const fs::path& folder, std::string_view bytes, const VeskOptio
 {
     return RunOn(folder, bytes, [&](const std::string& mail, KeyList& keys) {
         VeskCounts counts;
-        counts.attachmentLines =
-            RemoveAttachments(mail, false, o.removeAttachments, o.removeAttachments && o.removeTraces);
-        StripResult stripped = StripHeaders(mail, keys, o.allText, o.autoRegister);
+        RemovalOptions removal;
+        removal.removeTraces = o.removeAttachments && o.removeTraces;
+        removal.anyCase = o.anyCase;
+        removal.protectSigned = o.protectSigned;
+        removal.keepLineEnds = o.keepLineEnds;
+        const RemovalResult removed = RemoveAttachments(mail, false, o.removeAttachments, removal);
+        counts.attachmentLines = removed.removed;
+        StripOptions stripping;
+        stripping.scope = o.Scope();
+        stripping.anyCase = o.anyCase;
+        stripping.protectSigned = o.protectSigned;
+        stripping.autoRegister = o.autoRegister;
+        stripping.keepLineEnds = o.keepLineEnds;
+        StripResult stripped = StripHeaders(mail, keys, stripping);
         counts.headerLines = stripped.removed;
         counts.registeredKeys = std::move(stripped.registeredKeys);
+        counts.protectedEntity = removed.protectedEntity || stripped.protectedEntity;
         if (o.backup && ReadFile(mail) != bytes)
             WriteFile((folder / "m.bak").string(), bytes);
         return counts;
@@ -124,8 +137,11 @@ Outcome OnePass(const fs::path& folder, std::string_view bytes, const VeskOption
 
 std::string Describe(const VeskOptions& o)
 {
+    const char* scopes[] = {"", "messages ", "all "};
     return std::string(o.backup ? "backup " : "") + (o.removeAttachments ? "bodies " : "") +
-           (o.removeTraces ? "traces " : "") + (o.allText ? "allText " : "") + (o.autoRegister ? "register" : "");
+           (o.removeTraces ? "traces " : "") + (o.allText ? "allText " : "") + (o.autoRegister ? "register " : "") +
+           scopes[static_cast<int>(o.scope)] + (o.anyCase ? "anyCase " : "") + (o.protectSigned ? "protect " : "") +
+           (o.keepLineEnds ? "keepEnds" : "");
 }
 
 void ExpectSameOutcome(const Scratch& scratch, std::string_view bytes, const VeskOptions& options)
@@ -140,6 +156,7 @@ void ExpectSameOutcome(const Scratch& scratch, std::string_view bytes, const Ves
     EXPECT_EQ(actual.counts.attachmentLines, expected.counts.attachmentLines);
     EXPECT_EQ(actual.counts.headerLines, expected.counts.headerLines);
     EXPECT_EQ(actual.counts.registeredKeys, expected.counts.registeredKeys);
+    EXPECT_EQ(actual.counts.protectedEntity, expected.counts.protectedEntity);
     EXPECT_EQ(actual.keys, expected.keys);
     EXPECT_EQ(actual.rewritten, expected.rewritten);
     EXPECT_EQ(actual.counts.outcome == VeskOutcome::kProcessed, actual.rewritten);
@@ -284,6 +301,201 @@ TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFiles)
         if (HasFailure())
             return;
     }
+}
+
+namespace {
+
+// The original option sets with each of the later rules.
+std::vector<VeskOptions> EveryRule()
+{
+    std::vector<VeskOptions> all;
+    int n = 0;
+    for (const HeaderScope scope : {HeaderScope::kFirst, HeaderScope::kMessages, HeaderScope::kAll})
+        for (const bool anyCase : {false, true})
+            for (const bool protect : {false, true})
+                for (const bool keep : {false, true})
+                    for (const int removal : {0, 1, 2}) {
+                        VeskOptions o;
+                        o.backup = n % 2 == 0;
+                        o.autoRegister = n % 3 == 0;
+                        ++n;
+                        o.removeAttachments = removal > 0;
+                        o.removeTraces = removal > 1;
+                        o.scope = scope;
+                        o.anyCase = anyCase;
+                        o.protectSigned = protect;
+                        o.keepLineEnds = keep;
+                        all.push_back(o);
+                    }
+    return all;
+}
+
+constexpr const char* kSignedPart =
+    "--out\nContent-Type: multipart/signed; boundary=\"sig\"; protocol=\"application/pkcs7-signature\"\n\n"
+    "--sig\nContent-Type: multipart/mixed; boundary=\"in\"\n\n--in\nContent-Type: text/plain;\n\tcharset=x\n\n"
+    "Received: signed\n\n\n\n--in\nContent-Disposition: attachment; filename=\"a.pdf\"\n\nJVBERi0x\n--in--\n--sig\n"
+    "Content-Type: application/pkcs7-signature\nContent-Disposition: attachment\n\nMIIB\n--sig--\n";
+
+}  // namespace
+
+TEST(VeskFile, EqualsRemovalThenStrippingUnderEveryRule)
+{
+    const std::string mixed = "Received: r\nContent-Type: multipart/mixed; boundary=\"out\"\n\n--out\n"
+                              "Content-Type: text/plain\n\nhello\n"s + kSignedPart +
+                              "--out\nContent-Disposition: attachment\n\nQkJC\n--out--\n\n";
+    const std::string mbox =
+        "From a\nReceived: r\nthread-index: t\nContent-Type: application/pkcs7-mime\n\nQUFB\n\n\n\nFrom b\n"
+        "x-relay-score: 1\nReceived: r2\nContent-Type: Multipart/Mixed;\n\tcharset=x;\n\tBoundary=q\n\n--q\n"
+        "content-disposition: attachment\nreceived: p\n\nQUFB\n--q--\n\nFrom c\nX-Mailer: m\n\nReceived: body\n"
+        "From me\n\n\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"a signed part among attachments, CR LF", FileBytes(Lines(mixed), "\r\n")},
+        {"a signed part among attachments, CR", FileBytes(Lines(mixed), "\r")},
+        {"an mbox of signed, lower-case and plain messages, LF", FileBytes(Lines(mbox), "\n")},
+        {"an mbox, CR LF", FileBytes(Lines(mbox), "\r\n")},
+        {"a lone CR before removed lines",
+         "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nhello\r--b\n"
+         "Content-Disposition: attachment\n\nQUFB\n--b--\n\rReceived: r\n\nbody\r\rX-Mailer: m\n\n"},
+        {"a stripped line that ended in a lone CR before removed lines",
+         "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: text/plain\n\nhello\nReceived: x\r"
+         "--b\nContent-Disposition: attachment\n\nQUFB\n--b--\n"},
+        {"one message with From paragraphs", "received: r\nSubject: s\n\nhello\n\nFrom me\nreceived: x\nReceived: y\n"},
+        {"mixed line ends", "Received: x\n\rSubject: s\r\nX-Mailer: m\r\r\nbody\n\n\r\n"},
+        {"no last line end", "From a\nReceived: x\r\n\r\nFrom b\nContent-Type: t;\r\tcharset=x"},
+        {"multipart", FileBytes(Lines(kMultipart), "\n")},
+        {"several messages", FileBytes(Lines(kMultipart + "From x\n"s + kHeaders + "\nbody\n" + kMultipart), "\r")},
+        {"empty", ""},
+        {"one line", "Received: x"},
+        {"only empty lines", "\n\r\n\r"},
+    };
+    Scratch scratch;
+    const auto options = EveryRule();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& o : options)
+            ExpectSameOutcome(scratch, c.bytes, o);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFilesUnderEveryRule)
+{
+    const std::vector<std::string> vocabulary = {
+        "Content-Type: multipart/mixed; boundary=\"b1\"",
+        "content-type: Multipart/Mixed;",
+        "\tBoundary=b1",
+        "Content-Type: multipart/signed; boundary=\"b2\"",
+        "Content-Type: application/pkcs7-mime",
+        "Content-Type: text/plain;",
+        "\tcharset=\"x\"",
+        "--b1",
+        "--b1--",
+        "--b2",
+        "--b2--",
+        "Content-Disposition: attachment",
+        "content-disposition: inline",
+        "",
+        "",
+        "",
+        "QUFB",
+        "Received: r",
+        "received: lower",
+        "\tby host",
+        "x-relay-score: 1",
+        "Subject: s",
+        "\x1A",
+        "From x",
+    };
+    const std::string_view ends[] = {"\r\n", "\n", "\r"};
+    const auto all = EveryRule();
+    std::mt19937 random(12);
+    Scratch scratch;
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::string bytes;
+        std::string_view previous;
+        for (int n = static_cast<int>(random() % 28); n > 0; --n) {
+            const std::string& line = vocabulary[random() % vocabulary.size()];
+            std::string_view eol = ends[random() % 3];
+            if (line.empty() && previous == "\r" && eol == "\n")
+                eol = "\r";
+            bytes += line;
+            bytes += eol;
+            previous = eol;
+        }
+        for (int k = 0; k < 4; ++k)
+            ExpectSameOutcome(scratch, bytes, all[random() % all.size()]);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(VeskFile, KeepsASignedPartWholeAndReportsIt)
+{
+    const std::string text = "Received: outer\nX-Mailer: m\nContent-Type: multipart/mixed; boundary=\"out\"\n\n"
+                             "--out\nContent-Type: text/plain\nReceived: part\n\nhello\n\n\n"s + kSignedPart +
+                             "--out\nContent-Disposition: attachment\n\nQkJC\n--out--\n";
+    const std::string stripped = "Content-Type: multipart/mixed; boundary=\"out\"\n\n--out\nContent-Type: text/plain\n"
+                                 "\nhello\n\n"s + kSignedPart + "\n--out--";
+    TempDir dir(true);
+    const std::string mail = dir.File("m.eml");
+    for (const auto& end : kLineEnds) {
+        for (const bool keepLineEnds : {false, true}) {
+            SCOPED_TRACE(std::string(end.name) + (keepLineEnds ? " kept" : " CR LF"));
+            WriteFile(mail, FileBytes(Lines(text), end.eol));
+            KeyList keys = kKeys;
+            VeskRun run({mail});
+            VeskOptions options{false, true, true, true, false};
+            options.protectSigned = true;
+            options.anyCase = true;
+            options.keepLineEnds = keepLineEnds;
+            const VeskCounts counts = VeskFile(mail, keys, options, run);
+            EXPECT_TRUE(counts.protectedEntity);
+            EXPECT_EQ(counts.headerLines, 3);
+            EXPECT_EQ(counts.attachmentLines, 3);
+            EXPECT_EQ(Shown(ReadFile(mail)), Shown(FileBytes(Lines(stripped), keepLineEnds ? end.eol : "\r\n")));
+
+            WriteFile(mail, FileBytes(Lines(text), end.eol));
+            options.protectSigned = false;
+            EXPECT_FALSE(VeskFile(mail, keys, options, run).protectedEntity);
+            EXPECT_EQ(ReadFile(mail).find("JVBERi0x"), std::string::npos) << "unprotected, the signed part changes";
+        }
+    }
+}
+
+TEST(VeskFile, KeepsLineEndsSoAFileWithNothingToDoIsNotRewritten)
+{
+    TempDir dir(true);
+    const std::string mail = dir.File("m.mbox");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool changes;
+    } cases[] = {
+        {"LF mbox", "From a\nSubject: 1\n\nbody\n\nFrom b\nSubject: 2\n\nbody\n", false},
+        {"CR without a last line end", "Subject: 1\r\rbody", false},
+        {"mixed", "Subject: 1\r\n\nbody\rmore\n", false},
+        {"LF mbox with a ticked key in a later message", "From a\nSubject: 1\n\nFrom b\nReceived: r\n\nbody\n",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(mail, c.bytes);
+        const ino_t inode = Inode(mail);
+        KeyList keys = kKeys;
+        VeskRun run({mail});
+        VeskOptions options;
+        options.scope = HeaderScope::kMessages;
+        options.keepLineEnds = true;
+        EXPECT_EQ(VeskFile(mail, keys, options, run).outcome,
+                  c.changes ? VeskOutcome::kProcessed : VeskOutcome::kUnchanged);
+        EXPECT_EQ(Inode(mail) != inode, c.changes);
+    }
+    EXPECT_EQ(ReadFile(mail), "From a\nSubject: 1\n\nFrom b\n\nbody\n");
 }
 
 TEST(VeskFile, StreamsALargeMailbox)
