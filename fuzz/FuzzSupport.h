@@ -1,0 +1,80 @@
+#pragma once
+
+#include "engine/KeyList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvane::fuzz {
+
+// A folder of this process for the files a target works on, in memory when
+// the machine has one (every run rewrites files and flushes them). Made on
+// first use and removed at exit; libFuzzer calls a target many times, so
+// targets reuse fixed paths inside it.
+const std::string& ScratchFolder();
+
+// A path inside the scratch folder (sub-folders are made as needed).
+std::string ScratchPath(std::string_view relative);
+
+// Plain stdio, independent of the engine's own file code.
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+std::string ReadFileBytes(const std::string& path);
+
+// The lines of a text split at CR LF, lone CR and lone LF; a final line end
+// adds no empty line (the rule every mail reader of the engine follows).
+std::vector<std::string> SplitMailLines(std::string_view text);
+// Every line followed by CR LF, as the engine writes mail.
+std::string JoinCrLf(const std::vector<std::string>& lines);
+
+// The key list the mail targets strip with: ticked keys in several letter
+// cases, kept keys, and no "Content-Type", so folded charset lines are joined.
+const KeyList& MailKeys();
+
+// The keys a stripping run registers unticked: every header key of the lines
+// it searches (the first header block, or with allText every line under the
+// strict separator) that keyList lacks, once per key in the case first met.
+std::vector<std::string> ExpectedRegisteredKeys(const std::vector<std::string>& lines, const KeyList& keyList,
+                                                bool allText);
+
+// Control bytes shown as escapes, cut to a readable length.
+std::string Shown(std::string_view bytes);
+
+// Reports a broken property with the two sides that differ and aborts, so
+// libFuzzer keeps the input as a crash.
+[[noreturn]] void Fail(const char* file, int line, std::string_view property, std::string_view expected = {},
+                       std::string_view actual = {});
+
+}  // namespace norvane::fuzz
+
+// A property that must hold for every input.
+#define FUZZ_REQUIRE(condition, property)                                      \
+    do {                                                                       \
+        if (!(condition))                                                      \
+            ::norvane::fuzz::Fail(__FILE__, __LINE__, property);               \
+    } while (false)
+
+// Two results that must be equal; both are shown when they are not.
+#define FUZZ_REQUIRE_EQ(expected, actual, property)                            \
+    do {                                                                       \
+        if (!((expected) == (actual)))                                         \
+            ::norvane::fuzz::Fail(__FILE__, __LINE__, property,                \
+                                  ::norvane::fuzz::ShownValue(expected),       \
+                                  ::norvane::fuzz::ShownValue(actual));        \
+    } while (false)
+
+namespace norvane::fuzz {
+
+inline std::string ShownValue(std::string_view text) { return Shown(text); }
+inline std::string ShownValue(long long value) { return std::to_string(value); }
+inline std::string ShownValue(const std::vector<std::string>& texts)
+{
+    std::string shown = "{";
+    for (const auto& text : texts)
+        shown += (shown.size() > 1 ? ", \"" : "\"") + Shown(text) + "\"";
+    return shown + "}";
+}
+
+}  // namespace norvane::fuzz
