@@ -15,6 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void PrintBroken(const char* file, int line, std::string_view property)
+{
+    std::fprintf(stderr, "\n%s:%d: property broken: %.*s\n", file, line, static_cast<int>(property.size()),
+                 property.data());
+}
+
 void RemoveScratch()
 {
     std::error_code error;
@@ -149,14 +155,43 @@ std::string Shown(std::string_view bytes)
     return out;
 }
 
-void Fail(const char* file, int line, std::string_view property, std::string_view expected,
-          std::string_view actual)
+void Fail(const char* file, int line, std::string_view property)
 {
-    std::fprintf(stderr, "\n%s:%d: property broken: %.*s\n", file, line, static_cast<int>(property.size()),
-                 property.data());
-    if (!expected.empty() || !actual.empty())
-        std::fprintf(stderr, "  expected: \"%.*s\"\n  actual:   \"%.*s\"\n", static_cast<int>(expected.size()),
-                     expected.data(), static_cast<int>(actual.size()), actual.data());
+    PrintBroken(file, line, property);
+    std::abort();
+}
+
+void FailUnequal(const char* file, int line, std::string_view property, std::string_view expected,
+                 std::string_view actual)
+{
+    PrintBroken(file, line, property);
+    const auto parted = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+    const auto at = static_cast<std::size_t>(parted.first - expected.begin());
+    const std::size_t from = at > 40 ? at - 40 : 0;
+    std::fprintf(stderr, "  expected %zu bytes, got %zu; they part at byte %zu:\n  expected: \"%s\"\n  actual:   \"%s\"\n",
+                 expected.size(), actual.size(), at, Shown(expected.substr(from, 160)).c_str(),
+                 Shown(actual.substr(from, 160)).c_str());
+    std::abort();
+}
+
+void FailUnequal(const char* file, int line, std::string_view property, const std::vector<std::string>& expected,
+                 const std::vector<std::string>& actual)
+{
+    PrintBroken(file, line, property);
+    const auto parted = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+    const auto at = static_cast<std::size_t>(parted.first - expected.begin());
+    const auto shown = [](const std::vector<std::string>& lines, std::size_t i) {
+        return i < lines.size() ? "\"" + Shown(lines[i]) + "\"" : std::string("(none)");
+    };
+    std::fprintf(stderr, "  expected %zu lines, got %zu; they part at line %zu:\n  expected: %s\n  actual:   %s\n",
+                 expected.size(), actual.size(), at, shown(expected, at).c_str(), shown(actual, at).c_str());
+    std::abort();
+}
+
+void FailUnequal(const char* file, int line, std::string_view property, long long expected, long long actual)
+{
+    PrintBroken(file, line, property);
+    std::fprintf(stderr, "  expected: %lld\n  actual:   %lld\n", expected, actual);
     std::abort();
 }
 

@@ -42,39 +42,28 @@ std::vector<std::string> ExpectedRegisteredKeys(const std::vector<std::string>& 
 // Control bytes shown as escapes, cut to a readable length.
 std::string Shown(std::string_view bytes);
 
-// Reports a broken property with the two sides that differ and aborts, so
-// libFuzzer keeps the input as a crash.
-[[noreturn]] void Fail(const char* file, int line, std::string_view property, std::string_view expected = {},
-                       std::string_view actual = {});
+// Reports a broken property and aborts, so libFuzzer keeps the input as a
+// crash; the second form shows where the two results part.
+[[noreturn]] void Fail(const char* file, int line, std::string_view property);
+[[noreturn]] void FailUnequal(const char* file, int line, std::string_view property, std::string_view expected,
+                              std::string_view actual);
+[[noreturn]] void FailUnequal(const char* file, int line, std::string_view property,
+                              const std::vector<std::string>& expected, const std::vector<std::string>& actual);
+[[noreturn]] void FailUnequal(const char* file, int line, std::string_view property, long long expected,
+                              long long actual);
 
 }  // namespace norvane::fuzz
 
 // A property that must hold for every input.
-#define FUZZ_REQUIRE(condition, property)                                      \
-    do {                                                                       \
-        if (!(condition))                                                      \
-            ::norvane::fuzz::Fail(__FILE__, __LINE__, property);               \
+#define FUZZ_REQUIRE(condition, property)                                            \
+    do {                                                                             \
+        if (!(condition))                                                            \
+            ::norvane::fuzz::Fail(__FILE__, __LINE__, property);                     \
     } while (false)
 
-// Two results that must be equal; both are shown when they are not.
-#define FUZZ_REQUIRE_EQ(expected, actual, property)                            \
-    do {                                                                       \
-        if (!((expected) == (actual)))                                         \
-            ::norvane::fuzz::Fail(__FILE__, __LINE__, property,                \
-                                  ::norvane::fuzz::ShownValue(expected),       \
-                                  ::norvane::fuzz::ShownValue(actual));        \
+// Two results that must be equal (texts, lists of lines or numbers).
+#define FUZZ_REQUIRE_EQ(expected, actual, property)                                  \
+    do {                                                                             \
+        if (!((expected) == (actual)))                                               \
+            ::norvane::fuzz::FailUnequal(__FILE__, __LINE__, property, expected, actual); \
     } while (false)
-
-namespace norvane::fuzz {
-
-inline std::string ShownValue(std::string_view text) { return Shown(text); }
-inline std::string ShownValue(long long value) { return std::to_string(value); }
-inline std::string ShownValue(const std::vector<std::string>& texts)
-{
-    std::string shown = "{";
-    for (const auto& text : texts)
-        shown += (shown.size() > 1 ? ", \"" : "\"") + Shown(text) + "\"";
-    return shown + "}";
-}
-
-}  // namespace norvane::fuzz

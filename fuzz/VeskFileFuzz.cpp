@@ -2,6 +2,12 @@
 // without "all text": it leaves the file, the backup, both counts, the
 // registered keys and the key list exactly as attachment removal followed
 // by header stripping does.
+//
+// A second pass may change the file again, so it is not checked: the remover
+// takes a line for a delimiter when the boundary stands in its first three
+// bytes, and stripping may then remove that line (boundary "ceived" makes
+// "Received: b" a delimiter that ends an attachment body early; once it is
+// stripped, the next pass deletes the lines it had kept).
 #include "engine/Attachments.h"
 #include "engine/StripHeaders.h"
 #include "engine/VeskFile.h"
