@@ -24,7 +24,7 @@ void WriteFileBytes(const std::string& path, std::string_view bytes);
 std::string ReadFileBytes(const std::string& path);
 
 // The lines of a text split at CR LF, lone CR and lone LF; a final line end
-// adds no empty line (the rule every mail reader of the engine follows).
+// adds no empty line (the line reader's rule).
 std::vector<std::string> SplitMailLines(std::string_view text);
 // Every line followed by CR LF, as the engine writes mail.
 std::string JoinCrLf(const std::vector<std::string>& lines);
