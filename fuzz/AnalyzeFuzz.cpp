@@ -1,5 +1,5 @@
 // Analyze over any mail text, alone and behind a long header line that puts
-// the text across the reader's first block end: the tally is the whole-file
+// the text across a block end of the reader: the tally is the whole-file
 // reference's, its counts add up to the lines counted, every key is listed
 // once with its mark from the key list, and a second file adds its counts.
 #include "bench/Reference.h"
@@ -9,10 +9,6 @@
 #include <numeric>
 
 namespace {
-
-// The analysis reads in blocks of 16 KiB; the filler puts the middle of the
-// text at that block end.
-constexpr std::size_t kReadBlock = 16384;
 
 std::vector<std::string> Entries(const std::vector<norvane::KeyTally>& result)
 {
@@ -65,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     for (const bool allText : {false, true})
         CheckAnalysis(input, allText);
-    if (size < kReadBlock - 1024) {
-        const std::string prefix = "X-Filler: ";
-        std::string text = prefix + std::string(kReadBlock - size / 2 - prefix.size() - 2, 'f') + "\r\n";
-        text += input;
+    for (const std::size_t blockEnd : norvane::fuzz::kBlockEnds) {
+        const std::string text = norvane::fuzz::BehindFiller(input, blockEnd);
+        if (text.empty())
+            continue;
         for (const bool allText : {false, true})
             CheckAnalysis(text, allText);
     }

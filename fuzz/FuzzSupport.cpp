@@ -105,6 +105,20 @@ std::string JoinCrLf(const std::vector<std::string>& lines)
     return text;
 }
 
+std::string BehindFiller(std::string_view input, std::size_t blockEnd)
+{
+    constexpr std::string_view kKey = "X-Filler: ";
+    constexpr std::string_view kEnd = "\r\n";
+    const std::size_t before = blockEnd - input.size() / 2;
+    if (input.size() / 2 + kKey.size() + kEnd.size() > blockEnd)
+        return {};
+    std::string text(kKey);
+    text.append(before - kKey.size() - kEnd.size(), 'f');
+    text += kEnd;
+    text += input;
+    return text;
+}
+
 const KeyList& MailKeys()
 {
     static const KeyList keys = {"Received", "dkim-signature", "X-MAILER", ";Subject", ";x-known", "Return-Path"};

@@ -29,6 +29,14 @@ std::vector<std::string> SplitMailLines(std::string_view text);
 // Every line followed by CR LF, as the engine writes mail.
 std::string JoinCrLf(const std::vector<std::string>& lines);
 
+// The input behind one long header line, placed so that the input's middle
+// byte stands at blockEnd: a reader working in blocks of a power of two up to
+// blockEnd (or doubling its buffer for the long line) meets a block end
+// inside the input. Empty when the input is too long for that.
+std::string BehindFiller(std::string_view input, std::size_t blockEnd);
+// Block ends the targets place inputs at: 16 KiB and 64 KiB.
+inline constexpr std::size_t kBlockEnds[] = {1 << 14, 1 << 16};
+
 // The key list the mail targets strip with: ticked keys in several letter
 // cases, kept keys, and no "Content-Type", so folded charset lines are joined.
 const KeyList& MailKeys();

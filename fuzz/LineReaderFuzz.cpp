@@ -1,8 +1,11 @@
-// The line reader over any bytes: the lines with their line ends put back
-// give the file again, no line holds CR or LF, a CR LF is one line end, and
-// going back to where a line began reads the same lines again.
+// The line reader over any bytes, alone and behind a long line that puts
+// them across a block end: the lines with their line ends put back give the
+// file again, no line holds CR or LF, a CR LF is one line end, and going
+// back to where a line began reads the same lines again.
 #include "engine/FileIo.h"
 #include "fuzz/FuzzSupport.h"
+
+#include <cstring>
 
 namespace {
 
@@ -11,12 +14,10 @@ struct ReadLine {
     std::uint64_t offset;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void CheckLines(std::string_view input, std::size_t seekTo)
 {
     using namespace norvane;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t size = input.size();
     static const std::string path = fuzz::ScratchPath("lines.txt");
     fuzz::WriteFileBytes(path, input);
 
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string joined;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto& [text, offset] = lines[i];
-        FUZZ_REQUIRE(text.find_first_of("\r\n") == std::string::npos, "no line holds CR or LF");
+        FUZZ_REQUIRE(!std::memchr(text.data(), '\r', text.size()) && !std::memchr(text.data(), '\n', text.size()),
+                     "no line holds CR or LF");
         FUZZ_REQUIRE_EQ(static_cast<long long>(joined.size()), static_cast<long long>(offset),
                         "a line begins where the one before it ended");
         joined += text;
@@ -48,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Going back to a line (as attachment removal does) reads from there on
     // the same lines with the same offsets.
     if (!lines.empty()) {
-        const std::size_t from = size > 0 ? data[size - 1] % lines.size() : 0;
+        const std::size_t from = seekTo % lines.size();
         reader.Seek(lines[from].offset);
         for (std::size_t i = from; i < lines.size(); ++i) {
             FUZZ_REQUIRE(reader.Next(line), "after Seek the reader reaches every later line");
@@ -57,6 +59,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             "after Seek the same offsets come again");
         }
         FUZZ_REQUIRE(!reader.Next(line), "after Seek the reader ends where it ended before");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t seekTo = size > 0 ? data[size - 1] : 0;
+    CheckLines(input, seekTo);
+    for (const std::size_t blockEnd : norvane::fuzz::kBlockEnds) {
+        const std::string text = norvane::fuzz::BehindFiller(input, blockEnd);
+        if (!text.empty())
+            CheckLines(text, seekTo + 1);
     }
     return 0;
 }
