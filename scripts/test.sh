@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Builds Norvane and runs every test.
+# Builds Norvane and runs every test, then every fuzz target once over its
+# seed corpus (build-fuzz/, with clang and the sanitizers).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 cd "$root/build"
 ctest --output-on-failure -j2 --timeout 300
+
+if command -v clang++ >/dev/null; then
+  "$root/scripts/fuzz.sh" --regression
+else
+  echo "test: clang++ is missing, the fuzz regression run is skipped" >&2
+fi
