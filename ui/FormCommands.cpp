@@ -7,6 +7,8 @@
 #include "engine/Error.h"
 #include "engine/KeyList.h"
 #include "settings/Settings.h"
+#include "app/ExtraOptions.h"
+#include "ui/ExtraPage.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
 #include "ui/FormDialogs.h"
@@ -16,9 +18,16 @@
 namespace norvane {
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
-                           const OptionPage& options)
-    : window_(window), grid_(grid), panel_(panel), keys_(keys), options_(options)
+                           const OptionPage& options, const ExtraPage& extra)
+    : window_(window), grid_(grid), panel_(panel), keys_(keys), options_(options), extra_(extra)
 {
+}
+
+VeskOptions FormCommands::Options() const
+{
+    VeskOptions options = options_.ForVesk();
+    ApplyExtraOptions(extra_.Collect(), options);
+    return options;
 }
 
 void FormCommands::ChooseFiles(FormDialogs& dialogs)
@@ -37,7 +46,7 @@ void FormCommands::Vesk()
     VeskJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile()}, keys_);
+        result = RunVeskJob({grid_.ListedFiles(), Options(), SettingsFile()}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
@@ -55,7 +64,7 @@ void FormCommands::Analyze()
     AnalyzeJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText));
+        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, Options().allText);
         // On an error the grid stays as it was.
         if (!result.Failure())
             grid_.ShowAnalysis(result.tally);

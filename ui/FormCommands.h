@@ -4,6 +4,9 @@ class QWidget;
 
 namespace norvane {
 
+struct VeskOptions;
+
+class ExtraPage;
 class FileGrid;
 class FormDialogs;
 class KeyList;
@@ -16,7 +19,8 @@ class OptionPage;
 // cursor is off again.
 class FormCommands {
 public:
-    FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, const OptionPage& options);
+    FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, const OptionPage& options,
+                 const ExtraPage& extra);
 
     // The file-open dialog; confirmed files replace the selection.
     void ChooseFiles(FormDialogs& dialogs);
@@ -26,11 +30,15 @@ public:
     void Analyze();
 
 private:
+    // The ticks of both option pages as the engine takes them.
+    VeskOptions Options() const;
+
     QWidget& window_;
     FileGrid& grid_;
     KeyPanel& panel_;
     KeyList& keys_;
     const OptionPage& options_;
+    const ExtraPage& extra_;
 };
 
 }  // namespace norvane

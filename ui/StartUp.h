@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExtraOptions.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@ class QWidget;
 
 namespace norvane {
 
+class ExtraPage;
 class FileGrid;
 class KeyList;
 class KeyPanel;
@@ -26,7 +29,7 @@ public:
     using ReportError = std::function<void(const std::string& message)>;
 
     StartUp(QWidget& window, KeyList& keys, KeyPanel& panel, FileGrid& grid, OptionPage& options,
-            THintFilter& hints, std::vector<std::string> arguments);
+            ExtraPage& extra, THintFilter& hints, std::vector<std::string> arguments);
 
     // The executable the settings file is named after; empty: this program.
     void SetExecutablePath(std::string path) { executablePath_ = std::move(path); }
@@ -57,6 +60,8 @@ private:
     KeyPanel& panel_;
     FileGrid& grid_;
     OptionPage& options_;
+    ExtraPage& extra_;
+    ExtraOptions storedExtra_;
     THintFilter& hints_;
     std::vector<std::string> arguments_;
     std::string executablePath_;
