@@ -106,21 +106,6 @@ TEST(ExtraOptionsFrom, EveryCombinationReadsBackAsWritten)
     }
 }
 
-TEST(ExtraSwitches, KeysDefaultsAndFlags)
-{
-    std::string table;
-    for (const auto& option : ExtraSwitches())
-        table += std::string(option.key) + "=" + (option.defaultOn ? "1" : "0") + " --" + std::string(option.flag) +
-                 "\n";
-    EXPECT_EQ(table,
-              "ProtectSigned=1 --protect-signed\n"
-              "AnyCase=1 --any-case\n"
-              "EveryMessage=0 --\n"
-              "KeepLineEnds=0 --keep-line-ends\n");
-    EXPECT_EQ(FindExtraSwitch("anycase"), &ExtraSwitches()[1]);
-    EXPECT_EQ(FindExtraSwitch("AllText"), nullptr);
-}
-
 TEST(ExtraSwitches, EveryMessageOffLeavesTheAllScope)
 {
     const auto* every = FindExtraSwitch("EveryMessage");
@@ -142,15 +127,6 @@ TEST(ExtraSwitches, EveryMessageOffLeavesTheAllScope)
         EXPECT_EQ(extra.scope, c.after);
         EXPECT_EQ(every->get(extra), c.after == Scope::Messages);
     }
-}
-
-TEST(ScopeNamed, TheToolsWords)
-{
-    EXPECT_EQ(ScopeNamed("first"), Scope::First);
-    EXPECT_EQ(ScopeNamed("messages"), Scope::Messages);
-    EXPECT_EQ(ScopeNamed("all"), Scope::All);
-    for (const char* word : {"", "First", "message", "all ", "every"})
-        EXPECT_EQ(ScopeNamed(word), std::nullopt) << word;
 }
 
 TEST(ApplyExtraOptions, TheScopeSetsAllTextAndTheOtherOptionsStay)

@@ -116,17 +116,6 @@ TEST_F(ExtraOptionsPage, EveryMessageAndAllTextExcludeEachOther)
     EXPECT_EQ(Stored("ChkBFlg"), "0x01");
 }
 
-TEST_F(ExtraOptionsPage, EveryMessageLeavesBodiesAlone)
-{
-    WriteIni("ChkBFlg=0x04\r\nEveryMessage=1\r\n", "Dat1=Received\r\n");
-    Start();
-    WriteFile(dir.File("m.eml"), "Received: r\r\n\r\nReceived: in the body\r\n");
-    Drop({dir.File("m.eml")});
-    Button(2)->click();
-    EXPECT_TRUE(dialogs.errors.empty());
-    EXPECT_EQ(ReadFile(dir.File("m.eml")), "\r\nReceived: in the body\r\n");
-}
-
 TEST_F(ExtraOptionsPage, DroppedFoldersAreSkipped)
 {
     WriteIni("ChkBFlg=0x00\r\n", "Dat1=Received\r\n");
