@@ -19,7 +19,7 @@ struct AnalyzeJobResult : JobResult {
 // only, or the whole text with allText) and marks each key from keyList.
 // The first file that cannot be read ends the job. The files are read, never
 // written.
-AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList, bool allText,
+AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
                                JobObserver* observer = nullptr);
 
 }  // namespace norvane

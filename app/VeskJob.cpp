@@ -42,7 +42,8 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
     result.files = FileResults(run.Files());
     const auto work = [&](FileResult& file) {
         auto counts = VeskFile(file.path, keyList, job.options, run);
-        file.outcome = FileOutcome::Processed;
+        file.outcome =
+            counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
         file.attachmentLines = counts.attachmentLines;
         file.headerLines = counts.headerLines;
         file.registeredKeys = std::move(counts.registeredKeys);

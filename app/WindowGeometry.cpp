@@ -21,16 +21,18 @@ WindowRect WindowRectOf(const WindowGeometry& window)
     return {window.Left(), window.Top(), window.Width(), window.Height()};
 }
 
-SettingsRead LoadSettings(WindowGeometry& window)
+SettingsRead LoadSettings(WindowGeometry& window, ExtraOptions& extra)
 {
     const auto read = ReadSettings();
+    extra = ExtraOptionsFrom(read.values, OptionFlags());
     ApplyWindowRect(read.windowRect, window);
     return read.status;
 }
 
-void SaveSettings(const WindowGeometry& window)
+void SaveSettings(const WindowGeometry& window, const ExtraOptions& extra)
 {
-    WriteSettings(WindowRectOf(window));
+    SetOptionFlags(StoredOptionFlags(OptionFlags(), extra));
+    WriteSettings(WindowRectOf(window), ExtraOptionEntries(extra));
 }
 
 }  // namespace norvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ExtraOptions.h"
 #include "settings/Settings.h"
 
 namespace norvane {
@@ -27,12 +28,13 @@ void ApplyWindowRect(const StoredWindowRect& stored, WindowGeometry& window);
 // The window's current bounds.
 WindowRect WindowRectOf(const WindowGeometry& window);
 
-// ReadSettings, with the stored bounds applied to window. A malformed XYWH
-// is raised after everything else was read and the bounds before it were
-// applied.
-[[nodiscard]] SettingsRead LoadSettings(WindowGeometry& window);
+// ReadSettings, with the stored bounds applied to window and the stored
+// extra options in extra. A malformed XYWH is raised after everything else
+// was read and the bounds before it were applied.
+[[nodiscard]] SettingsRead LoadSettings(WindowGeometry& window, ExtraOptions& extra);
 
-// WriteSettings with the window's current bounds.
-void SaveSettings(const WindowGeometry& window);
+// WriteSettings with the window's current bounds and the extra options;
+// the option bits are stored as StoredOptionFlags gives them.
+void SaveSettings(const WindowGeometry& window, const ExtraOptions& extra);
 
 }  // namespace norvane

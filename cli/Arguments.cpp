@@ -14,19 +14,39 @@ const std::string_view kUsage =
     "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
     "\n"
     "FILE is a path or a wildcard pattern (several joined by \";\"); \"--\" ends the\n"
-    "options.\n"
+    "options. In paths and keys printed, a line feed is written \\n, a TAB \\t, a\n"
+    "backslash \\\\ and any other byte below 32 \\xHH.\n"
     "\n"
     "Options (defaults: the option ticks stored by the window; never saved):\n"
     "  --settings=PATH                                settings file holding the key list\n"
     "                                                 (default: the window's settings file)\n"
+    "  --null                                         end each printed line with a NUL byte\n"
+    "                                                 and print paths and keys as they are\n"
     "  --backup | --no-backup                         option \"BackUp\"\n"
-    "  --all-text | --no-all-text                     option \"全文章\"\n"
+    "  --all-text | --no-all-text                     option \"全文章\" (--scope=all | first)\n"
     "  --auto-register | --no-auto-register           option \"自動登録\"\n"
     "  --remove-attachments | --no-remove-attachments option \"添付ファイル削除\"\n"
     "  --remove-traces | --no-remove-traces           option \"添付ファイル跡削除\"\n"
     "                                                 (only with --remove-attachments)\n"
+    "  --scope=first|messages|all\n"
+    "      which header lines are read: the file's first header block, the header\n"
+    "      block of every message of an mbox file (bodies untouched, so a body line\n"
+    "      \"Received: by hand\" stays), or every header line of the text; option\n"
+    "      \"全メッセージのヘッダー\" is \"messages\", \"全文章\" is \"all\".\n"
+    "  --protect-signed | --no-protect-signed\n"
+    "      inside signed or encrypted mail nothing but line ends changes, so an\n"
+    "      attachment of a multipart/signed message stays (default: on).\n"
+    "  --any-case | --no-any-case\n"
+    "      a header line may start in lower case, so \"x-ms-exchange-organization-\n"
+    "      scl: 1\" is counted and stripped like \"X-MS-Exchange-...\" (default: on).\n"
+    "  --keep-line-ends | --no-keep-line-ends\n"
+    "      every line keeps its own line end, so \"Subject: Hi\" LF stays LF instead\n"
+    "      of becoming CR LF (default: off).\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage.\n";
+    "Exit status: 0 every file done, 1 a file was refused or could not be read or\n"
+    "written (the run stops there), 2 bad usage, 3 a FILE gave no file (missing,\n"
+    "dangling link, loop, folder, not a regular file, a temporary file; the others\n"
+    "were done).\n";
 
 namespace {
 
@@ -37,7 +57,6 @@ struct Flag {
 
 constexpr Flag kFlags[] = {
     {"backup", Option::BackUp},
-    {"all-text", Option::AllText},
     {"auto-register", Option::AutoRegister},
     {"remove-attachments", Option::RemoveAttachments},
     {"remove-traces", Option::RemoveTraces},
@@ -56,7 +75,24 @@ bool ApplyFlag(std::string_view option, Arguments& arguments)
             return true;
         }
     }
+    for (const auto& flag : ExtraSwitches()) {
+        if (!flag.flag.empty() && flag.flag == option) {
+            arguments.extraChanges.emplace_back(&flag, on);
+            return true;
+        }
+    }
+    if (option == "all-text") {
+        arguments.scope = on ? Scope::All : Scope::First;
+        return true;
+    }
     return false;
+}
+
+void ApplyScope(std::string_view name, Arguments& arguments)
+{
+    arguments.scope = ScopeNamed(name);
+    if (!arguments.scope)
+        throw UsageError{"unknown scope '" + std::string(name) + "' (first, messages or all)"};
 }
 
 }  // namespace
@@ -101,6 +137,14 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             arguments.settings = args[++i];
         } else if (arg.starts_with("--settings=")) {
             arguments.settings = std::string(arg.substr(11));
+        } else if (arg == "--scope") {
+            if (i + 1 >= args.size())
+                throw UsageError{"--scope needs first, messages or all"};
+            ApplyScope(args[++i], arguments);
+        } else if (arg.starts_with("--scope=")) {
+            ApplyScope(arg.substr(8), arguments);
+        } else if (arg == "--null") {
+            arguments.nullEnds = true;
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }
@@ -121,6 +165,15 @@ std::uint8_t ApplyOptionChanges(std::uint8_t flags, const Arguments& arguments)
     for (const auto& [option, on] : arguments.optionChanges)
         flags = on ? (flags | OptionBit(option)) : (flags & ~OptionBit(option));
     return flags;
+}
+
+ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments)
+{
+    for (const auto& [option, on] : arguments.extraChanges)
+        option->set(extra, on);
+    if (arguments.scope)
+        extra.scope = *arguments.scope;
+    return extra;
 }
 
 }  // namespace norvane::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ExtraOptions.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -25,6 +26,10 @@ struct Arguments {
     std::optional<std::string> settings;
     // Options set or cleared on the command line, applied in order.
     std::vector<std::pair<Option, bool>> optionChanges;
+    std::vector<std::pair<const ExtraSwitch*, bool>> extraChanges;
+    std::optional<Scope> scope;  // the last --scope, --all-text or --no-all-text
+    // Records end in NUL and names are written as they are.
+    bool nullEnds = false;
     std::vector<std::string> files;
 };
 
@@ -38,5 +43,7 @@ Arguments ParseArguments(const std::vector<std::string>& args);
 
 // The stored option bits with the command line's changes applied in order.
 std::uint8_t ApplyOptionChanges(std::uint8_t flags, const Arguments& arguments);
+// The stored extra options with the command line's changes applied.
+ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments);
 
 }  // namespace norvane::cli

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "app/AnalyzeJob.h"
+#include "app/ExtraOptions.h"
 #include "app/FileArguments.h"
 #include "app/Prompt.h"
 #include "app/VeskJob.h"
@@ -25,14 +26,24 @@ void Print(std::FILE* stream, std::string_view text)
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// One line on stderr; control bytes in it (a path's line feed) are escaped
+// so that every message stays one line.
 void Warn(std::FILE* err, std::string_view text)
 {
     std::string line(kProgram);
     line += ": ";
-    line += text;
+    line += EscapeField(text);
     line += '\n';
     Print(err, line);
 }
+
+// How records are written on stdout.
+struct RecordStyle {
+    bool nullEnds = false;
+
+    std::string Field(std::string_view text) const { return nullEnds ? std::string(text) : EscapeField(text); }
+    char End() const { return nullEnds ? '\0' : '\n'; }
+};
 
 // Shows the program's messages as single lines on stderr.
 class StderrPrompt : public Prompt {
@@ -84,7 +95,7 @@ std::string FileError(const FileResult& file)
 // the run.
 class VeskPrinter : public JobObserver {
 public:
-    VeskPrinter(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+    VeskPrinter(std::FILE* out, std::FILE* err, RecordStyle style) : out_(out), err_(err), style_(style) {}
 
     void FileDone(const FileResult& file) override
     {
@@ -92,7 +103,7 @@ public:
         case FileOutcome::Processed:
         case FileOutcome::Unchanged:
             Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                            file.path + "\n");
+                            style_.Field(file.path) + style_.End());
             std::fflush(out_);
             break;
         case FileOutcome::Refused:
@@ -107,11 +118,12 @@ public:
 private:
     std::FILE* out_;
     std::FILE* err_;
+    RecordStyle style_;
 };
 
-int RunVesk(const VeskJob& job, KeyList& keyList, std::FILE* out, std::FILE* err)
+int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, std::FILE* out, std::FILE* err)
 {
-    VeskPrinter printer(out, err);
+    VeskPrinter printer(out, err, style);
     const auto result = RunVeskJob(job, keyList, &printer);
     // Keys that could not be saved are reported after the run; the mail
     // files stay done.
@@ -122,28 +134,52 @@ int RunVesk(const VeskJob& job, KeyList& keyList, std::FILE* out, std::FILE* err
     return result.Failure() ? kExitFileError : kExitOk;
 }
 
-int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, bool allText, std::FILE* out,
-               std::FILE* err)
+int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
+               RecordStyle style, std::FILE* out, std::FILE* err)
 {
-    const auto result = RunAnalyzeJob(files, keyList, allText);
+    const auto result = RunAnalyzeJob(files, keyList, options);
     if (const auto* failure = result.Failure()) {
         Warn(err, FileError(*failure));
         return kExitFileError;
     }
     std::string text;
     for (const auto& entry : result.tally) {
-        text += entry.key;
+        text += style.Field(entry.key);
         text += '\t';
         text += entry.count;
         text += '\t';
         text += entry.mark;
-        text += '\n';
+        text += style.End();
     }
     Print(out, text);
     return kExitOk;
 }
 
 }  // namespace
+
+std::string EscapeField(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else if (c == '\\') {
+            escaped += "\\\\";
+        } else if (byte < 0x20) {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
 
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::FILE* out, std::FILE* err)
 {
@@ -171,21 +207,30 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
     // The tool has no window: the stored bounds, malformed or not, stay unused.
-    const SettingsRead read = ReadSettings().status;
-    if (read == SettingsRead::FileMissing)
+    const SettingsReadResult read = ReadSettings();
+    if (read.status == SettingsRead::FileMissing)
         NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
-    else if (read == SettingsRead::TooLarge)
+    else if (read.status == SettingsRead::TooLarge)
         Warn(err, SettingsTooLargeMessage(SettingsFile()));
     KeyList keyList;
     KeyListSession keySession(settingsFile);
     keySession.Load(keyList);
     const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);
+    const ExtraOptions extra = ApplyExtraChanges(ExtraOptionsFrom(read.values, OptionFlags()), arguments);
+    VeskOptions options = VeskOptionsFrom(flags);
+    ApplyExtraOptions(extra, options);
 
+    bool fileMissing = false;
     const auto files = ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
-                                   [err](const ExpandWarning& warning) { Warn(err, WarningText(warning)); });
-    if (arguments.command == Command::Analyze)
-        return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), out, err);
-    return RunVesk(VeskJob{files, VeskOptionsFrom(flags), settingsFile, &keySession}, keyList, out, err);
+                                   [err, &fileMissing](const ExpandWarning& warning) {
+                                       fileMissing = true;
+                                       Warn(err, WarningText(warning));
+                                   });
+    const RecordStyle style{arguments.nullEnds};
+    const int status = arguments.command == Command::Analyze
+                           ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), style, out, err)
+                           : RunVesk(VeskJob{files, options, settingsFile, &keySession}, keyList, style, out, err);
+    return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
 }  // namespace norvane::cli

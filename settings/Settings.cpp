@@ -255,10 +255,11 @@ SettingsReadResult ReadSettings()
     ReadIntegerSetting(file, state.section, "HHdPaus", state.integers.HHdPaus);
     ReadIntegerSetting(file, state.section, "HStPaus", state.integers.HStPaus);
     state.optionFlags = static_cast<std::uint8_t>(state.integers.ChkBFlg & 0xFF);
+    result.values = file.SectionValues(state.section);
     return result;
 }
 
-void WriteSettings(const WindowRect& window)
+void WriteSettings(const WindowRect& window, const SettingsEntries& more)
 {
     const auto& state = State();
     // Under the lock, so that a key list another process saves meanwhile is
@@ -271,6 +272,8 @@ void WriteSettings(const WindowRect& window)
     file.SetString(state.section, kWindowRectKey, WindowRectText(window));
     file.SetString(state.section, "ChkBFlg", flags);
     file.SetString(state.section, "Path", state.texts.Path);
+    for (const auto& [key, value] : more)
+        file.SetString(state.section, key, value);
     if (file.Text() != before || !FileExists(state.file))
         file.Save(state.file);
 }

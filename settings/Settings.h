@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace norvane {
 
@@ -136,9 +139,17 @@ inline constexpr std::string_view kMsgSettingsTooLarge = "ﾌｧｲﾙ %s は大
 // The text that tells the user the settings file at path is too large.
 std::string SettingsTooLargeMessage(const std::string& path);
 
+// Every key of the program's section with its value as stored.
+using SettingsValues = std::unordered_map<std::string, std::string, AsciiNoCaseHash, AsciiNoCaseEqual>;
+// Further entries of the program's section, written with the others.
+using SettingsEntries = std::vector<std::pair<std::string, std::string>>;
+
 struct SettingsReadResult {
     SettingsRead status = SettingsRead::FromFile;
     StoredWindowRect windowRect;  // XYWH; nothing when the file is missing
+    // The whole section, for the keys other layers own; empty unless read
+    // from the file.
+    SettingsValues values;
 };
 
 // Reads XYWH, Filter, Path and the integer settings from SettingsFile, then
@@ -149,9 +160,9 @@ struct SettingsReadResult {
 // Integer settings that are negative, have no digits or exceed 32 bits keep
 // their value; others keep their low 16 bits.
 [[nodiscard]] SettingsReadResult ReadSettings();
-// Writes XYWH, ChkBFlg (from OptionFlags) and Path in one atomic rewrite,
-// under the settings file's lock (see SettingsLock);
+// Writes XYWH, ChkBFlg (from OptionFlags), Path and the further entries in
+// one atomic rewrite, under the settings file's lock (see SettingsLock);
 // raises the create error naming the file when it cannot be written.
-void WriteSettings(const WindowRect& window);
+void WriteSettings(const WindowRect& window, const SettingsEntries& more = {});
 
 }  // namespace norvane

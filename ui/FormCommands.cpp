@@ -7,6 +7,8 @@
 #include "engine/Error.h"
 #include "engine/KeyList.h"
 #include "settings/Settings.h"
+#include "app/ExtraOptions.h"
+#include "ui/ExtraPage.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
 #include "ui/FormDialogs.h"
@@ -16,9 +18,22 @@
 namespace norvane {
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
-                           KeyListSession& session, const OptionPage& options)
-    : window_(window), grid_(grid), panel_(panel), keys_(keys), session_(session), options_(options)
+                           KeyListSession& session, const OptionPage& options, const ExtraPage& extra)
+    : window_(window),
+      grid_(grid),
+      panel_(panel),
+      keys_(keys),
+      session_(session),
+      options_(options),
+      extra_(extra)
 {
+}
+
+VeskOptions FormCommands::Options() const
+{
+    VeskOptions options = options_.ForVesk();
+    ApplyExtraOptions(extra_.Collect(), options);
+    return options;
 }
 
 void FormCommands::ChooseFiles(FormDialogs& dialogs)
@@ -39,7 +54,7 @@ void FormCommands::Vesk()
         BusyCursorGuard busy;
         // A failed save of the registered keys is not shown here: the list
         // keeps them, and the save at close tries again and reports.
-        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile(), &session_}, keys_);
+        result = RunVeskJob({grid_.ListedFiles(), Options(), SettingsFile(), &session_}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
@@ -57,7 +72,7 @@ void FormCommands::Analyze()
     AnalyzeJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText));
+        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, AnalyzeOptionsFrom(Options()));
         // On an error the grid stays as it was.
         if (!result.Failure())
             grid_.ShowAnalysis(result.tally);

@@ -4,6 +4,9 @@ class QWidget;
 
 namespace norvane {
 
+struct VeskOptions;
+
+class ExtraPage;
 class KeyListSession;
 
 class FileGrid;
@@ -19,7 +22,7 @@ class OptionPage;
 class FormCommands {
 public:
     FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, KeyListSession& session,
-                 const OptionPage& options);
+                 const OptionPage& options, const ExtraPage& extra);
 
     // The file-open dialog; confirmed files replace the selection.
     void ChooseFiles(FormDialogs& dialogs);
@@ -29,12 +32,16 @@ public:
     void Analyze();
 
 private:
+    // The ticks of both option pages as the engine takes them.
+    VeskOptions Options() const;
+
     QWidget& window_;
     FileGrid& grid_;
     KeyPanel& panel_;
     KeyList& keys_;
     KeyListSession& session_;
     const OptionPage& options_;
+    const ExtraPage& extra_;
 };
 
 }  // namespace norvane

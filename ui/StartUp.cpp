@@ -9,6 +9,7 @@
 #include "app/Prompt.h"
 #include "app/WindowGeometry.h"
 #include "settings/Settings.h"
+#include "ui/ExtraPage.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
 #include "ui/KeyPanel.h"
@@ -39,13 +40,14 @@ constexpr QSize kMinimumSize(160, 120);
 }  // namespace
 
 StartUp::StartUp(QWidget& window, KeyList& keys, KeyListSession& session, KeyPanel& panel, FileGrid& grid,
-                 OptionPage& options, THintFilter& hints, std::vector<std::string> arguments)
+                 OptionPage& options, ExtraPage& extra, THintFilter& hints, std::vector<std::string> arguments)
     : window_(window),
       keys_(keys),
       session_(session),
       panel_(panel),
       grid_(grid),
       options_(options),
+      extra_(extra),
       hints_(hints),
       arguments_(std::move(arguments))
 {
@@ -81,7 +83,7 @@ void StartUp::Steps(const ReportError& report)
     const int loaded = session_.Load(keys_);
     TFormGeometry geometry(window_);
     try {
-        const SettingsRead read = LoadSettings(geometry);
+        const SettingsRead read = LoadSettings(geometry, storedExtra_);
         if (read == SettingsRead::FileMissing)
             NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
         else if (read == SettingsRead::TooLarge)
@@ -98,6 +100,7 @@ void StartUp::Steps(const ReportError& report)
     grid_.SetColumnWidths();
     grid_.ResetGridHeaders(GridReset::HeaderOnly);
     options_.Apply(OptionFlags());
+    extra_.Apply(storedExtra_);
     grid_.UpdateCommandButtons();
     window_.setAcceptDrops(true);
     ListArguments();
@@ -177,7 +180,7 @@ void StartUp::Close(const ReportError& report)
     // Failures to write the settings file go unnoticed.
     try {
         const TFormGeometry geometry(window_);
-        SaveSettings(geometry);
+        SaveSettings(geometry, extra_.Collect());
     } catch (...) {
     }
     try {

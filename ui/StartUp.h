@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExtraOptions.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@ class QWidget;
 
 namespace norvane {
 
+class ExtraPage;
 class KeyListSession;
 
 class FileGrid;
@@ -27,8 +30,8 @@ class StartUp {
 public:
     using ReportError = std::function<void(const std::string& message)>;
 
-    StartUp(QWidget& window, KeyList& keys, KeyListSession& session, KeyPanel& panel, FileGrid& grid, OptionPage& options,
-            THintFilter& hints, std::vector<std::string> arguments);
+    StartUp(QWidget& window, KeyList& keys, KeyListSession& session, KeyPanel& panel, FileGrid& grid,
+            OptionPage& options, ExtraPage& extra, THintFilter& hints, std::vector<std::string> arguments);
 
     // The executable the settings file is named after; empty: this program.
     void SetExecutablePath(std::string path) { executablePath_ = std::move(path); }
@@ -62,6 +65,8 @@ private:
     KeyPanel& panel_;
     FileGrid& grid_;
     OptionPage& options_;
+    ExtraPage& extra_;
+    ExtraOptions storedExtra_;
     THintFilter& hints_;
     std::vector<std::string> arguments_;
     std::string executablePath_;

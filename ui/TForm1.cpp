@@ -4,6 +4,7 @@
 
 #include "controls/AboutG3F.h"
 #include "controls/ChkLstEx.h"
+#include "ui/ExtraPage.h"
 #include "ui/FileSelection.h"
 #include "ui/FormCommands.h"
 #include "ui/KeyPanel.h"
@@ -35,6 +36,9 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm1>())
 {
     ui->setupUi(this);
+    // The page beyond the designed two, made before the hints get their CRs.
+    extraPage_ = new ExtraPage(*ui->CheckBox3);
+    ui->PageControl1->addTab(extraPage_, tr("Extra"));
     // The form's designed font: the layout's places and widths are made for it.
     QFont designed(QStringLiteral("ＭＳ Ｐゴシック"));
     designed.setPixelSize(12);
@@ -57,9 +61,10 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     keyPanel_ = std::make_unique<norvane::KeyPanel>(*ui, keyList_);
     fileGrid_ = std::make_unique<FileGrid>(*ui, *PopupMenu1, keyList_, *keyPanel_);
     options_ = std::make_unique<OptionPage>(*this);
-    commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, keySession_, *options_);
+    commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, keySession_, *options_,
+                                               *extraPage_);
     hintFilter_ = std::make_unique<THintFilter>(*this);
-    startUp_ = std::make_unique<StartUp>(*this, keyList_, keySession_, *keyPanel_, *fileGrid_, *options_,
+    startUp_ = std::make_unique<StartUp>(*this, keyList_, keySession_, *keyPanel_, *fileGrid_, *options_, *extraPage_,
                                          *hintFilter_, std::move(arguments));
 
     for (QPushButton* button : {ui->Button1, ui->Button2, ui->Button4, ui->Button5, ui->Button6})

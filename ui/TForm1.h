@@ -21,6 +21,7 @@ class TForm1;
 
 namespace norvane {
 
+class ExtraPage;
 class FormCommands;
 class KeyPanel;
 class OptionPage;
@@ -28,7 +29,8 @@ class StartUp;
 class THintFilter;
 class TStringGrid;
 
-// The main window: the file list page "Vesk" and the option page "Option".
+// The main window: the file list page "Vesk", the option page "Option" and
+// the page "Extra".
 // It owns the key list for the whole run; its handlers forward to helpers by
 // concern: the file grid, the key panel, the options, the commands, start-up
 // and shutdown, and the hints.
@@ -110,6 +112,7 @@ private:
     std::unique_ptr<norvane::KeyPanel> keyPanel_;
     std::unique_ptr<FileGrid> fileGrid_;
     std::unique_ptr<OptionPage> options_;
+    ExtraPage* extraPage_ = nullptr;  // owned by the tab widget
     std::unique_ptr<FormCommands> commands_;
     std::unique_ptr<THintFilter> hintFilter_;
     std::unique_ptr<StartUp> startUp_;

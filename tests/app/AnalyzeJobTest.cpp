@@ -42,7 +42,7 @@ TEST(RunAnalyzeJob, TalliesEveryFileAndMarksEachKey)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.allText);
         Recorder recorder;
-        const auto result = RunAnalyzeJob(files, keys, c.allText, &recorder);
+        const auto result = RunAnalyzeJob(files, keys, {c.allText ? HeaderScope::kAll : HeaderScope::kFirst}, &recorder);
         EXPECT_EQ(Shown(result.tally), c.tally);
         ASSERT_EQ(result.files.size(), 2u);
         EXPECT_EQ(result.files[0].headerLines, c.lines[0]);
@@ -59,7 +59,7 @@ TEST(RunAnalyzeJob, TheFirstUnreadableFileEndsItWithoutATally)
     WriteFile(dir.File("a.eml"), "Subject: s\n");
     WriteFile(dir.File("c.eml"), "Subject: s\n");
     Recorder recorder;
-    const auto result = RunAnalyzeJob({dir.File("a.eml"), dir.File("gone.eml"), dir.File("c.eml")}, {}, false,
+    const auto result = RunAnalyzeJob({dir.File("a.eml"), dir.File("gone.eml"), dir.File("c.eml")}, {}, {},
                                       &recorder);
     EXPECT_TRUE(result.tally.empty());
     ASSERT_NE(result.Failure(), nullptr);
@@ -75,7 +75,7 @@ TEST(RunAnalyzeJob, ACancelLeavesNoTally)
     WriteFile(dir.File("a.eml"), "Subject: s\n");
     Recorder recorder;
     recorder.cancelAfter = 1;
-    const auto result = RunAnalyzeJob({dir.File("a.eml"), dir.File("a.eml")}, {}, false, &recorder);
+    const auto result = RunAnalyzeJob({dir.File("a.eml"), dir.File("a.eml")}, {}, {}, &recorder);
     EXPECT_TRUE(result.cancelled);
     EXPECT_TRUE(result.tally.empty());
     EXPECT_EQ(result.files[0].outcome, FileOutcome::Processed);

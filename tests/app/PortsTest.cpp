@@ -117,7 +117,8 @@ TEST(ApplyWindowRect, SetsTheStoredBoundsInOrderThenRaisesAMalformedOne)
 TEST_F(SettingsFile, LoadSettingsAppliesTheBoundsAndRaisesAMalformedOneAfterTheRest)
 {
     WriteFile(file, "[norvane]\nXYWH=10,2B,30,40\nChkBFlg=0x11\nPath=/m/\nHntPaus=9\n");
-    EXPECT_EQ(ErrorText([&] { (void)LoadSettings(window); }), "'2B' は整数ではありません");
+    ExtraOptions extra;
+    EXPECT_EQ(ErrorText([&] { (void)LoadSettings(window, extra); }), "'2B' は整数ではありません");
     EXPECT_EQ(window.sets, "L10 ");
     EXPECT_EQ(window.top, 95);
     EXPECT_EQ(OptionFlags(), 0x11);
@@ -126,7 +127,7 @@ TEST_F(SettingsFile, LoadSettingsAppliesTheBoundsAndRaisesAMalformedOneAfterTheR
 
     FakeWindow untouched;
     std::remove(file.c_str());
-    EXPECT_EQ(LoadSettings(untouched), SettingsRead::FileMissing);
+    EXPECT_EQ(LoadSettings(untouched, extra), SettingsRead::FileMissing);
     EXPECT_EQ(untouched.sets, "");
 }
 
@@ -134,10 +135,12 @@ TEST_F(SettingsFile, SaveSettingsStoresTheBoundsOfTheWindow)
 {
     window.left = 12;
     window.height = -3;
-    SaveSettings(window);
-    EXPECT_EQ(ReadFile(file), "[norvane]\r\nXYWH=12,95,333,-3\r\nChkBFlg=0x00\r\nPath=\r\n");
+    SaveSettings(window, ExtraOptions{});
+    EXPECT_EQ(ReadFile(file), "[norvane]\r\nXYWH=12,95,333,-3\r\nChkBFlg=0x00\r\nPath=\r\n"
+                              "ProtectSigned=1\r\nAnyCase=1\r\nEveryMessage=0\r\nKeepLineEnds=0\r\n");
     FakeWindow back;
-    EXPECT_EQ(LoadSettings(back), SettingsRead::FromFile);
+    ExtraOptions extra;
+    EXPECT_EQ(LoadSettings(back, extra), SettingsRead::FromFile);
     EXPECT_EQ(back.sets, "L12 T95 W333 H-3 ");
 }
 

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "TestFiles.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace norvane::test {
@@ -108,6 +109,20 @@ TEST(RunVeskJob, ResultsPerFileInOrderAsEachIsDone)
     EXPECT_FALSE(result.Failure());
     EXPECT_FALSE(result.cancelled);
     EXPECT_EQ(ReadFile(files[2]), "\r\nbody\r\n");
+}
+
+TEST(RunVeskJob, AFileThatWouldNotChangeIsUnchangedNotAnError)
+{
+    TempDir dir;
+    const std::string done = "Subject: s\r\n\r\nbody\r\n";
+    WriteFile(dir.File("a.eml"), done);
+    WriteFile(dir.File("b.eml"), "Received: r\nSubject: s\n\nbody\n");
+    KeyList keys = {"Received"};
+    const auto result = RunVeskJob({{dir.File("a.eml"), dir.File("b.eml")}, VeskOptionsFrom(0x01), ""}, keys);
+    EXPECT_EQ(Outcomes(result), (std::vector<FileOutcome>{FileOutcome::Unchanged, FileOutcome::Processed}));
+    EXPECT_FALSE(result.Failure());
+    EXPECT_EQ(ReadFile(dir.File("b.eml")), done);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.bak")));
 }
 
 TEST(RunVeskJob, StopsAtTheFirstFileThatFails)

@@ -191,13 +191,13 @@ TEST_F(CliFixture, WildcardsSortedFoldersSkippedDuplicatesOnce)
     fs::create_directory(Work("sub"));
     WriteFile(Work("sub/z.eml"), kMail);
     const auto r = RunWithSettings("analyze", {"*.eml", "sub/../a.eml", "./b.eml"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("folder.eml"), std::string::npos) << r.err;
     // Three files of kMail, each key once per file.
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "From\t3\tNew");
 
     const auto v = RunWithSettings("vesk", {"--", "*.eml;sub/*.eml", "b.eml", "missing.eml", "nothing*.eml"});
-    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.status, 3);
     EXPECT_EQ(v.out, "0\t0\t" + Work("a.eml") + "\n0\t0\t" + Work("b.eml") + "\n0\t0\t" + Work("c.eml") +
                          "\n0\t0\t" + Work("sub/z.eml") + "\n");
     EXPECT_NE(v.err.find("missing.eml"), std::string::npos) << v.err;
@@ -208,7 +208,7 @@ TEST_F(CliFixture, OnlySkippedFilesGiveEmptyOutput)
 {
     fs::create_directory(Work("dir"));
     const auto r = RunWithSettings("vesk", {"dir", "absent.eml"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("absent.eml"), std::string::npos);
 }
@@ -218,7 +218,7 @@ TEST_F(CliFixture, EachSkippedNameGetsItsOwnWarning)
     WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n");
     WriteFile(Work("a.eml"), kMail);
     const auto r = RunWithSettings("analyze", {"*.eml;none*.txt", "/dev/null"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "From\t1\tNew");
     EXPECT_EQ(r.err, "norvane-cli: nothing matches " + Work("none*.txt") + "\n" +
                          "norvane-cli: skipping /dev/null: not a regular file\n");
@@ -230,7 +230,7 @@ TEST_F(CliFixture, TemporaryFilesAreNeverTakenForMail)
     WriteFile(Work("a.eml"), kMail);
     WriteFile(Work(".a.eml.nvtmp-Ab12Cd"), kMail);
     const auto r = RunWithSettings("vesk", {"*", ".a.eml.nvtmp-Ab12Cd"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "0\t0\t" + Work("a.eml") + "\n");
     const auto warning = "norvane-cli: skipping temporary file " + Work(".a.eml.nvtmp-Ab12Cd") + "\n";
     EXPECT_EQ(r.err, warning) << "named, it is skipped; a pattern never meets it";
@@ -345,6 +345,13 @@ TEST_F(CliFixture, UsageErrorsGiveStatus2)
         {"vesk", "--frobnicate", "a.eml"},
         {"analyze", "--no-settings", "a.eml"},
         {"--backup", "a.eml"},
+        {"vesk", "--scope=body", "a.eml"},
+        {"vesk", "--scope=", "a.eml"},
+        {"vesk", "a.eml", "--scope"},
+        {"vesk", "--no-scope", "a.eml"},
+        {"vesk", "--no-null", "a.eml"},
+        {"vesk", "--protect-signed=1", "a.eml"},
+        {"vesk", "--every-message", "a.eml"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -413,6 +420,158 @@ TEST_F(CliFixture, WindowSettingsFileBesideTheBinaryByDefault)
     const auto found = Run({"vesk", "a.eml"});
     EXPECT_EQ(found.err, "");
     EXPECT_EQ(found.out, "0\t1\t" + Work("a.eml") + "\n");
+}
+
+TEST_F(CliFixture, ExitStatusOfEachOutcome)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Received\r\n");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;  // after "vesk"; a.eml and c.eml are mail, r.eml is refused
+        int status;
+        std::string out;  // the names of the files printed, in order
+        bool cStripped;
+    } cases[] = {
+        {"every file done", {"a.eml", "c.eml"}, 0, "a.eml c.eml ", true},
+        {"an unchanged file is done", {"done.eml", "c.eml"}, 0, "done.eml c.eml ", true},
+        {"missing file: the others done", {"a.eml", "gone.eml", "c.eml"}, 3, "a.eml c.eml ", true},
+        {"dangling link", {"dangling.eml", "c.eml"}, 3, "c.eml ", true},
+        {"link loop", {"loop.eml", "c.eml"}, 3, "c.eml ", true},
+        {"folder", {"a.eml", "dir", "c.eml"}, 3, "a.eml c.eml ", true},
+        {"not a regular file", {"/dev/null", "c.eml"}, 3, "c.eml ", true},
+        {"temporary file", {".a.eml.nvtmp-Xy12Zw", "c.eml"}, 3, "c.eml ", true},
+        {"pattern matching nothing", {"none*.eml", "c.eml"}, 3, "c.eml ", true},
+        {"refused file stops the run", {"a.eml", "r.eml", "c.eml"}, 1, "a.eml ", false},
+        {"refused wins over missing", {"gone.eml", "r.eml", "c.eml"}, 1, "", false},
+        {"bad usage", {"--scope=every", "a.eml"}, 2, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(Work("r.eml"));
+        for (const char* name : {"a.eml", "c.eml", "r.eml"})
+            WriteFile(Work(name), kMail);
+        WriteFile(Work("done.eml"), kStripped);
+        WriteFile(Work(".a.eml.nvtmp-Xy12Zw"), kMail);
+        fs::permissions(Work("r.eml"), fs::perms::owner_read | fs::perms::group_read);
+        fs::remove(Work("dangling.eml"));
+        fs::create_symlink("nowhere.eml", Work("dangling.eml"));
+        fs::remove(Work("loop.eml"));
+        fs::create_symlink("loop.eml", Work("loop.eml"));
+        fs::create_directories(Work("dir"));
+        const auto r = RunWithSettings("vesk", c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        std::string printed;
+        for (std::size_t at = 0; (at = r.out.find(work.string() + "/", at)) != std::string::npos;) {
+            at += work.string().size() + 1;
+            printed += r.out.substr(at, r.out.find('\n', at) - at) + " ";
+        }
+        EXPECT_EQ(printed, c.out) << r.out;
+        EXPECT_EQ(ReadFile(Work("c.eml")), c.cStripped ? kStripped : kMail);
+        EXPECT_EQ(ReadFile(Work("r.eml")), kMail);
+        EXPECT_EQ(r.err.empty(), c.status == 0) << r.err;
+    }
+}
+
+TEST_F(CliFixture, ScopeFlagsAndTheStoredScope)
+{
+    // A body line that looks like a header: only the "all" scope strips it.
+    const std::string mail = "Received: r\nSubject: s\n\nReceived: in the body\nbye\n";
+    struct Case {
+        const char* name;
+        const char* stored;
+        std::vector<std::string> flags;
+        bool bodyStripped;
+    } cases[] = {
+        {"stored first", "ChkBFlg=0x00", {}, false},
+        {"stored all-text bit", "ChkBFlg=0x04", {}, true},
+        {"stored EveryMessage wins over the bit", "ChkBFlg=0x04\r\nEveryMessage=1", {}, false},
+        {"--scope=all", "ChkBFlg=0x00", {"--scope=all"}, true},
+        {"--scope all", "ChkBFlg=0x00", {"--scope", "all"}, true},
+        {"--all-text", "ChkBFlg=0x00", {"--all-text"}, true},
+        {"--no-all-text", "ChkBFlg=0x04", {"--no-all-text"}, false},
+        {"--scope=first", "ChkBFlg=0x04", {"--scope=first"}, false},
+        {"--scope=messages keeps bodies", "ChkBFlg=0x04", {"--scope=messages"}, false},
+        {"last wins: all", "ChkBFlg=0x00", {"--scope=messages", "--all-text"}, true},
+        {"last wins: first", "ChkBFlg=0x00", {"--all-text", "--scope=first"}, false},
+        {"--all-text over stored EveryMessage", "EveryMessage=1", {"--all-text"}, true},
+        {"the other switches change no scope", "ChkBFlg=0x04",
+         {"--no-protect-signed", "--protect-signed", "--no-any-case", "--any-case", "--keep-line-ends",
+          "--no-keep-line-ends"},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(settings, std::string("[norvane]\r\n") + c.stored + "\r\n[Dat]\r\nDat1=Received\r\n");
+        const auto before = ReadFile(settings);
+        WriteFile(Work("m.eml"), mail);
+        auto args = c.flags;
+        args.push_back("m.eml");
+        const auto r = RunWithSettings("vesk", args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(ReadFile(Work("m.eml")), c.bodyStripped ? "Subject: s\r\n\r\nbye\r\n"
+                                                          : "Subject: s\r\n\r\nReceived: in the body\r\nbye\r\n");
+        EXPECT_EQ(ReadFile(settings), before);  // the tool never saves options
+
+        WriteFile(Work("m.eml"), mail);
+        const auto a = RunWithSettings("analyze", args);
+        EXPECT_EQ(a.out.substr(0, a.out.find('\n')), c.bodyStripped ? "Received\t2\tDel" : "Received\t1\tDel");
+    }
+}
+
+TEST_F(CliFixture, ControlBytesInPathsAreEscaped)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n");
+    struct Case {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"line\nfeed", "line\\nfeed"}, {"tab\there", "tab\\there"}, {"back\\slash", "back\\\\slash"},
+        {"cr\rhere", "cr\\x0Dhere"},   {"\x01start", "\\x01start"}, {"esc\x1b", "esc\\x1B"},
+        {"del\x7f", "del\x7f"},        {"\xe3\x81\x82", "\xe3\x81\x82"},
+    };
+    std::vector<std::string> args;
+    std::string escaped;
+    std::string raw;
+    for (const auto& c : cases) {
+        WriteFile(Work(c.name), kStripped);
+        args.push_back(c.name);
+        escaped += "0\t0\t" + Work(c.shown) + "\n";
+        raw += "0\t0\t" + Work(c.name) + '\0';
+    }
+    // Every byte below 32 but LF and TAB as \xHH.
+    for (int byte = 1; byte < 32; ++byte) {
+        if (byte == '\n' || byte == '\t')
+            continue;
+        SCOPED_TRACE(byte);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+        const std::string name = "b" + std::string(1, static_cast<char>(byte));
+        WriteFile(Work(name), kStripped);
+        args.push_back(name);
+        escaped += "0\t0\t" + Work("b" + std::string(hex)) + "\n";
+        raw += "0\t0\t" + Work(name) + '\0';
+    }
+    const auto r = RunWithSettings("vesk", args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, escaped);
+    const auto n = RunWithSettings("vesk", [&] {
+        auto nullArgs = args;
+        nullArgs.insert(nullArgs.begin(), "--null");
+        return nullArgs;
+    }());
+    EXPECT_EQ(n.status, 0) << n.err;
+    EXPECT_EQ(n.out, raw);
+}
+
+TEST_F(CliFixture, WarningsStayOneLineAndAnalyzeRecordsEndInNul)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Received\r\n");
+    WriteFile(Work("a.eml"), kMail);
+    const auto r = RunWithSettings("analyze", {"--null", "a.eml", "gone\nnorvane-cli: forged.eml"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "norvane-cli: no such file " + Work("gone\\nnorvane-cli: forged.eml") + "\n");
+    using namespace std::string_literals;
+    EXPECT_EQ(r.out, "From\t1\tNew\0Received\t1\tDel\0Subject\t1\tNew\0X-Mailer\t1\tNew\0"s);
 }
 
 }  // namespace norvane::test

@@ -43,6 +43,8 @@ check "--no-backup" norvane-cli --no-b
 check "--settings=" norvane-cli --se
 check "--remove-attachments --remove-traces" norvane-cli vesk --re
 check "--help" norvane-cli --he
+check "--scope=" norvane-cli --sc
+check "--no-keep-line-ends" norvane-cli --no-ke
 # Options may come before the command; the command is still offered after them.
 check "analyze vesk" norvane-cli --backup ""
 check "analyze vesk" norvane-cli --settings=x.ini ""

@@ -1,0 +1,95 @@
+#include "app/ExtraOptions.h"
+
+#include "engine/TextRules.h"
+#include "engine/VeskFile.h"
+#include "settings/IniFile.h"
+
+namespace norvane {
+
+namespace {
+
+constexpr ExtraSwitch kSwitches[] = {
+    {"ProtectSigned", true, "protect-signed", [](const ExtraOptions& o) { return o.protectSigned; },
+     [](ExtraOptions& o, bool on) { o.protectSigned = on; }},
+    {"AnyCase", true, "any-case", [](const ExtraOptions& o) { return o.anyCase; },
+     [](ExtraOptions& o, bool on) { o.anyCase = on; }},
+    {"EveryMessage", false, "", [](const ExtraOptions& o) { return o.scope == Scope::Messages; },
+     [](ExtraOptions& o, bool on) {
+         if (on)
+             o.scope = Scope::Messages;
+         else if (o.scope == Scope::Messages)
+             o.scope = Scope::First;
+     }},
+    {"KeepLineEnds", false, "keep-line-ends", [](const ExtraOptions& o) { return o.keepLineEnds; },
+     [](ExtraOptions& o, bool on) { o.keepLineEnds = on; }},
+};
+
+}  // namespace
+
+std::span<const ExtraSwitch> ExtraSwitches()
+{
+    return kSwitches;
+}
+
+const ExtraSwitch* FindExtraSwitch(std::string_view key)
+{
+    for (const auto& option : kSwitches)
+        if (EqualsAsciiNoCase(option.key, key))
+            return &option;
+    return nullptr;
+}
+
+ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionFlags)
+{
+    ExtraOptions extra;
+    if (HasOption(optionFlags, Option::AllText))
+        extra.scope = Scope::All;
+    for (const auto& option : kSwitches) {
+        std::optional<std::int64_t> number;
+        if (const auto found = values.find(option.key); found != values.end())
+            number = LeadingInteger(found->second);
+        option.set(extra, number ? *number != 0 : option.defaultOn);
+    }
+    return extra;
+}
+
+SettingsEntries ExtraOptionEntries(const ExtraOptions& extra)
+{
+    SettingsEntries entries;
+    for (const auto& option : kSwitches)
+        entries.emplace_back(option.key, option.get(extra) ? "1" : "0");
+    return entries;
+}
+
+std::uint8_t StoredOptionFlags(std::uint8_t optionFlags, const ExtraOptions& extra)
+{
+    const auto bit = OptionBit(Option::AllText);
+    return static_cast<std::uint8_t>(extra.scope == Scope::All ? optionFlags | bit : optionFlags & ~bit);
+}
+
+std::optional<Scope> ScopeNamed(std::string_view name)
+{
+    if (name == "first")
+        return Scope::First;
+    if (name == "messages")
+        return Scope::Messages;
+    if (name == "all")
+        return Scope::All;
+    return std::nullopt;
+}
+
+void ApplyExtraOptions(const ExtraOptions& extra, VeskOptions& options)
+{
+    options.allText = extra.scope == Scope::All;
+    options.scope = extra.scope == Scope::Messages ? HeaderScope::kMessages : HeaderScope::kFirst;
+    options.protectSigned = extra.protectSigned;
+    options.anyCase = extra.anyCase;
+    options.keepLineEnds = extra.keepLineEnds;
+}
+
+AnalyzeOptions AnalyzeOptionsFrom(const VeskOptions& options)
+{
+    return AnalyzeOptions{options.Scope(), options.anyCase};
+}
+
+}  // namespace norvane

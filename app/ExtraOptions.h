@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/HeaderAnalysis.h"
+#include "settings/Settings.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace norvane {
+
+struct VeskOptions;
+
+// Which header blocks of a file are read.
+enum class Scope {
+    First,     // the file's first header block
+    Messages,  // the header block of every message of an mbox file
+    All,       // header lines anywhere in the text ("全文章")
+};
+
+// The options beyond the six option bits. The all-text bit of the option
+// bits and EveryMessage together make the scope.
+struct ExtraOptions {
+    bool protectSigned = true;  // signed or encrypted entities stay whole
+    bool anyCase = true;        // header names may start in lower case
+    Scope scope = Scope::First;
+    bool keepLineEnds = false;  // every line keeps its own line end
+};
+
+// One switch of ExtraOptions: its settings key in the program's section,
+// its default and the tool's flag pair.
+struct ExtraSwitch {
+    std::string_view key;
+    bool defaultOn;
+    // "--FLAG" / "--no-FLAG"; empty for EveryMessage, which the tool sets
+    // through --scope.
+    std::string_view flag;
+    bool (*get)(const ExtraOptions&);
+    void (*set)(ExtraOptions&, bool on);
+};
+
+// ProtectSigned, AnyCase, EveryMessage, KeepLineEnds, in the page's order.
+std::span<const ExtraSwitch> ExtraSwitches();
+// The switch stored under key (ASCII case ignored), or nullptr.
+const ExtraSwitch* FindExtraSwitch(std::string_view key);
+
+// The stored switches: each key's number not 0 is on; a missing key or one
+// without a number gives the default. Without EveryMessage the all-text bit
+// of optionFlags gives Scope::All.
+ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionFlags);
+// The switches as settings entries, "0" or "1" each.
+SettingsEntries ExtraOptionEntries(const ExtraOptions& extra);
+// The option bits stored beside them: the all-text bit is set only for
+// Scope::All, so it is 0 whenever EveryMessage is 1.
+std::uint8_t StoredOptionFlags(std::uint8_t optionFlags, const ExtraOptions& extra);
+
+// The tool's words for the scope: "first", "messages", "all"; nothing for
+// another word.
+std::optional<Scope> ScopeNamed(std::string_view name);
+
+// Sets the engine's options from the switches.
+void ApplyExtraOptions(const ExtraOptions& extra, VeskOptions& options);
+
+// What Analyze reads of a Vesk run's options: the same header blocks, with
+// the same rule for lower-case names.
+AnalyzeOptions AnalyzeOptionsFrom(const VeskOptions& options);
+
+}  // namespace norvane

@@ -1,0 +1,174 @@
+#include "app/ExtraOptions.h"
+#include "app/WindowGeometry.h"
+#include "settings/IniFile.h"
+#include "engine/VeskFile.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace norvane::test {
+
+namespace {
+
+constexpr std::uint8_t kAllTextBit = OptionBit(Option::AllText);
+
+std::string Shown(const ExtraOptions& extra)
+{
+    static const char* const kScopes[] = {"first", "messages", "all"};
+    return std::string("signed=") + (extra.protectSigned ? "1" : "0") + " case=" + (extra.anyCase ? "1" : "0") +
+           " scope=" + kScopes[static_cast<int>(extra.scope)] + " ends=" + (extra.keepLineEnds ? "1" : "0");
+}
+
+struct Bounds : WindowGeometry {
+    int Left() const override { return 1; }
+    int Top() const override { return 2; }
+    int Width() const override { return 300; }
+    int Height() const override { return 200; }
+    void SetLeft(int) override {}
+    void SetTop(int) override {}
+    void SetWidth(int) override {}
+    void SetHeight(int) override {}
+};
+
+struct ExtraSettingsFile : ::testing::Test {
+    TempDir dir;
+    std::string file = dir.File("norvane.ini");
+    Bounds window;
+
+    ExtraSettingsFile()
+    {
+        ResetSettings();
+        SetSettingsLocation(file, "norvane");
+    }
+    ~ExtraSettingsFile() override { ResetSettings(); }
+
+    ExtraOptions Load()
+    {
+        ExtraOptions extra;
+        extra.keepLineEnds = !extra.keepLineEnds;  // proves the load sets every field
+        (void)LoadSettings(window, extra);
+        return extra;
+    }
+};
+
+}  // namespace
+
+TEST(ExtraOptionsFrom, StoredKeysOrTheirDefaults)
+{
+    struct Case {
+        const char* name;
+        SettingsValues values;
+        std::uint8_t flags;
+        const char* expected;
+    } cases[] = {
+        {"no keys: defaults", {}, 0, "signed=1 case=1 scope=first ends=0"},
+        {"all-text bit alone", {}, kAllTextBit, "signed=1 case=1 scope=all ends=0"},
+        {"every key off", {{"ProtectSigned", "0"}, {"AnyCase", "0"}, {"EveryMessage", "0"}, {"KeepLineEnds", "0"}},
+         0, "signed=0 case=0 scope=first ends=0"},
+        {"every key on", {{"ProtectSigned", "1"}, {"AnyCase", "1"}, {"EveryMessage", "1"}, {"KeepLineEnds", "1"}},
+         0, "signed=1 case=1 scope=messages ends=1"},
+        {"EveryMessage wins over the all-text bit", {{"EveryMessage", "1"}}, kAllTextBit,
+         "signed=1 case=1 scope=messages ends=0"},
+        {"EveryMessage 0 keeps the all-text bit", {{"EveryMessage", "0"}}, kAllTextBit,
+         "signed=1 case=1 scope=all ends=0"},
+        {"any number but 0 is on", {{"KeepLineEnds", "0x10"}, {"AnyCase", "-1"}}, 0,
+         "signed=1 case=1 scope=first ends=1"},
+        {"no number: default", {{"ProtectSigned", "off"}, {"KeepLineEnds", ""}}, 0,
+         "signed=1 case=1 scope=first ends=0"},
+        {"keys in any case", {{"protectsigned", "0"}, {"KEEPLINEENDS", "1"}}, 0,
+         "signed=0 case=1 scope=first ends=1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Shown(ExtraOptionsFrom(c.values, c.flags)), c.expected);
+    }
+}
+
+TEST(ExtraOptionsFrom, EveryCombinationReadsBackAsWritten)
+{
+    for (int bits = 0; bits < 8; ++bits) {
+        for (const Scope scope : {Scope::First, Scope::Messages, Scope::All}) {
+            const ExtraOptions extra{(bits & 1) != 0, (bits & 2) != 0, scope, (bits & 4) != 0};
+            SCOPED_TRACE(Shown(extra));
+            SettingsValues values;
+            for (const auto& [key, value] : ExtraOptionEntries(extra))
+                values.emplace(key, value);
+            EXPECT_EQ(values.size(), 4u);
+            // Whatever the bit was before, the stored bits carry the scope.
+            for (const std::uint8_t before : {std::uint8_t{0}, kAllTextBit}) {
+                const auto flags = StoredOptionFlags(before | 0x11, extra);
+                EXPECT_EQ(flags & ~kAllTextBit, 0x11);
+                EXPECT_EQ(Shown(ExtraOptionsFrom(values, flags)), Shown(extra));
+            }
+        }
+    }
+}
+
+TEST(ExtraSwitches, EveryMessageOffLeavesTheAllScope)
+{
+    const auto* every = FindExtraSwitch("EveryMessage");
+    ASSERT_NE(every, nullptr);
+    struct Case {
+        Scope before;
+        bool on;
+        Scope after;
+    } cases[] = {
+        {Scope::First, true, Scope::Messages}, {Scope::All, true, Scope::Messages},
+        {Scope::Messages, false, Scope::First}, {Scope::All, false, Scope::All},
+        {Scope::First, false, Scope::First},
+    };
+    for (const auto& c : cases) {
+        ExtraOptions extra;
+        extra.scope = c.before;
+        SCOPED_TRACE(Shown(extra) + (c.on ? " on" : " off"));
+        every->set(extra, c.on);
+        EXPECT_EQ(extra.scope, c.after);
+        EXPECT_EQ(every->get(extra), c.after == Scope::Messages);
+    }
+}
+
+TEST(ApplyExtraOptions, TheScopeSetsAllTextAndTheOtherOptionsStay)
+{
+    for (const Scope scope : {Scope::First, Scope::Messages, Scope::All}) {
+        ExtraOptions extra;
+        extra.scope = scope;
+        SCOPED_TRACE(Shown(extra));
+        VeskOptions options{true, true, true, scope != Scope::All, true};
+        ApplyExtraOptions(extra, options);
+        EXPECT_EQ(options.allText, scope == Scope::All);
+        EXPECT_TRUE(options.backup && options.removeAttachments && options.removeTraces && options.autoRegister);
+    }
+}
+
+TEST_F(ExtraSettingsFile, AFileWithoutTheKeysOrNoFileGivesTheDefaults)
+{
+    EXPECT_EQ(Shown(Load()), Shown(ExtraOptions{}));
+    WriteFile(file, "[norvane]\r\nChkBFlg=0x04\r\n[other]\r\nAnyCase=0\r\n");
+    EXPECT_EQ(Shown(Load()), "signed=1 case=1 scope=all ends=0");
+}
+
+TEST_F(ExtraSettingsFile, WrittenAtCloseAndReadAtStart)
+{
+    WriteFile(file, "[norvane]\r\nChkBFlg=0x05\r\nAnyCase=1\r\nOpnWait=7\r\n");
+    EXPECT_EQ(Shown(Load()), "signed=1 case=1 scope=all ends=0");
+    const ExtraOptions changed{false, false, Scope::Messages, true};
+    SaveSettings(window, changed);
+    // The all-text bit is written as 0 beside EveryMessage=1; the other keys stay.
+    EXPECT_EQ(ReadFile(file),
+              "[norvane]\r\nChkBFlg=0x01\r\nAnyCase=0\r\nOpnWait=7\r\nXYWH=1,2,300,200\r\nPath=\r\n"
+              "ProtectSigned=0\r\nEveryMessage=1\r\nKeepLineEnds=1\r\n");
+    ResetSettings();
+    SetSettingsLocation(file, "norvane");
+    EXPECT_EQ(Shown(Load()), Shown(changed));
+    EXPECT_EQ(OptionFlags(), 0x01);
+}
+
+TEST_F(ExtraSettingsFile, ATooLargeFileGivesTheDefaults)
+{
+    WriteFile(file, "[norvane]\r\nAnyCase=0\r\n" + std::string(kSettingsFileLimit, ';'));
+    EXPECT_EQ(Shown(Load()), Shown(ExtraOptions{}));
+}
+
+}  // namespace norvane::test
