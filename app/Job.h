@@ -24,6 +24,7 @@ struct FileResult {
     int attachmentLines = 0;  // Vesk: lines deleted with attachment bodies and traces
     int headerLines = 0;      // Vesk: header lines stripped; Analyze: header lines counted
     std::vector<std::string> registeredKeys;  // Vesk: keys the file registered, in order met
+    bool protectedEntity = false;  // Vesk: a signed or encrypted entity was kept whole
     std::string message;      // Error and Refused: the error's text, not naming the file
 };
 

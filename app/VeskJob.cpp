@@ -47,6 +47,7 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
         file.attachmentLines = counts.attachmentLines;
         file.headerLines = counts.headerLines;
         file.registeredKeys = std::move(counts.registeredKeys);
+        file.protectedEntity = counts.protectedEntity;
         result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
                                      file.registeredKeys.end());
     };

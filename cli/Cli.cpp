@@ -105,6 +105,8 @@ public:
             Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
                             style_.Field(file.path) + style_.End());
             std::fflush(out_);
+            if (file.protectedEntity)
+                Warn(err_, file.path + ": signed or encrypted mail kept whole");
             break;
         case FileOutcome::Refused:
         case FileOutcome::Error:

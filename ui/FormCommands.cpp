@@ -14,6 +14,9 @@
 #include "ui/FormDialogs.h"
 #include "ui/KeyPanel.h"
 #include "ui/OptionPage.h"
+#include "ui/QtBytes.h"
+
+#include <QCoreApplication>
 
 namespace norvane {
 
@@ -45,6 +48,20 @@ void FormCommands::ChooseFiles(FormDialogs& dialogs)
     grid_.Select(UniquePaths(chosen));
 }
 
+void FormCommands::ListProtectedFiles(const VeskJobResult& result)
+{
+    std::string text;
+    for (const FileResult& file : result.files)
+        if (file.protectedEntity)
+            text += "\r" + file.path;
+    Prompt* prompt = CurrentPrompt();
+    if (text.empty() || !prompt)
+        return;
+    const std::string heading =
+        ToBytes(QCoreApplication::translate("FormCommands", "署名・暗号メールは変更せずに残しました："));
+    prompt->Show(PromptKind::Notice, kMessageCaption, heading + text);
+}
+
 void FormCommands::Vesk()
 {
     if (grid_.SelectedFiles().empty())
@@ -59,6 +76,7 @@ void FormCommands::Vesk()
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
     }
+    ListProtectedFiles(result);
     if (const FileResult* failure = result.Failure())
         throw Error(failure->message);
     if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))

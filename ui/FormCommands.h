@@ -4,6 +4,7 @@ class QWidget;
 
 namespace norvane {
 
+struct VeskJobResult;
 struct VeskOptions;
 
 class ExtraPage;
@@ -32,6 +33,9 @@ public:
     void Analyze();
 
 private:
+    // One notice naming the files whose signed or encrypted part was kept whole.
+    static void ListProtectedFiles(const VeskJobResult& result);
+
     // The ticks of both option pages as the engine takes them.
     VeskOptions Options() const;
 

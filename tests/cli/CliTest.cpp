@@ -103,6 +103,37 @@ const std::string kAttachmentMail =
     "\n"
     "--=_b--\n";
 
+
+TEST_F(CliFixture, SignedMailIsKeptWholeAndNamedOnce)
+{
+    WriteFile(settings, "[Dat]\r\nDat1=Received\r\n[norvane]\r\nChkBFlg=0x10\r\n");
+    const auto mailWith = [](const std::string& received, const std::string& gap) {
+        return received + "Subject: s\r\n"
+               "Content-Type: multipart/signed; protocol=\"application/pkcs7-signature\"; boundary=\"s\"\r\n"
+               "\r\n--s\r\nContent-Type: text/plain\r\nReceived: inner\r\n\r\nbody\r\n" + gap +
+               "--s\r\nContent-Type: application/pkcs7-signature\r\n\r\nU0lH\r\n--s--\r\n";
+    };
+    const std::string mail = mailWith("Received: outer\r\n", "\r\n\r\n\r\n");
+    struct Case {
+        const char* flag;
+        std::string result;
+        std::string err;
+    } cases[] = {
+        // The signed entity keeps its run of empty lines: only the outer header changes.
+        {"--protect-signed", mailWith("", "\r\n\r\n\r\n"),
+         "norvane-cli: " + Work("m.eml") + ": signed or encrypted mail kept whole\n"},
+        {"--no-protect-signed", mailWith("", "\r\n"), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag);
+        WriteFile(Work("m.eml"), mail);
+        const auto r = RunWithSettings("vesk", {c.flag, "m.eml"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(ReadFile(Work("m.eml")), c.result);
+    }
+}
+
 }  // namespace
 
 TEST_F(CliFixture, VeskPrintsCountsPerFileAndStrips)

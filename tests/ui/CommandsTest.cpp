@@ -63,6 +63,28 @@ TEST_F(Commands, OneVeskRunEndToEnd)
     EXPECT_EQ(Column(1), (Cells{"one.eml", "two.eml", "three.eml"}));
 }
 
+TEST_F(Commands, VeskNamesTheSignedMailItKeptWholeInOneNotice)
+{
+    WriteIni("", "Dat1=Received\r\n");
+    TForm1& f = Start();
+    const std::string signedMail =
+        "Received: r\r\nContent-Type: multipart/signed; boundary=\"s\"\r\n\r\n--s\r\n\r\nbody\r\n\r\n\r\n--s--\r\n";
+    const std::vector<std::string> paths = {dir.File("s1.eml"), dir.File("plain.eml"), dir.File("s2.eml")};
+    WriteFile(paths[0], signedMail);
+    WriteFile(paths[1], kMail);
+    WriteFile(paths[2], signedMail);
+    Drop(paths);
+    ASSERT_EQ(f.SelectedFiles().size(), 3u);
+    Button(2)->click();
+    EXPECT_TRUE(dialogs.errors.empty());
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].kind, PromptKind::Notice);
+    EXPECT_EQ(prompt.shown[0].caption, "確認");
+    EXPECT_EQ(prompt.shown[0].text, "署名・暗号メールは変更せずに残しました：\r" + paths[0] + "\r" + paths[2]);
+    EXPECT_EQ(prompt.shown[1].text, "ヴェスクしました！\r\r確認しますか？");
+    EXPECT_EQ(ReadFile(paths[0]), signedMail.substr(signedMail.find("Content-Type")));
+}
+
 TEST_F(Commands, VeskAnsweredNoLeavesTheKeyColumnsAndRefillsThePanelOnlyForNewKeys)
 {
     WriteIni("ChkBFlg=0x08\r\n", "Dat1=Received\r\n");
