@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const TextRules utf8;
     const bool matched = MatchesWildcard(name, pattern, utf8);
-    const bool matchedDoubleByte = MatchesWildcard(name, pattern, kWindowsRules);
+    const bool matchedDoubleByte = MatchesWildcard(name, pattern, kShiftJisBackslashRules);
     if (IsAscii(pattern) && IsAscii(name) && !IsTemporary<FuzzName>(name)) {
         const std::string fnPattern = FnmatchPattern(pattern);
         const std::string fnName(name);
