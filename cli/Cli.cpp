@@ -7,6 +7,7 @@
 #include "engine/VeskRun.h"
 #include "settings/FolderScan.h"
 #include "settings/KeyListStorage.h"
+#include "settings/Language.h"
 #include "settings/Messages.h"
 #include "settings/Settings.h"
 
@@ -371,6 +372,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     const auto windowExe = SplitPath(exePath).first + std::string(kWindowProgram);
     const auto settingsFile = arguments.settings ? *arguments.settings : LocateSettingsFile(windowExe);
     SetSettingsLocation(settingsFile, SettingsSectionFor(windowExe));
+    // The tool's own texts stay English; the core's messages follow the language.
+    SetMessageLanguage(ChooseLanguage(ReadLanguageChoice(settingsFile, SettingsSection()), ProcessEnvironment()));
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
     NoWindow noWindow;
