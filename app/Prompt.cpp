@@ -1,5 +1,7 @@
 #include "app/Prompt.h"
 
+#include "engine/MessageText.h"
+
 namespace norvane {
 
 namespace {
@@ -27,17 +29,18 @@ Prompt* g_prompt = nullptr;
 
 }  // namespace
 
+// The fixed texts come in the message language (engine/MessageText.h).
 ComposedMessage ComposeMessage(MessageCode code, std::string_view text)
 {
     ComposedMessage message;
-    message.caption = kMessageCaption;
-    const auto line = FixedLine(code);
+    message.caption = Localized(kMessageCaption);
+    const auto line = Localized(FixedLine(code));
     if (static_cast<int>(code) < 0) {
         message.kind = PromptKind::Question;
-        message.text = code == MessageCode::AskAnalyzeAfterVesk ? kVeskDone : text;
+        message.text = code == MessageCode::AskAnalyzeAfterVesk ? Localized(kVeskDone) : text;
         message.text += kTwoBreaks;
         message.text += line;
-        message.text += kQuestionMark;
+        message.text += Localized(kQuestionMark);
     } else {
         message.kind = PromptKind::Notice;
         message.text = "\"";
@@ -45,7 +48,7 @@ ComposedMessage ComposeMessage(MessageCode code, std::string_view text)
         message.text += "\"";
         message.text += kTwoBreaks;
         message.text += line;
-        message.text += kExclamationMark;
+        message.text += Localized(kExclamationMark);
     }
     return message;
 }

@@ -8,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "engine/KeyList.h"
 #include "settings/KeyListStorage.h"
+#include "settings/Language.h"
 #include "settings/Settings.h"
 
 #include <filesystem>
@@ -206,6 +207,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     const auto windowExe = SplitPath(exePath).first + std::string(kWindowProgram);
     const auto settingsFile = arguments.settings ? *arguments.settings : LocateSettingsFile(windowExe);
     SetSettingsLocation(settingsFile, SettingsSectionFor(windowExe));
+    // The tool's own texts stay English; the core's messages follow the language.
+    SetMessageLanguage(ChooseLanguage(ReadLanguageChoice(settingsFile, SettingsSection()), ProcessEnvironment()));
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
     // The tool has no window: the stored bounds, malformed or not, stay unused.

@@ -21,7 +21,7 @@ encoded bodies of attachments, and tidies what is left. It works on files
 holding one message and on mbox-style files holding many, rewrites every
 file atomically and can keep a backup copy.
 .
-The package holds the window (norvane, in Japanese) and the command-line
+The package holds the window (norvane, in Japanese or English) and the command-line
 tool norvane-cli for scripts and large batches.")
 # The libraries come from the programs themselves; Qt also needs its platform
 # plugins, its own translations and a Japanese font at run time without

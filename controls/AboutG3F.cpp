@@ -1,6 +1,7 @@
 #include "controls/AboutG3F.h"
 
 #include "controls/LabeLink.h"
+#include "controls/LabelG3D.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -78,7 +79,8 @@ TAboutG3F::TAboutG3F(bool splash, QWidget* parent) : QDialog(parent)
     SetPixelHeight(ui_.LabelG3D3, 16);
     SetPixelHeight(ui_.LabeLink1, 13);
     SetPixelHeight(ui_.LabeLink2, 13);
-    ui_.LabelG3D2->setText(QStringLiteral("Version " NORVANE_VERSION));
+    ui_.LabelG3D2->setText(tr("Version %1").arg(QStringLiteral(NORVANE_VERSION)));
+    FitLabels();
 
     frameWidth_ = frameGeometry().width() - width();
     frameHeight_ = frameGeometry().height() - height();
@@ -101,7 +103,7 @@ TAboutG3F::TAboutG3F(bool splash, QWidget* parent) : QDialog(parent)
         overridden.empty() ? QCoreApplication::applicationFilePath().toStdString() : overridden);
     if (!descriptionFile_.empty()) {
         ui_.LabelG3D1->setCursor(Qt::PointingHandCursor);
-        ui_.LabelG3D1->setToolTip(QStringLiteral("説明ファイル表示"));
+        ui_.LabelG3D1->setToolTip(tr("説明ファイル表示"));
     }
     connect(ui_.LabelG3D1, &TLabelG3D::OnClick, this, &TAboutG3F::LabelG3D1Click);
 }
@@ -110,6 +112,19 @@ TAboutG3F::~TAboutG3F()
 {
     if (g_aboutForm == this) {
         g_aboutForm = nullptr;
+    }
+}
+
+void TAboutG3F::FitLabels()
+{
+    // A label too narrow for its text in the font in use grows about its
+    // centre, as the box centres them.
+    for (TLabelG3D* label : {ui_.LabelG3D1, ui_.LabelG3D2, ui_.LabelG3D3}) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * kLabelG3DTextInset;
+        if (needed > label->width()) {
+            const int grow = needed - label->width();
+            label->setGeometry(label->x() - grow / 2, label->y(), needed, label->height());
+        }
     }
 }
 

@@ -34,6 +34,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void FitLabels();
+
     Ui::TAboutG3F ui_;
     int frameWidth_ = 0;
     int frameHeight_ = 0;

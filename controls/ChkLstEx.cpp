@@ -81,7 +81,8 @@ QListWidgetItem* TCustomChkListBox::CheckedItem(int index) const
 {
     QListWidgetItem* found = (index >= 0 && index < count()) ? item(index) : nullptr;
     if (found == nullptr) {
-        throw std::out_of_range(std::string(kMsgListIndex));
+        throw std::out_of_range(
+            QCoreApplication::translate("TCustomChkListBox", kMsgListIndex.data()).toStdString());
     }
     return found;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QStyle>
 
@@ -9,8 +10,10 @@
 
 class QPainter;
 
-// The message of the list-index error raised for an index outside the list.
-inline constexpr std::string_view kMsgListIndex = "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています";
+// The message of the list-index error raised for an index outside the list,
+// before translation (context TCustomChkListBox).
+inline constexpr std::string_view kMsgListIndex =
+    QT_TRANSLATE_NOOP("TCustomChkListBox", "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています");
 
 enum TCheckBoxState : std::uint8_t { cbUnchecked, cbChecked, cbGrayed };
 

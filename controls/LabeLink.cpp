@@ -34,8 +34,7 @@ QUrl TargetUrl(const QString& target)
 
 QString OpenFailureText(const QString& target)
 {
-    return target + QStringLiteral("\r\r") +
-           QString::fromUtf8(kMsgNoAssociation.data(), qsizetype(kMsgNoAssociation.size()));
+    return target + QStringLiteral("\r\r") + QCoreApplication::translate("TLabeLink", kMsgNoAssociation.data());
 }
 
 DesktopSeam& DesktopTestSeam()

@@ -2,6 +2,7 @@
 
 #include "controls/Colors.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QUrl>
 
@@ -9,7 +10,9 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::string_view kMsgNoAssociation = "関連起動ﾌﾟﾛｸﾞﾗﾑが有りません！";
+// Before translation (context TLabeLink).
+inline constexpr std::string_view kMsgNoAssociation =
+    QT_TRANSLATE_NOOP("TLabeLink", "関連起動ﾌﾟﾛｸﾞﾗﾑが有りません！");
 
 // A target with an "@" after its first byte and a "." from its third byte on
 // is an e-mail address and gets "mailto:" in front, unless it already holds

@@ -261,7 +261,7 @@ void TLabelG3D::paintEvent(QPaintEvent*)
     } else if (!transparent_) {
         painter.fillRect(area, ResolveColor(color_, palette()));
     }
-    area.adjust(4, 4, -4, -4);
+    area.adjust(kLabelG3DTextInset, kLabelG3DTextInset, -kLabelG3DTextInset, -kLabelG3DTextInset);
     painter.setPen(FontColor());
     const int flags = (isEnabled() ? kTextEnabled : 0) | (wordWrap() ? kTextWordWrap : 0) |
                       (showAccelChar_ ? kTextShowAccel : 0);

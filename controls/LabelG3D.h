@@ -20,6 +20,9 @@ inline constexpr int kTextEnabled = 1;
 inline constexpr int kTextWordWrap = 2;
 inline constexpr int kTextShowAccel = 4;
 
+// The gradient label draws its text this many pixels inside each edge.
+inline constexpr int kLabelG3DTextInset = 4;
+
 // Fills rect with bands of colour running from c1 to c2: left to right when
 // horizontal, else top to bottom; reverse swaps the colours; half reaches c2
 // in the middle and comes back. At most 256 bands of at least 2 pixels, plus

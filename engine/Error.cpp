@@ -1,12 +1,14 @@
 #include "engine/Error.h"
 
+#include "engine/MessageText.h"
+
 #include <cerrno>
 
 namespace norvane {
 
 std::string FormatMessage(std::string_view pattern, std::string_view argument)
 {
-    std::string text(pattern);
+    std::string text(Localized(pattern));
     if (const auto at = text.find("%s"); at != std::string::npos)
         text.replace(at, 2, argument);
     return text;
@@ -15,10 +17,10 @@ std::string FormatMessage(std::string_view pattern, std::string_view argument)
 std::string ReadErrorMessage(int error)
 {
     if (error == ENOENT || error == ENOTDIR)
-        return std::string(kMsgFileNotFound);
+        return std::string(Localized(kMsgFileNotFound));
     if (error == EACCES || error == EPERM)
-        return std::string(kMsgAccessDenied);
-    std::string text(kMsgIoError);
+        return std::string(Localized(kMsgAccessDenied));
+    std::string text(Localized(kMsgIoError));
     text.replace(text.find("%d"), 2, std::to_string(error));
     return text;
 }

@@ -13,7 +13,8 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
-// Replaces the first "%s" of a message pattern by the argument.
+// Replaces the first "%s" of a message pattern, in the message language
+// (engine/MessageText.h), by the argument.
 std::string FormatMessage(std::string_view pattern, std::string_view argument);
 
 inline constexpr std::string_view kMsgCannotOpen = "ﾌｧｲﾙ %s は開けません";
@@ -26,7 +27,7 @@ inline constexpr std::string_view kMsgFileNotFound = "ﾌｧｲﾙが見つか�
 inline constexpr std::string_view kMsgAccessDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
 inline constexpr std::string_view kMsgIoError = "I/O ｴﾗｰ (%d)";
 
-// The message of a read error by its cause: kMsgFileNotFound for ENOENT and
+// The message of a read error by its cause, in the message language: kMsgFileNotFound for ENOENT and
 // ENOTDIR, kMsgAccessDenied for EACCES and EPERM, else kMsgIoError with the
 // number.
 std::string ReadErrorMessage(int error);

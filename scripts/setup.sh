@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build libgtest-dev pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # lrelease and lupdate for the translations, and Qt's own catalogues
+  qt6-l10n-tools qt6-translations-l10n
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
   # the install check and the Debian package (scripts/check-install.sh)
   desktop-file-utils appstream man-db groff-base dpkg-dev file

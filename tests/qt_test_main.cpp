@@ -1,3 +1,5 @@
+#include "controls/Controls.h"
+
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +16,8 @@ int main(int argc, char** argv)
                                  std::filesystem::perm_options::replace);
     setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
     QApplication app(argc, argv);
+    // The fonts the programs lay their windows out with.
+    InstallFontSubstitutions();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -12,18 +12,33 @@
 #include "ui/KeyPanel.h"
 #include "ui/QtBytes.h"
 #include "ui/TStringGrid.h"
+#include "ui/TextFit.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QMenu>
 
+#include <algorithm>
 #include <iterator>
 
 namespace norvane {
 
 namespace {
 
-constexpr std::string_view kFolderHint = "対象フォルダー";
-constexpr std::string_view kFileHeader = "FileName";
+// The grid's texts before translation, in context "FileGrid".
+constexpr const char* kFolderHint = QT_TRANSLATE_NOOP("FileGrid", "対象フォルダー");
+constexpr const char* kNumberHeader = QT_TRANSLATE_NOOP("FileGrid", "No.");
+constexpr const char* kFileHeader = QT_TRANSLATE_NOOP("FileGrid", "FileName");
+constexpr const char* kKeyHeader = QT_TRANSLATE_NOOP("FileGrid", "MailHedarKey");
+constexpr const char* kCountHeader = QT_TRANSLATE_NOOP("FileGrid", "Count");
+constexpr const char* kMarkHeader = QT_TRANSLATE_NOOP("FileGrid", "Key");
 constexpr int kColumnWidths[] = {30, 110, 120, 35, 30};
+enum Column : int { NumberColumn = 0, FileColumn = 1, KeyColumn = 2, CountColumn = 3, MarkColumn = 4 };
+
+std::string Text(const char* source)
+{
+    return ToBytes(QCoreApplication::translate("FileGrid", source));
+}
 
 bool Clears(GridReset mode, GridReset part)
 {
@@ -76,7 +91,7 @@ void FileGrid::ShowSelectedFiles(const std::vector<std::string>& list)
     // This file system tells letter cases apart, so the folder keeps its own.
     const std::string folder = SplitPath(list.front()).first;
     ui_.Label1->setText(FromBytes(folder));
-    ui_.Label1->setToolTip(FromBytes(std::string(kFolderHint) + "\r" + folder));
+    ui_.Label1->setToolTip(FromBytes(Text(kFolderHint) + "\r" + folder));
     TextSettings().Path = folder;
     listedPaths_ = list;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -85,7 +100,7 @@ void FileGrid::ShowSelectedFiles(const std::vector<std::string>& list)
         grid.SetCell(1, row, SplitPath(list[i]).second);
     }
     fileCount_ = static_cast<long long>(list.size());
-    grid.SetCell(1, 0, FileHeader());
+    SetHeader(FileColumn, FileHeader());
     UpdateCommandButtons();
 }
 
@@ -104,16 +119,29 @@ void FileGrid::ResetGridHeaders(GridReset mode)
             for (int col = 2; col <= 4; ++col)
                 grid.SetCell(col, row, "");
     }
-    grid.SetCell(0, 0, "No.");
-    grid.SetCell(1, 0, FileHeader());
-    grid.SetCell(2, 0, "MailHedarKey");
-    grid.SetCell(3, 0, "Count");
-    grid.SetCell(4, 0, "Key");
+    SetHeader(NumberColumn, Text(kNumberHeader));
+    SetHeader(FileColumn, FileHeader());
+    SetHeader(KeyColumn, Text(kKeyHeader));
+    SetHeader(CountColumn, Text(kCountHeader));
+    SetHeader(MarkColumn, Text(kMarkHeader));
 }
 
 std::string FileGrid::FileHeader() const
 {
-    return fileCount_ ? SetCountSuffix(kFileHeader, *fileCount_) : std::string(kFileHeader);
+    const std::string caption = Text(kFileHeader);
+    return fileCount_ ? SetCountSuffix(caption, *fileCount_) : caption;
+}
+
+void FileGrid::SetHeader(int col, const std::string& text)
+{
+    TStringGrid& grid = *ui_.StringGrid1;
+    grid.SetCell(col, 0, text);
+    // A caption the column cannot hold widens it; the number column is fixed.
+    if (col == NumberColumn)
+        return;
+    const int needed = HeaderWidthFor(*grid.horizontalHeader(), FromBytes(text));
+    if (grid.ColWidth(col) < needed)
+        grid.SetColWidth(col, needed);
 }
 
 void FileGrid::UpdateCommandButtons()
@@ -125,8 +153,12 @@ void FileGrid::UpdateCommandButtons()
 
 void FileGrid::SetColumnWidths()
 {
+    TStringGrid& grid = *ui_.StringGrid1;
     for (int col = 0; col < static_cast<int>(std::size(kColumnWidths)); ++col)
-        ui_.StringGrid1->SetColWidth(col, kColumnWidths[col]);
+        grid.SetColWidth(col, kColumnWidths[col]);
+    // The marks are the widest texts of their column's cells.
+    for (const std::string_view mark : {kMarkDel, kMarkKept, kMarkNew})
+        grid.SetColWidth(MarkColumn, std::max(grid.ColWidth(MarkColumn), CellWidthFor(grid, FromBytes(mark))));
 }
 
 void FileGrid::ShowAnalysis(const std::vector<KeyTally>& tally)
@@ -134,7 +166,7 @@ void FileGrid::ShowAnalysis(const std::vector<KeyTally>& tally)
     TStringGrid& grid = *ui_.StringGrid1;
     ResetGridHeaders(GridReset::KeyColumns);
     const int count = static_cast<int>(tally.size());
-    grid.SetCell(2, 0, SetCountSuffix(grid.Cell(2, 0), count));
+    SetHeader(KeyColumn, SetCountSuffix(grid.Cell(KeyColumn, 0), count));
     if (count == 0)
         return;
     // No file name is cut off; with fewer keys than rows the key rows end at K.
@@ -196,7 +228,7 @@ void FileGrid::DeleteName()
         listedPaths_.erase(listedPaths_.begin() + (r - 1));
     if (fileCount_) {
         --*fileCount_;
-        grid.SetCell(1, 0, FileHeader());
+        SetHeader(FileColumn, FileHeader());
     }
     UpdateCommandButtons();
 }

@@ -62,6 +62,8 @@ public:
 
 private:
     std::string FileHeader() const;
+    // Writes a header caption, widening its column when the caption needs it.
+    void SetHeader(int col, const std::string& text);
 
     Ui::TForm1& ui_;
     QMenu& popup_;

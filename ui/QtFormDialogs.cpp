@@ -17,15 +17,23 @@ void QtFormDialogs::ShowError(QWidget* parent, const std::string& message)
     box.exec();
 }
 
+std::unique_ptr<QFileDialog> QtFormDialogs::MakeFileDialog(QWidget* parent, const std::string& qtFilter,
+                                                           const std::string& startFolder)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), FromBytes(startFolder), FromBytes(qtFilter));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    return dialog;
+}
+
 bool QtFormDialogs::ChooseFiles(QWidget* parent, const std::string& qtFilter,
                                 const std::string& startFolder, std::vector<std::string>& files)
 {
-    QFileDialog dialog(parent, QString(), FromBytes(startFolder), FromBytes(qtFilter));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted)
+    const auto dialog = MakeFileDialog(parent, qtFilter, startFolder);
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    const QStringList chosen = dialog.selectedFiles();
+    const QStringList chosen = dialog->selectedFiles();
     if (chosen.isEmpty())
         return false;
     files.clear();

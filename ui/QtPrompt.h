@@ -2,6 +2,9 @@
 
 #include "app/Prompt.h"
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace norvane {
@@ -15,6 +18,11 @@ public:
     void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
     bool Show(PromptKind kind, std::string_view caption, std::string_view text) override;
+
+    // The box Show runs, not yet shown; its buttons speak the language of
+    // Qt's installed catalogue.
+    static std::unique_ptr<QMessageBox> MakeBox(PromptKind kind, std::string_view caption,
+                                                std::string_view text, QWidget* parent);
 
     // The window a box of the program belongs to just now.
     static QWidget* BoxParent(QWidget* mainWindow);

@@ -14,6 +14,7 @@
 #include "ui/StartUp.h"
 #include "ui/THintFilter.h"
 #include "ui/TStringGrid.h"
+#include "ui/TextFit.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -43,6 +44,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     QFont designed(QStringLiteral("ＭＳ Ｐゴシック"));
     designed.setPixelSize(12);
     setFont(designed);
+    FitCaptions();
     // A Designer file cannot hold a CR, so the form writes the hints' line
     // breaks as LF; the program's hints carry CR.
     for (QWidget* w : findChildren<QWidget*>()) {
@@ -166,6 +168,14 @@ void TForm1::UpdateCommandButtons()
 void TForm1::WMDropFiles(const std::vector<std::string>& paths)
 {
     RunGuarded([&] { fileGrid_->Select(UniquePaths(paths)); });
+}
+
+void TForm1::FitCaptions()
+{
+    // Each row of controls, by columns left to right.
+    FitColumns({{ui->Button1}, {ui->Button2}, {ui->Button3}, {ui->Label1}});
+    FitColumns({{ui->CheckBox1, ui->CheckBox2}, {ui->CheckBox3, ui->CheckBox4}, {ui->CheckBox5, ui->CheckBox6}});
+    FitColumns({{ui->Button4}, {ui->Button5}, {ui->Button6}});
 }
 
 void TForm1::FormCreate()

@@ -93,6 +93,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Widens the captions the designed widths cannot hold (another language,
+    // another font); the controls right of them move along.
+    void FitCaptions();
     void FormCreate();
     void FormShow();
     void FormClose();

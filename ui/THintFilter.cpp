@@ -5,10 +5,10 @@
 #include "ui/THintStyle.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QScreen>
 #include <QStyleFactory>
-#include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
 
@@ -26,7 +26,7 @@ void FormatHint(std::string& text, const QWidget* control, const QPoint& mousePo
     if (key)
         text = *key + " : " + text;
     if (text.find('\r') == std::string::npos)
-        text += "！";
+        text += ToBytes(QCoreApplication::translate("THintFilter", "！", "ends a one-line hint"));
     text = " " + text + " ";
 }
 
@@ -73,8 +73,10 @@ QString THintFilter::DisplayText(std::string_view text)
     QString plain = FromBytes(text);
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // Escaped into rich text so that no hint is ever taken for markup.
-    return Qt::convertFromPlainText(plain, Qt::WhiteSpacePre);
+    // Escaped into rich text so that no hint is ever taken for markup; its
+    // lines break only where the text does, never to fit a width.
+    return QStringLiteral("<p style=\"white-space:pre\">") +
+           plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
 QWidget* THintFilter::HintOwner(QWidget* w)

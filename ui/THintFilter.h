@@ -18,7 +18,7 @@ class TForm1;
 
 // The hook's rules for every hint: it stands 40 pixels left of and 30 below
 // the mouse (given in the control's client coordinates), a one-line hint
-// ends in "！", and a blank goes on either side; key, when given, comes in
+// ends in "！" (as translated), and a blank goes on either side; key, when given, comes in
 // front with " : ". An empty text is left alone, its position too.
 void FormatHint(std::string& text, const QWidget* control, const QPoint& mousePos, QPoint& hintPos,
                 const std::optional<std::string>& key);
@@ -55,7 +55,8 @@ public:
     // The pause before the hint of the control the pointer rests on now.
     int WakeUpDelay() const;
 
-    // The text as the tooltip shows it: plain text, CR as a line break.
+    // The text as the tooltip shows it: plain text, CR as a line break and
+    // the only place a line breaks.
     static QString DisplayText(std::string_view text);
 
     // The widget whose hint a help event at w shows (w or its nearest

@@ -1,4 +1,7 @@
 #include "controls/Controls.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
+#include "translations/Translations.h"
 #include "ui/QtCursorScreen.h"
 #include "ui/QtPrompt.h"
 #include "ui/TForm1.h"
@@ -18,6 +21,14 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("org.example.Norvane"));
     InstallFontSubstitutions();
     QApplication::setWindowIcon(ApplicationIcon());
+
+    // The language is fixed for the run, before the first window shows.
+    const std::string executable = norvane::ExecutablePath();
+    const norvane::Language language = norvane::ChooseLanguage(
+        norvane::ReadLanguageChoice(norvane::LocateSettingsFile(executable), norvane::SettingsSectionFor(executable)),
+        norvane::ProcessEnvironment());
+    norvane::SetMessageLanguage(language);
+    const norvane::Translations translations(language);
 
     norvane::QtPrompt prompt;
     norvane::QtCursorScreen cursor;

@@ -26,6 +26,9 @@ protected:
     fs::path work = dir.Path() / "work";
     std::string settings = (dir.Path() / "settings.ini").string();
     std::string binary = NORVANE_CLI_PATH;
+    // The tool's LANGUAGE, which decides the language of the core's messages
+    // unless the settings file names one.
+    std::string language = "ja";
 
     CliFixture() { fs::create_directories(work); }
 
@@ -44,7 +47,7 @@ protected:
         if (pid == 0) {
             const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || ::chdir(work.c_str()) != 0)
+            if (out < 0 || err < 0 || ::chdir(work.c_str()) != 0 || ::setenv("LANGUAGE", language.c_str(), 1) != 0)
                 ::_exit(127);
             ::dup2(out, 1);
             ::dup2(err, 2);
@@ -363,6 +366,45 @@ TEST_F(CliFixture, WriteErrorNamesTheFile)
     EXPECT_NE(r.err.find("ﾌｧｲﾙ " + Work(stem + ".eml.bak") + " を作成できません"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(Work(stem + ".eml")), kMail);
     EXPECT_EQ(ReadFile(Work("a.bak")), kMail);
+}
+
+TEST_F(CliFixture, CoreMessagesFollowTheLanguageAndTheToolsOwnStayEnglish)
+{
+    struct Case {
+        const char* language;  // LANGUAGE
+        const char* stored;    // the settings file's Language line
+        bool english;
+    };
+    const Case cases[] = {
+        {"en", "", true},
+        {"de_DE", "Language=auto\r\n", true},
+        {"ja", "", false},
+        {"ja", "Language=en\r\n", true},
+        {"en_US", "Language=ja\r\n", false},
+    };
+    // As in WriteErrorNamesTheFile: the backup of the second file cannot be written.
+    const std::string stem(251, 'b');
+    fs::create_directory(Work(stem + ".bak"));
+    const std::string backup = Work(stem + ".eml.bak");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.language) + " " + c.stored);
+        language = c.language;
+        WriteFile(settings, "[norvane]\r\nChkBFlg=0x01\r\n" + std::string(c.stored) + "[Dat]\r\nDat1=Received\r\n");
+        WriteFile(Work(stem + ".eml"), kMail);
+        const auto r = RunWithSettings("vesk", {stem + ".eml", Work("no-such.eml")});
+        EXPECT_EQ(r.status, 1);
+        const std::string error = c.english ? "Cannot create file " + backup : "ﾌｧｲﾙ " + backup + " を作成できません";
+        EXPECT_EQ(r.err, "norvane-cli: no such file " + Work("no-such.eml") + "\n" + "norvane-cli: " +
+                             Work(stem + ".eml") + ": " + error + "\n");
+    }
+
+    language = "en";
+    fs::remove(settings);
+    WriteFile(Work("a.eml"), kMail);
+    EXPECT_EQ(RunWithSettings("analyze", {"a.eml"}).err,
+              "norvane-cli: \"" + settings + "\" There is no settings file!\n");
+    language = "ja";
+    EXPECT_TRUE(Run({"analyze"}).err.starts_with("norvane-cli: no FILE given\nUsage: norvane-cli"));
 }
 
 TEST_F(CliFixture, UsageErrorsGiveStatus2)

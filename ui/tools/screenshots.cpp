@@ -1,16 +1,21 @@
 // Grabs both tab pages of the main window after an Analyze run on the bundled
-// samples: docs/vesk.png and docs/option.png.
+// samples, and the About box: docs/vesk.png, docs/option.png and
+// docs/about.png in Japanese; with "en", the same in English as vesk-en.png,
+// option-en.png and about-en.png.
 //
-//   build/ui/norvane_screenshots [samples-folder] [output-folder]
+//   build/ui/norvane_screenshots [samples-folder] [output-folder] [ja|en]
 //
 // Runs offscreen; the Japanese fonts must be installed (scripts/setup.sh).
 
+#include "controls/AboutG3F.h"
 #include "controls/ChkLstEx.h"
 #include "controls/Controls.h"
 #include "app/Prompt.h"
+#include "translations/Translations.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QTabWidget>
 
 #include <cstdlib>
@@ -30,6 +35,28 @@ public:
     }
 };
 
+// The About box with a plain caption bar drawn above it: offscreen windows
+// have no frames.
+bool SaveAbout(const QString& path)
+{
+    TAboutG3F about(false);
+    about.show();
+    QApplication::processEvents();
+    const QPixmap client = about.grab();
+    constexpr int kCaption = 20;
+    QPixmap picture(client.width(), client.height() + kCaption);
+    picture.fill(QColor(0, 0, 128));
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    painter.setFont(about.font());
+    const QRect bar(6, 0, client.width() - 12, kCaption);
+    painter.drawText(bar, Qt::AlignLeft | Qt::AlignVCenter, about.windowTitle());
+    painter.drawText(bar, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("×"));
+    painter.drawPixmap(0, kCaption, client);
+    painter.end();
+    return picture.save(path, "PNG");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -37,11 +64,17 @@ int main(int argc, char** argv)
     namespace fs = std::filesystem;
     const fs::path samples = argc > 1 ? fs::path(argv[1]) : fs::path("samples");
     const fs::path out = argc > 2 ? fs::path(argv[2]) : fs::path("docs");
+    const bool english = argc > 3 && std::string_view(argv[3]) == "en";
+    const norvane::Language language = english ? norvane::Language::English : norvane::Language::Japanese;
+    const std::string suffix = english ? "-en.png" : ".png";
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication app(argc, argv);
     InstallFontSubstitutions();
+    QApplication::setWindowIcon(ApplicationIcon());
+    norvane::SetMessageLanguage(language);
+    const norvane::Translations translations(language);
 
     // The window works on copies, beside a settings file of its own.
     const fs::path scratch = fs::temp_directory_path() / "norvane-screenshots";
@@ -77,16 +110,19 @@ int main(int argc, char** argv)
         fs::create_directories(out);
         pages->setCurrentIndex(0);
         QApplication::processEvents();  // lays out the page just brought to front
-        if (!form.grab().save(QString::fromStdString((out / "vesk.png").string())))
+        if (!form.grab().save(QString::fromStdString((out / ("vesk" + suffix)).string())))
             status = 1;
         pages->setCurrentIndex(1);
         QApplication::processEvents();
-        if (!form.grab().save(QString::fromStdString((out / "option.png").string())))
+        if (!form.grab().save(QString::fromStdString((out / ("option" + suffix)).string())))
             status = 1;
     }
+    if (!SaveAbout(QString::fromStdString((out / ("about" + suffix)).string())))
+        status = 1;
     norvane::SetPrompt(nullptr);
     fs::remove_all(scratch);
     if (status == 0)
-        std::cout << "wrote " << (out / "vesk.png").string() << " and " << (out / "option.png").string() << '\n';
+        std::cout << "wrote " << (out / ("vesk" + suffix)).string() << ", " << (out / ("option" + suffix)).string()
+                  << " and " << (out / ("about" + suffix)).string() << '\n';
     return status;
 }

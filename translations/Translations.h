@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/MessageText.h"
+
+#include <QTranslator>
+
+namespace norvane {
+
+// The catalogues of one language, installed into the application for the
+// object's lifetime: Qt's own (its dialogs and standard buttons, from
+// QLibraryInfo's translations folder) and the program's (built in; none for
+// Japanese, the source language). Made before the first window.
+class Translations {
+public:
+    explicit Translations(Language language);
+    ~Translations();
+    Translations(const Translations&) = delete;
+    Translations& operator=(const Translations&) = delete;
+
+    // Whether Qt's catalogue for the language was found and installed.
+    bool HasQtCatalogue() const { return qtInstalled_; }
+
+private:
+    QTranslator qt_;
+    QTranslator own_;
+    bool qtInstalled_ = false;
+    bool ownInstalled_ = false;
+};
+
+// The code that names a language's catalogues: "ja" or "en".
+QString LanguageCode(Language language);
+
+}  // namespace norvane
