@@ -174,27 +174,4 @@ int KeyListSession::Save(const KeyList& current, KeyOrder order)
     return n;
 }
 
-void KeyListSaveGuard::Note(const std::vector<std::string>& registeredKeys)
-{
-    if (!registeredKeys.empty())
-        pending_ = true;
-}
-
-bool KeyListSaveGuard::SaveNow()
-{
-    if (!pending_)
-        return true;
-    pending_ = false;
-    try {
-        session_.Save(list_);
-        return true;
-    } catch (const Error& error) {
-        failure_ = error.what();
-    } catch (...) {
-        // Also called on the way out of a failed run: nothing may escape.
-        failure_ = FormatMessage(kMsgCannotCreate, session_.Path());
-    }
-    return false;
-}
-
 }  // namespace norvane

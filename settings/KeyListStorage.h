@@ -82,30 +82,4 @@ private:
     KeyList base_;
 };
 
-// Saves the key list once at the end of a Vesk run over several files, when
-// any file of it registered keys: also when the run ends early on an error,
-// since the files before it stay done. A failed save is kept for the caller
-// to report, never raised (the destructor saves too).
-class KeyListSaveGuard {
-public:
-    KeyListSaveGuard(KeyListSession& session, const KeyList& list) : session_(session), list_(list) {}
-    ~KeyListSaveGuard() { SaveNow(); }
-    KeyListSaveGuard(const KeyListSaveGuard&) = delete;
-    KeyListSaveGuard& operator=(const KeyListSaveGuard&) = delete;
-
-    // Notes the keys one file registered.
-    void Note(const std::vector<std::string>& registeredKeys);
-    // Saves if any keys were noted since the last save; false when that
-    // save failed.
-    bool SaveNow();
-    // The message of the failed save, empty when no save failed.
-    const std::string& Failure() const { return failure_; }
-
-private:
-    KeyListSession& session_;
-    const KeyList& list_;
-    bool pending_ = false;
-    std::string failure_;
-};
-
 }  // namespace norvane
