@@ -1,5 +1,7 @@
 #include "fuzz/FuzzSupport.h"
 
+#include "bench/Reference.h"
+
 #include "engine/HeaderKey.h"
 #include "engine/TextRules.h"
 
@@ -80,19 +82,8 @@ std::string ReadFileBytes(const std::string& path)
 
 std::vector<std::string> SplitMailLines(std::string_view text)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
-    return lines;
+    const bench::Lines lines = bench::SplitLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines)

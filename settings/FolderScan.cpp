@@ -114,6 +114,9 @@ std::string GetField(std::string_view text, std::string_view delimiter, int inde
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern, const TextRules& rules)
 {
+    // A rewrite's temporary file is never mail, whatever the pattern.
+    if (IsTemporaryName(name))
+        return false;
     if (pattern == "*.*")
         return true;
     // Greedy match remembering the last "*" to fall back to: linear in

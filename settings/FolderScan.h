@@ -26,6 +26,7 @@ std::string GetField(std::string_view text, std::string_view delimiter, int inde
 // Whether a name matches a wildcard pattern: "*" any run of characters, "?"
 // any one character (a UTF-8 sequence, or a double-byte character under
 // double-byte rules), ASCII letters without regard to case, "*.*" every name.
+// A temporary file of this program (IsTemporaryName) matches no pattern.
 bool MatchesWildcard(std::string_view name, std::string_view pattern, const TextRules& rules = HostRules());
 
 // Appends to list, for each pattern of a ";"-separated list up to the first

@@ -74,6 +74,9 @@ TEST(MatchesWildcard, FileSearchRules)
         {"abc", "abd", false},
         {"", "*", true},
         {"a", "", false},
+        {".a.eml.nvtmp-Ab3xZ9", "*", false},
+        {".a.eml.nvtmp-Ab3xZ9", ".a.eml.nvtmp-Ab3xZ9", false},
+        {".a.eml", ".*", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " ~ " + c.pattern);
