@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/WorkAhead.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -55,5 +57,31 @@ std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 // the file an Error with the exception's text), reports the file, and ends
 // after an Error. True when every file was worked.
 bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work);
+
+// RunFiles in two steps: prepare(path) runs on `workers` threads, at most
+// twice that many files ahead of the file being finished; finish(file,
+// prepared) runs on the caller's thread in the list's order, where work runs
+// in RunFiles. An exception prepare raised is the file's error when its turn
+// comes; work ahead of an Error or a cancel is dropped unfinished. With one
+// worker each file is prepared and finished on the caller's thread in turn.
+template <class Prepared>
+bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
+                   const std::function<Prepared(const std::string&)>& prepare,
+                   const std::function<void(FileResult&, Prepared&)>& finish)
+{
+    if (workers <= 1 || result.files.size() <= 1) {
+        return RunFiles(result, observer, [&](FileResult& file) {
+            Prepared prepared = prepare(file.path);
+            finish(file, prepared);
+        });
+    }
+    // Workers read only the paths, which stay as they are while files finish.
+    WorkAhead<Prepared> ahead(result.files.size(), workers, 2 * std::size_t{workers},
+                              [&](std::size_t index) { return prepare(result.files[index].path); });
+    return RunFiles(result, observer, [&](FileResult& file) {
+        Prepared prepared = ahead.Take();
+        finish(file, prepared);
+    });
+}
 
 }  // namespace norvane

@@ -20,6 +20,7 @@ struct VeskJob {
     std::vector<std::string> files;  // later names of an already listed file are left out
     VeskOptions options;
     std::string settingsFile;  // where the keys the job registers are saved; empty: not saved
+    unsigned workers = 1;      // threads reading files ahead; the result is the same for any number
 };
 
 struct VeskJobResult : JobResult {
@@ -29,7 +30,9 @@ struct VeskJobResult : JobResult {
     std::optional<Error> saveError;
 };
 
-// Runs VeskFile over the job's files in order, under one run context (so no
+// Runs VeskFile over the job's files in order (with several workers, files
+// are prepared ahead and committed in order, so output, files, backup names
+// and registered keys are those of one worker), under one run context (so no
 // backup of the job overwrites a file or a backup of it), and stops at the
 // first file that fails. Once at the end, also after a failure or a cancel,
 // the key list is saved when any file registered keys. keyList is the list

@@ -26,7 +26,10 @@ struct Arguments {
     // Options set or cleared on the command line, applied in order.
     std::vector<std::pair<Option, bool>> optionChanges;
     std::vector<std::string> files;
+    std::optional<unsigned> jobs;  // -j N, --jobs=N: files worked at once; default the cores
 };
+
+inline constexpr unsigned kMaxJobs = 1024;
 
 struct UsageError {
     std::string message;

@@ -118,10 +118,10 @@ int RunVesk(const VeskJob& job, KeyList& keyList, std::FILE* out, std::FILE* err
     return result.Failure() ? kExitFileError : kExitOk;
 }
 
-int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, bool allText, std::FILE* out,
-               std::FILE* err)
+int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, bool allText, unsigned workers,
+               std::FILE* out, std::FILE* err)
 {
-    const auto result = RunAnalyzeJob(files, keyList, allText);
+    const auto result = RunAnalyzeJob(files, keyList, allText, nullptr, workers);
     if (const auto* failure = result.Failure()) {
         Warn(err, FileError(*failure));
         return kExitFileError;
@@ -178,9 +178,10 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
 
     const auto files = ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
                                    [err](const ExpandWarning& warning) { Warn(err, WarningText(warning)); });
+    const unsigned workers = arguments.jobs.value_or(CoreCount());
     if (arguments.command == Command::Analyze)
-        return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), out, err);
-    return RunVesk(VeskJob{files, VeskOptionsFrom(flags), settingsFile}, keyList, out, err);
+        return RunAnalyze(files, keyList, HasOption(flags, Option::AllText), workers, out, err);
+    return RunVesk(VeskJob{files, VeskOptionsFrom(flags), settingsFile, workers}, keyList, out, err);
 }
 
 }  // namespace norvane::cli

@@ -37,7 +37,7 @@ void FormCommands::Vesk()
     VeskJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile()}, keys_);
+        result = RunVeskJob({grid_.ListedFiles(), options_.ForVesk(), SettingsFile(), CoreCount()}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
@@ -55,7 +55,7 @@ void FormCommands::Analyze()
     AnalyzeJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText));
+        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, options_.Ticked(Option::AllText), nullptr, CoreCount());
         // On an error the grid stays as it was.
         if (!result.Failure())
             grid_.ShowAnalysis(result.tally);
