@@ -73,7 +73,9 @@ AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyL
         file.headerLines = counts.lines;
         file.outcome = FileOutcome::Processed;
     };
-    if (RunFilesAhead(result, observer, workers, count, merge))
+    // A file's count is quick: workers take files in groups.
+    constexpr std::size_t kBatch = 64;
+    if (RunFilesAhead(result, observer, workers, count, merge, kBatch))
         result.tally = AnalyzeResult(tally.Entries(), keyList);
     return result;
 }

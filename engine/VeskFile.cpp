@@ -97,6 +97,10 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
         state->candidates = stripper->RegisteredKeys();
     try {
         state->changes = mail.Finish();
+        // Flushed here, where several files may be worked at once, rather
+        // than one after another at commit.
+        mail.Sync();
+        state->changes = mail.Finish();
     } catch (const Error&) {
         state->failure = std::current_exception();
     }
