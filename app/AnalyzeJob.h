@@ -15,11 +15,13 @@ struct AnalyzeJobResult : JobResult {
     std::vector<KeyTally> tally;
 };
 
-// Counts the header keys of the files in order into one tally (header block
+// Counts the header keys of the files in order into one tally (with several
+// workers the files are read ahead, one tally each, and the tallies merged in
+// order: the result is that of one worker) (header block
 // only, or the whole text with allText) and marks each key from keyList.
 // The first file that cannot be read ends the job. The files are read, never
 // written.
-AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
-                               JobObserver* observer = nullptr);
+AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList,
+                               const AnalyzeOptions& options, JobObserver* observer = nullptr, unsigned workers = 1);
 
 }  // namespace norvane

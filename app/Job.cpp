@@ -1,8 +1,15 @@
 #include "app/Job.h"
 
 #include <exception>
+#include <thread>
 
 namespace norvane {
+
+unsigned CoreCount()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores;
+}
 
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths)
 {

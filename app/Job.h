@@ -1,6 +1,10 @@
 #pragma once
 
+#include "app/WorkAhead.h"
+
 #include <cstddef>
+#include <exception>
+#include <optional>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,5 +60,60 @@ std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 // the file an Error with the exception's text), reports the file, and ends
 // after an Error. True when every file was worked.
 bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work);
+
+// RunFiles in two steps: prepare(path) runs on `workers` threads, in groups
+// of `batch` files (a worker's share, so that a short prepare is not lost in
+// the handing over), at most twice `workers` groups ahead of the file being
+// finished; finish(file, prepared) runs on the caller's thread in the list's
+// order, where work runs in RunFiles. An exception prepare raised is the
+// file's error when its turn comes; work ahead of an Error or a cancel is
+// dropped unfinished. With one worker each file is prepared and finished on
+// the caller's thread in turn.
+template <class Prepared>
+bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
+                   const std::function<Prepared(const std::string&)>& prepare,
+                   const std::function<void(FileResult&, Prepared&)>& finish, std::size_t batch = 1)
+{
+    const std::size_t count = result.files.size();
+    if (workers <= 1 || count <= 1) {
+        return RunFiles(result, observer, [&](FileResult& file) {
+            Prepared prepared = prepare(file.path);
+            finish(file, prepared);
+        });
+    }
+    struct Done {
+        std::optional<Prepared> prepared;
+        std::exception_ptr failure;
+    };
+    batch = batch < 1 ? 1 : batch;
+    // Workers read only the paths, which stay as they are while files finish.
+    const auto prepareBatch = [&](std::size_t index) {
+        std::vector<Done> done;
+        for (std::size_t at = index * batch; at < count && at < (index + 1) * batch; ++at) {
+            done.emplace_back();
+            try {
+                done.back().prepared.emplace(prepare(result.files[at].path));
+            } catch (...) {
+                done.back().failure = std::current_exception();
+                break;  // the run ends there
+            }
+        }
+        return done;
+    };
+    WorkAhead<std::vector<Done>> ahead((count + batch - 1) / batch, workers, 2 * std::size_t{workers},
+                                       prepareBatch);
+    std::vector<Done> current;
+    std::size_t next = 0;
+    return RunFiles(result, observer, [&](FileResult& file) {
+        if (next == current.size()) {
+            current = ahead.Take();
+            next = 0;
+        }
+        Done& done = current[next++];
+        if (done.failure)
+            std::rethrow_exception(done.failure);
+        finish(file, *done.prepared);
+    });
+}
 
 }  // namespace norvane

@@ -40,8 +40,15 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
     VeskRun run(job.files);
     VeskJobResult result;
     result.files = FileResults(run.Files());
-    const auto work = [&](FileResult& file) {
-        auto counts = VeskFile(file.path, keyList, job.options, run);
+    // Workers strip by a copy of the list: registering, in order, changes
+    // only the original. The run's targets are only read while files commit.
+    const KeyList snapshot = job.workers > 1 ? keyList : KeyList();
+    const KeyList& readList = job.workers > 1 ? snapshot : keyList;
+    const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
+        return PrepareVeskFile(path, readList, job.options, run);
+    };
+    const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
+        auto counts = CommitPrepared(prepared, keyList, run);
         file.outcome =
             counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
         file.attachmentLines = counts.attachmentLines;
@@ -52,7 +59,7 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
                                      file.registeredKeys.end());
     };
     try {
-        RunFiles(result, observer, work);
+        RunFilesAhead(result, observer, job.workers, prepare, finish);
     } catch (...) {
         // Only the observer can throw here; the files before it stay done,
         // and its exception is the one to pass on.

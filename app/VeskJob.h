@@ -24,6 +24,7 @@ struct VeskJob {
     // When set, the keys are saved through it (merged with what other
     // processes stored meanwhile) instead of over settingsFile.
     KeyListSession* session = nullptr;
+    unsigned workers = 1;      // threads reading files ahead; the result is the same for any number
 };
 
 struct VeskJobResult : JobResult {
@@ -33,7 +34,9 @@ struct VeskJobResult : JobResult {
     std::optional<Error> saveError;
 };
 
-// Runs VeskFile over the job's files in order, under one run context (so no
+// Runs VeskFile over the job's files in order (with several workers, files
+// are prepared ahead and committed in order, so output, files, backup names
+// and registered keys are those of one worker), under one run context (so no
 // backup of the job overwrites a file or a backup of it), and stops at the
 // first file that fails. Once at the end, also after a failure or a cancel,
 // the key list is saved when any file registered keys. keyList is the list

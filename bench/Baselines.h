@@ -21,4 +21,9 @@ std::uint64_t LineRewrite(const std::string& path);
 // Returns the header bytes seen.
 std::uint64_t ReadFirstHeaderBlocks(const std::vector<std::string>& paths);
 
+// The same read done as plainly as C does it: open, read() 16 KiB blocks
+// into one fixed buffer until the first empty line, close. Returns the
+// header bytes seen.
+std::uint64_t PlainHeaderRead(const std::vector<std::string>& paths);
+
 }  // namespace norvane::bench

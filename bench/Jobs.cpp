@@ -1,10 +1,13 @@
 #include "bench/Jobs.h"
 
+#include "app/AnalyzeJob.h"
 #include "app/VeskJob.h"
 #include "engine/HeaderAnalysis.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
 #include "settings/Settings.h"
+
+#include <stdexcept>
 
 namespace norvane::bench {
 
@@ -36,6 +39,35 @@ Counts RunAnalyze(const std::vector<std::string>& paths)
         lines += CountHeaderKeys(path, tally, false);
     const auto result = AnalyzeResult(tally, keys);
     return Counts{lines, static_cast<long long>(result.size())};
+}
+
+Counts RunAnalyzeJobOn(const std::vector<std::string>& paths, unsigned workers)
+{
+    const KeyList keys = BenchKeyList();
+    const auto result = RunAnalyzeJob(paths, keys, {}, nullptr, workers);
+    if (result.Failure())
+        throw std::runtime_error(result.Failure()->message);
+    long long lines = 0;
+    for (const auto& file : result.files)
+        lines += file.headerLines;
+    return Counts{lines, static_cast<long long>(result.tally.size())};
+}
+
+Counts RunVeskJobOn(const std::vector<std::string>& paths, unsigned workers)
+{
+    KeyList keys = BenchKeyList();
+    const unsigned flags = OptionBit(Option::AllText) | OptionBit(Option::RemoveAttachments) |
+                           OptionBit(Option::RemoveTraces);
+    const auto result = RunVeskJob({paths, VeskOptionsFrom(static_cast<std::uint8_t>(flags)), "", nullptr, workers}, keys);
+    if (result.Failure())
+        throw std::runtime_error(result.Failure()->message);
+    long long attachments = 0;
+    long long headers = 0;
+    for (const auto& file : result.files) {
+        attachments += file.attachmentLines;
+        headers += file.headerLines;
+    }
+    return Counts{attachments, headers};
 }
 
 }  // namespace norvane::bench

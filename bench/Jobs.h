@@ -18,6 +18,11 @@ Counts RunVesk(const std::string& path, bool backup, bool removeAttachments = tr
 // with its marks. Returns the header lines counted and the distinct keys.
 Counts RunAnalyze(const std::vector<std::string>& paths);
 
+// The Analyze and Vesk jobs (as the tool runs them) over the files with the
+// given number of workers. Vesk as RunVesk, without backup.
+Counts RunAnalyzeJobOn(const std::vector<std::string>& paths, unsigned workers);
+Counts RunVeskJobOn(const std::vector<std::string>& paths, unsigned workers);
+
 // The keys the benchmark ticks.
 KeyList BenchKeyList();
 

@@ -13,6 +13,7 @@
 #include "bench/Harness.h"
 #include "bench/Jobs.h"
 #include "bench/Verify.h"
+#include "app/Job.h"
 #include "settings/Integer.h"
 
 #include <algorithm>
@@ -368,6 +369,17 @@ int Run(const Options& options)
         CopyFileFlushed(master, work);
     };
     auto freshUnchanged = [&] { CopyFileFlushed(unchangedMaster, work); };
+    // The eml files copied afresh for each Vesk job over them.
+    const std::string veskFolder = folder.File("vesk-eml");
+    std::vector<std::string> veskPaths;
+    for (const auto& path : paths)
+        veskPaths.push_back(veskFolder + "/" + fs::path(path).filename().string());
+    auto freshEml = [&] {
+        fs::remove_all(veskFolder);
+        fs::copy(emlFolder, veskFolder);
+        ::sync();
+    };
+    const unsigned cores = norvane::CoreCount();
     const std::vector<Task> tasks = {
         {"rewrite (baseline)", freshCopy,
          [&] { return Counts{static_cast<long long>(PlainRewrite(work)), 0}; }},
@@ -385,6 +397,12 @@ int Run(const Options& options)
              return RunVesk(work, false);
          }},
         {"Vesk, file unchanged", freshUnchanged, [&] { return RunVesk(work, false, false); }},
+        {"header read, plain read()", nullptr,
+         [&] { return Counts{static_cast<long long>(PlainHeaderRead(paths)), 0}; }, 3},
+        {"Analyze job -j 1", nullptr, [&] { return RunAnalyzeJobOn(paths, 1); }, 3},
+        {"Analyze job -j cores", nullptr, [&] { return RunAnalyzeJobOn(paths, cores); }, 3},
+        {"Vesk job -j 1", freshEml, [&] { return RunVeskJobOn(veskPaths, 1); }},
+        {"Vesk job -j cores", freshEml, [&] { return RunVeskJobOn(veskPaths, cores); }},
     };
     std::printf("measuring: %d runs of each (x3 for the short Analyze pair), taken in turn; "
                 "each mbox run on a fresh copy ...\n",
@@ -402,9 +420,23 @@ int Run(const Options& options)
         {8, 0, unchangedSize, 0, 0.3, 0, ""},
         {5, -1, emlBytes, paths.size(), 0, 0, "baseline"},
         {6, 5, emlBytes, paths.size(), 2.0, 0, ""},
+        {9, -1, emlBytes, paths.size(), 0, 0, "plain baseline"},
+        {6, 9, emlBytes, paths.size(), 0, 0, "(against the plain read)"},
+        {10, 9, emlBytes, paths.size(), 1.3, 0, ""},
+        {10, 5, emlBytes, paths.size(), 0, 0, "(against the old baseline)"},
+        {11, 10, emlBytes, paths.size(), 0, 0, "(against -j 1)"},
+        {12, -1, emlBytes, paths.size(), 0, 0, ""},
+        {13, 12, emlBytes, paths.size(), 0, 0, "(against -j 1)"},
     };
     bool missed = false;
     PrintTable(measurements, rows, options.markdown, missed);
+
+    const double analyzeSpeedUp = measurements[10].MedianSeconds() / measurements[11].MedianSeconds();
+    const double veskSpeedUp = measurements[12].MedianSeconds() / measurements[13].MedianSeconds();
+    std::printf("\nspeed-up of -j %u over -j 1 on %zu files: Analyze %.2fx (target 1.5), Vesk %.2fx (target 1.3)\n",
+                cores, paths.size(), analyzeSpeedUp, veskSpeedUp);
+    if (cores >= 2 && (analyzeSpeedUp < 1.5 || veskSpeedUp < 1.3))
+        missed = true;
 
     const Counts vesk = measurements[2].LastCounts();
     const Counts analyze = measurements[6].LastCounts();

@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include <charconv>
+
 namespace norvane::cli {
 
 const std::string_view kUsage =
@@ -18,6 +20,8 @@ const std::string_view kUsage =
     "backslash \\\\ and any other byte below 32 \\xHH.\n"
     "\n"
     "Options (defaults: the option ticks stored by the window; never saved):\n"
+    "  -j N, --jobs=N                                 files worked at once (default: the\n"
+    "                                                 number of cores); the result is the same\n"
     "  --settings=PATH                                settings file holding the key list\n"
     "                                                 (default: the window's settings file)\n"
     "  --null                                         end each printed line with a NUL byte\n"
@@ -95,6 +99,16 @@ void ApplyScope(std::string_view name, Arguments& arguments)
         throw UsageError{"unknown scope '" + std::string(name) + "' (first, messages or all)"};
 }
 
+unsigned ParseJobs(std::string_view text)
+{
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs)
+        throw UsageError{"-j needs a number from 1 to " + std::to_string(kMaxJobs) + ", not '" + std::string(text) +
+                         "'"};
+    return jobs;
+}
+
 }  // namespace
 
 Arguments ParseArguments(const std::vector<std::string>& args)
@@ -135,6 +149,14 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             if (i + 1 >= args.size())
                 throw UsageError{"--settings needs a path"};
             arguments.settings = args[++i];
+        } else if (arg == "-j" || arg == "--jobs") {
+            if (i + 1 >= args.size())
+                throw UsageError{"-j needs a number"};
+            arguments.jobs = ParseJobs(args[++i]);
+        } else if (arg.starts_with("--jobs=")) {
+            arguments.jobs = ParseJobs(arg.substr(7));
+        } else if (arg.starts_with("-j")) {
+            arguments.jobs = ParseJobs(arg.substr(2));
         } else if (arg.starts_with("--settings=")) {
             arguments.settings = std::string(arg.substr(11));
         } else if (arg == "--scope") {

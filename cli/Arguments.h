@@ -31,7 +31,10 @@ struct Arguments {
     // Records end in NUL and names are written as they are.
     bool nullEnds = false;
     std::vector<std::string> files;
+    std::optional<unsigned> jobs;  // -j N, --jobs=N: files worked at once; default the cores
 };
+
+inline constexpr unsigned kMaxJobs = 1024;
 
 struct UsageError {
     std::string message;

@@ -138,9 +138,9 @@ int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, std::FILE* 
 }
 
 int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
-               RecordStyle style, std::FILE* out, std::FILE* err)
+               unsigned workers, RecordStyle style, std::FILE* out, std::FILE* err)
 {
-    const auto result = RunAnalyzeJob(files, keyList, options);
+    const auto result = RunAnalyzeJob(files, keyList, options, nullptr, workers);
     if (const auto* failure = result.Failure()) {
         Warn(err, FileError(*failure));
         return kExitFileError;
@@ -232,9 +232,11 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
                                        Warn(err, WarningText(warning));
                                    });
     const RecordStyle style{arguments.nullEnds};
-    const int status = arguments.command == Command::Analyze
-                           ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), style, out, err)
-                           : RunVesk(VeskJob{files, options, settingsFile, &keySession}, keyList, style, out, err);
+    const unsigned workers = arguments.jobs.value_or(CoreCount());
+    const int status =
+        arguments.command == Command::Analyze
+            ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, out, err)
+            : RunVesk(VeskJob{files, options, settingsFile, &keySession, workers}, keyList, style, out, err);
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 

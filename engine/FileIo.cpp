@@ -421,6 +421,15 @@ void AtomicFileWriter::FlushBuffer()
     buffer_.clear();
 }
 
+void AtomicFileWriter::Sync()
+{
+    if (fd_ < 0)
+        Fail();
+    FlushBuffer();
+    if (::fsync(fd_) != 0)
+        Fail();
+}
+
 void AtomicFileWriter::Commit(const std::function<void()>& lastCheck)
 {
     if (fd_ < 0)

@@ -127,6 +127,9 @@ public:
     // Appends length bytes of the open file from, from offset on (see CopyRange).
     void CopyFrom(int from, std::uint64_t offset, std::uint64_t length);
     std::uint64_t BytesWritten() const { return written_; }
+    // Writes out what is buffered and flushes the file to disk, so that a
+    // later Commit has little left to wait for.
+    void Sync();
     // Flushes and renames over the target. lastCheck runs just before the
     // rename; an Error it raises drops the temporary file.
     void Commit(const std::function<void()>& lastCheck = {});

@@ -217,6 +217,12 @@ bool MailReplacement::Finish()
     return writer_.has_value();
 }
 
+void MailReplacement::Sync()
+{
+    if (Finish())
+        writer_->Sync();
+}
+
 void MailReplacement::Commit()
 {
     if (!Finish())

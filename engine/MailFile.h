@@ -72,6 +72,8 @@ public:
     }
     // Ends the content; returns whether it differs from the file.
     bool Finish();
+    // Flushes the replacement to disk ahead of Commit (after Finish).
+    void Sync();
     // Replaces the file when the content differs: flushed, with the file's
     // owner, group and mode, and only when the path still names the file as
     // it was opened (else the changed error). On any failure the file stays

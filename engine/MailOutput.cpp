@@ -59,6 +59,17 @@ bool MailOutput::Finish()
     std::rethrow_exception(failure_);
 }
 
+void MailOutput::Sync()
+{
+    if (!Finish())
+        return;
+    try {
+        replacement_->Sync();
+    } catch (const Error&) {
+        failure_ = std::current_exception();
+    }
+}
+
 void MailOutput::Commit()
 {
     Finish();

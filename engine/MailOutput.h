@@ -28,6 +28,8 @@ public:
 
     // Raises a kept failure, else returns whether the file changes.
     bool Finish();
+    // Finish, then flushes the replacement to disk, keeping a failure.
+    void Sync();
     // Finish, then replaces the file when it changes.
     void Commit();
 

@@ -1,14 +1,30 @@
 #include "engine/VeskFile.h"
 
 #include "engine/Attachments.h"
+#include "engine/Error.h"
 #include "engine/FileIo.h"
 #include "engine/MailFile.h"
 #include "engine/MailOutput.h"
 #include "engine/StripHeaders.h"
 
+#include <exception>
+#include <memory>
 #include <optional>
 
 namespace norvane {
+
+struct PreparedVesk::State {
+    std::string fileName;
+    bool backup = false;
+    bool removeBodies = false;
+    bool strip = false;
+    std::unique_ptr<MailFile> file;
+    std::unique_ptr<MailOutput> mail;  // none when nothing can change; goes before file
+    VeskCounts counts;
+    std::vector<std::string> candidates;
+    bool changes = false;
+    std::exception_ptr failure;  // writing the replacement failed
+};
 
 namespace {
 
@@ -24,23 +40,31 @@ struct PassSetup {
 // The one pass over a mail file shared by RemoveAttachments and VeskFile:
 // input lines go through the attachment remover and the header stripper into
 // the replacement, which is compared with the file as it is produced; the
-// backup is copied from the open file only when the file changes.
-VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun& run)
+// backup is copied from the open file only when the file changes (at commit).
+// The key list is only read here: keys are registered at commit.
+std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, const PassSetup& setup,
+                                                  const VeskRun& run)
 {
-    const MailFile file(run.Target(fileName), fileName);
+    auto state = std::make_unique<PreparedVesk::State>();
+    state->fileName = fileName;
+    state->backup = setup.backup;
+    state->removeBodies = setup.removeBodies;
+    state->file = std::make_unique<MailFile>(run.Target(fileName), fileName);
+    const MailFile& file = *state->file;
     LineReader reader(file.Descriptor(), fileName);
     std::string_view line;
     if (!reader.Next(line))
-        return {};
+        return state;
     const std::string first(line);
     const LineEnd firstEnd = reader.LastLineEnd();
     if (!reader.Next(line))
-        return {};  // fewer than 2 lines: nothing written
+        return state;  // fewer than 2 lines: nothing written
     if (!setup.strip && !setup.removeBodies)
-        return {};  // nothing can change
+        return state;  // nothing can change
 
     const bool keepLineEnds = setup.strip ? setup.stripping.keepLineEnds : setup.removal.keepLineEnds;
-    MailOutput mail(file, keepLineEnds);
+    state->mail = std::make_unique<MailOutput>(file, keepLineEnds);
+    MailOutput& mail = *state->mail;
     std::optional<HeaderStripper> stripper;
     std::optional<KeptEndsFilter> written;
     std::optional<AttachmentRemover> remover;
@@ -73,27 +97,80 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
     if (stripper)
         stripper->Finish();
 
-    VeskCounts counts;
-    counts.attachmentLines = remover ? remover->Removed() : 0;
-    counts.protectedEntity = (remover && remover->KeptProtected()) || (stripper && stripper->KeptProtected());
+    state->counts.attachmentLines = remover ? remover->Removed() : 0;
+    state->counts.headerLines = stripper ? stripper->RemovedCount() : 0;
+    state->counts.protectedEntity =
+        (remover && remover->KeptProtected()) || (stripper && stripper->KeptProtected());
+    state->strip = stripper.has_value();
+    if (stripper)
+        state->candidates = stripper->RegisteredKeys();
+    try {
+        state->changes = mail.Finish();
+        // Flushed here, where several files may be worked at once, rather
+        // than one after another at commit.
+        mail.Sync();
+    } catch (const Error&) {
+        state->failure = std::current_exception();
+    }
+    return state;
+}
+
+// Registers the candidates the current list lacks, in order; returns them.
+std::vector<std::string> RegisterCandidates(const std::vector<std::string>& candidates, KeyList& keyList)
+{
+    std::vector<std::string> registered;
+    for (const auto& key : candidates)
+        if (keyList.RegisterUnticked(key))
+            registered.push_back(key);
+    return registered;
+}
+
+VeskCounts CommitPass(PreparedVesk::State& state, KeyList* keyList, VeskRun& run)
+{
+    VeskCounts counts = state.counts;
+    if (!state.mail)
+        return counts;
     // Stripping on its own registers the file's keys even when the file
     // cannot be written; after a removal that could not be written it never
     // runs.
-    bool registered = false;
-    if (stripper && !setup.removeBodies)
-        registered = stripper->CommitRegisteredKeys();
-    if (mail.Finish()) {
-        if (setup.backup)
-            run.NoteBackup(WriteBackup(file, [&] { return run.BackupName(fileName); }));
-        mail.Commit();
+    if (state.strip && !state.removeBodies)
+        counts.registeredKeys = RegisterCandidates(state.candidates, *keyList);
+    if (state.failure)
+        std::rethrow_exception(state.failure);
+    if (state.changes) {
+        if (state.backup)
+            run.NoteBackup(WriteBackup(*state.file, [&] { return run.BackupName(state.fileName); }));
+        state.mail->Commit();
         counts.outcome = VeskOutcome::kProcessed;
     }
-    if (stripper && setup.removeBodies)
-        registered = stripper->CommitRegisteredKeys();
-    if (registered)
-        counts.registeredKeys = stripper->RegisteredKeys();
-    counts.headerLines = stripper ? stripper->RemovedCount() : 0;
+    if (state.strip && state.removeBodies)
+        counts.registeredKeys = RegisterCandidates(state.candidates, *keyList);
     return counts;
+}
+
+VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun& run)
+{
+    auto state = PreparePass(fileName, setup, run);
+    return CommitPass(*state, setup.keyList, run);
+}
+
+PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList)
+{
+    PassSetup setup;
+    setup.backup = options.backup;
+    setup.removeBodies = options.removeAttachments;
+    setup.removal.removeTraces = options.removeAttachments && options.removeTraces;
+    setup.removal.anyCase = options.anyCase;
+    setup.removal.protectSigned = options.protectSigned;
+    setup.removal.keepLineEnds = options.keepLineEnds;
+    setup.strip = true;
+    setup.stripping.scope = options.Scope();
+    setup.stripping.anyCase = options.anyCase;
+    setup.stripping.protectSigned = options.protectSigned;
+    setup.stripping.autoRegister = options.autoRegister;
+    setup.stripping.keepLineEnds = options.keepLineEnds;
+    setup.keyList = &keyList;
+    return setup;
 }
 
 }  // namespace
@@ -118,23 +195,42 @@ int RemoveAttachments(const std::string& fileName, bool backup, bool removeBodie
     return RemoveAttachments(fileName, backup, removeBodies, options).removed;
 }
 
+PreparedVesk::PreparedVesk(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PreparedVesk::PreparedVesk(PreparedVesk&&) noexcept = default;
+PreparedVesk& PreparedVesk::operator=(PreparedVesk&&) noexcept = default;
+PreparedVesk::~PreparedVesk() = default;
+
+const VeskCounts& PreparedVesk::Counts() const
+{
+    return state_->counts;
+}
+
+bool PreparedVesk::Changes() const
+{
+    return state_->changes;
+}
+
+const std::vector<std::string>& PreparedVesk::CandidateKeys() const
+{
+    return state_->candidates;
+}
+
+PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
+                             const VeskRun& run)
+{
+    // The pass only reads the list: registering is the commit's business.
+    return PreparedVesk(PreparePass(fileName, VeskSetup(options, const_cast<KeyList&>(keyList)), run));
+}
+
+VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run)
+{
+    auto state = std::move(prepared.state_);
+    return CommitPass(*state, &keyList, run);
+}
+
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run)
 {
-    PassSetup setup;
-    setup.backup = options.backup;
-    setup.removeBodies = options.removeAttachments;
-    setup.removal.removeTraces = options.removeAttachments && options.removeTraces;
-    setup.removal.anyCase = options.anyCase;
-    setup.removal.protectSigned = options.protectSigned;
-    setup.removal.keepLineEnds = options.keepLineEnds;
-    setup.strip = true;
-    setup.stripping.scope = options.Scope();
-    setup.stripping.anyCase = options.anyCase;
-    setup.stripping.protectSigned = options.protectSigned;
-    setup.stripping.autoRegister = options.autoRegister;
-    setup.stripping.keepLineEnds = options.keepLineEnds;
-    setup.keyList = &keyList;
-    return RunPass(fileName, setup, run);
+    return RunPass(fileName, VeskSetup(options, keyList), run);
 }
 
 }  // namespace norvane

@@ -4,6 +4,7 @@
 #include "engine/KeyList.h"
 #include "engine/VeskRun.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,5 +68,48 @@ struct VeskCounts {
 // error when the file is no longer what was read. The mail file is then
 // untouched, and no backup is left unless the replacement itself failed.
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run);
+
+// VeskFile in two steps, so that several files can be worked at once and
+// still be committed one after another in their order.
+//
+// PrepareVeskFile opens and locks the file and runs the whole pass into the
+// replacement (a hidden temporary file beside the file, made only when the
+// file changes) without taking a backup, replacing anything or touching the
+// key list, which it only reads and which must not change meanwhile (give it
+// a copy when another thread registers keys). It raises the errors VeskFile
+// raises while reading; an error of writing the replacement is kept for the
+// commit, after the keys the file registers even when it cannot be written.
+// The lock is held until the object is committed or destroyed; destroying it
+// uncommitted drops the temporary file and leaves the file as it was.
+class PreparedVesk {
+public:
+    struct State;
+    explicit PreparedVesk(std::unique_ptr<State> state);
+    PreparedVesk(PreparedVesk&&) noexcept;
+    PreparedVesk& operator=(PreparedVesk&&) noexcept;
+    ~PreparedVesk();
+
+    // The counts of the pass; registeredKeys and the outcome come at commit.
+    const VeskCounts& Counts() const;
+    // Whether the result differs from the file.
+    bool Changes() const;
+    // The keys the file would register: those met for the first time and
+    // missing from the list the pass read, in order met.
+    const std::vector<std::string>& CandidateKeys() const;
+
+private:
+    friend VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run);
+    std::unique_ptr<State> state_;
+};
+
+PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
+                             const VeskRun& run);
+
+// Finishes a prepared file as VeskFile would: registers the candidates that
+// keyList still lacks (in order), then takes the backup under the next name
+// the run gives and replaces the file, or raises the kept error. Commit each
+// prepared file once, on one thread, in the order a serial run would take
+// them; the result is then VeskFile's, byte for byte.
+VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run);
 
 }  // namespace norvane

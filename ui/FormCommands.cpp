@@ -71,7 +71,7 @@ void FormCommands::Vesk()
         BusyCursorGuard busy;
         // A failed save of the registered keys is not shown here: the list
         // keeps them, and the save at close tries again and reports.
-        result = RunVeskJob({grid_.ListedFiles(), Options(), SettingsFile(), &session_}, keys_);
+        result = RunVeskJob({grid_.ListedFiles(), Options(), SettingsFile(), &session_, CoreCount()}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
@@ -90,7 +90,7 @@ void FormCommands::Analyze()
     AnalyzeJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, AnalyzeOptionsFrom(Options()));
+        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, AnalyzeOptionsFrom(Options()), nullptr, CoreCount());
         // On an error the grid stays as it was.
         if (!result.Failure())
             grid_.ShowAnalysis(result.tally);

@@ -425,6 +425,13 @@ TEST_F(CliFixture, UsageErrorsGiveStatus2)
         {"vesk", "--no-null", "a.eml"},
         {"vesk", "--protect-signed=1", "a.eml"},
         {"vesk", "--every-message", "a.eml"},
+        {"vesk", "-j", "0", "a.eml"},
+        {"vesk", "-j", "-2", "a.eml"},
+        {"vesk", "-jx", "a.eml"},
+        {"analyze", "--jobs=", "a.eml"},
+        {"analyze", "--jobs=2x", "a.eml"},
+        {"analyze", "--jobs=99999999999", "a.eml"},
+        {"analyze", "a.eml", "-j"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -434,6 +441,30 @@ TEST_F(CliFixture, UsageErrorsGiveStatus2)
         EXPECT_NE(r.err.find("Usage: norvane-cli"), std::string::npos);
     }
     EXPECT_EQ(ReadFile(Work("a.eml")), kMail);
+}
+
+TEST_F(CliFixture, JobsGiveTheSerialResult)
+{
+    WriteFile(settings, "[norvane]\r\nChkBFlg=0x00\r\n[Dat]\r\nDat1=Received\r\n");
+    std::string expected;
+    for (const char* name : {"a.eml", "b.eml", "c.eml"}) {
+        WriteFile(Work(name), kMail);
+        expected += "0\t2\t" + Work(name) + "\n";
+    }
+    const struct {
+        std::vector<std::string> jobs;
+    } cases[] = {{{"-j", "1"}}, {{"-j3"}}, {{"--jobs=2"}}, {{"--jobs", "4"}}, {{}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.jobs));
+        auto args = c.jobs;
+        args.insert(args.end(), {"a.eml", "b.eml", "c.eml"});
+        const auto a = RunWithSettings("analyze", args);
+        EXPECT_EQ(a.status, 0);
+        EXPECT_EQ(a.out, "From\t3\tNew\nReceived\t3\tDel\nSubject\t3\tNew\nX-Mailer\t3\tNew\n");
+    }
+    const auto v = RunWithSettings("vesk", {"-j", "2", "a.eml", "b.eml", "c.eml"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, expected);
 }
 
 TEST_F(CliFixture, HelpAndVersion)

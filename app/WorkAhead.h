@@ -1,0 +1,111 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace norvane {
+
+// The number of worker threads a job takes by default: the machine's cores.
+unsigned CoreCount();
+
+// Runs work(0), work(1), ... work(count - 1) on worker threads, never more
+// than `ahead` items past the one the caller takes next, and hands the
+// results to the caller in index order. Destroying it stops the workers after
+// the items they are on and drops every result not taken.
+template <class Result>
+class WorkAhead {
+public:
+    WorkAhead(std::size_t count, unsigned workers, std::size_t ahead, std::function<Result(std::size_t)> work)
+        : count_(count), ahead_(ahead < 1 ? 1 : ahead), work_(std::move(work)), slots_(ahead_)
+    {
+        try {
+            for (unsigned i = 0; i < workers; ++i)
+                threads_.emplace_back([this] { Work(); });
+        } catch (...) {
+            Stop();
+            throw;
+        }
+    }
+
+    ~WorkAhead() { Stop(); }
+
+    WorkAhead(const WorkAhead&) = delete;
+    WorkAhead& operator=(const WorkAhead&) = delete;
+
+    // The next item's result, waiting for it; raises what its work raised.
+    Result Take()
+    {
+        std::unique_lock lock(mutex_);
+        Slot& slot = slots_[taken_ % ahead_];
+        done_.wait(lock, [&] { return slot.done; });
+        Slot taken = std::move(slot);
+        slot = Slot{};
+        ++taken_;
+        lock.unlock();
+        wanted_.notify_all();
+        if (taken.failure)
+            std::rethrow_exception(taken.failure);
+        return std::move(taken.result).value();
+    }
+
+private:
+    struct Slot {
+        bool done = false;
+        std::optional<Result> result;
+        std::exception_ptr failure;
+    };
+
+    void Stop()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wanted_.notify_all();
+        for (auto& thread : threads_)
+            thread.join();
+        threads_.clear();
+    }
+
+    void Work()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wanted_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
+            if (stop_ || next_ >= count_)
+                return;
+            const std::size_t index = next_++;
+            lock.unlock();
+            Slot slot;
+            try {
+                slot.result.emplace(work_(index));
+            } catch (...) {
+                slot.failure = std::current_exception();
+            }
+            slot.done = true;
+            lock.lock();
+            slots_[index % ahead_] = std::move(slot);
+            done_.notify_all();
+        }
+    }
+
+    const std::size_t count_;
+    const std::size_t ahead_;
+    const std::function<Result(std::size_t)> work_;
+    std::mutex mutex_;
+    std::condition_variable wanted_;  // workers wait for room ahead
+    std::condition_variable done_;    // the caller waits for its item
+    std::vector<Slot> slots_;         // item i in slot i % ahead
+    std::size_t next_ = 0;            // the next item a worker claims
+    std::size_t taken_ = 0;           // items the caller has taken
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace norvane

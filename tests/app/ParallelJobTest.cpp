@@ -1,0 +1,215 @@
+#include "app/AnalyzeJob.h"
+#include "app/VeskJob.h"
+
+#include "engine/FileIo.h"
+#include "TestFiles.h"
+
+#include <filesystem>
+
+namespace norvane::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct MailSpec {
+    std::string name;
+    std::string text;  // empty: a folder of that name, which cannot be read as mail
+};
+
+std::string Mail(std::string_view keys, std::string_view end)
+{
+    std::string text;
+    for (std::size_t at = 0; at < keys.size();) {
+        const auto comma = std::min(keys.find(',', at), keys.size());
+        text += std::string(keys.substr(at, comma - at)) + ": v";
+        text += end;
+        at = comma + 1;
+    }
+    return text + std::string(end) + "body" + std::string(end);
+}
+
+// Everything a run leaves: per-file results and the folder's files, with the
+// folder's path cut off, the registered keys and the key list.
+std::string Snapshot(const TempDir& dir, const JobResult& result, const KeyList& keys,
+                     const std::vector<std::string>& registered)
+{
+    const std::string prefix = dir.Path().string() + "/";
+    const auto cut = [&](std::string text) {
+        for (std::size_t at; (at = text.find(prefix)) != std::string::npos;)
+            text.erase(at, prefix.size());
+        return text;
+    };
+    std::string out = result.cancelled ? "cancelled\n" : "";
+    for (const auto& file : result.files) {
+        out += cut(file.path) + " " + std::to_string(static_cast<int>(file.outcome)) + " " +
+               std::to_string(file.attachmentLines) + " " + std::to_string(file.headerLines) + " " +
+               cut(file.message);
+        for (const auto& key : file.registeredKeys)
+            out += " +" + key;
+        out += "\n";
+    }
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        out += entry.path().filename().string() + "=" +
+               (entry.is_regular_file() ? ReadFile(entry.path().string()) : std::string("<dir>")) + "\n";
+    for (const auto& key : registered)
+        out += "registered " + key + "\n";
+    for (const auto& entry : keys.StoredEntries())
+        out += "list " + entry + "\n";
+    return out;
+}
+
+std::vector<std::string> MakeFiles(const TempDir& dir, const std::vector<MailSpec>& specs)
+{
+    std::vector<std::string> paths;
+    for (const auto& spec : specs) {
+        const std::string path = dir.File(spec.name);
+        if (!fs::exists(path)) {
+            if (spec.text.empty())
+                fs::create_directory(path);
+            else
+                WriteFile(path, spec.text);
+        }
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+struct FileSet {
+    const char* name;
+    std::vector<MailSpec> files;
+    unsigned flags;        // option bits
+    std::string unwritable;  // a file the process may not replace
+};
+
+std::vector<FileSet> FileSets()
+{
+    std::vector<MailSpec> many;
+    for (int i = 0; i < 20; ++i)
+        many.push_back({"m" + std::to_string(100 + i) + ".eml",
+                        Mail("Received,X-New" + std::to_string(i % 4) + ",Subject", i % 3 ? "\r\n" : "\n")});
+    auto failing = many;
+    failing[13] = {"broken.eml", ""};
+    return {
+        {"line ends, unchanged files",
+         {{"a.eml", Mail("Received,Subject", "\n")}, {"b.eml", Mail("Subject", "\r\n")},
+          {"c.eml", Mail("X-Mailer,Received,Subject", "\r")}, {"d.eml", Mail("Date", "\r\n")}},
+         0x00, ""},
+        {"auto-registration in argument order",
+         {{"a.eml", Mail("X-B,X-A,Received", "\n")}, {"b.eml", Mail("X-A,X-C", "\n")},
+          {"c.eml", Mail("x-c,X-D,x-b", "\r\n")}, {"d.eml", Mail("X-E", "\n")}},
+         0x08, ""},
+        {"backups named in order",
+         {{"a.eml", Mail("Received", "\n")}, {"a.txt", Mail("Received", "\n")}, {"a", Mail("Received", "\n")},
+          {"b.eml", Mail("Subject", "\n")}},
+         0x01, ""},
+        {"duplicate names",
+         {{"a.eml", Mail("Received", "\n")}, {"b.eml", Mail("Received", "\n")}, {"a.eml", ""},
+          {"./b.eml", ""}},
+         0x01, ""},
+        {"a failing file in the middle", failing, 0x09, ""},
+        {"an unwritable file in the middle registers its keys and stops",
+         {{"a.eml", Mail("Received,X-A", "\n")}, {"b.eml", Mail("Received,X-B", "\n")},
+          {"c.eml", Mail("Received,X-C", "\n")}, {"d.eml", Mail("Received,X-D", "\n")}},
+         0x09, "b.eml"},
+        {"more files than the work ahead", many, 0x09, ""},
+    };
+}
+
+std::string RunVeskSet(const FileSet& set, unsigned workers)
+{
+    TempDir dir;
+    const auto paths = MakeFiles(dir, set.files);
+    SeamGuard guard;
+    if (!set.unwritable.empty()) {
+        const std::string unwritable = dir.File(set.unwritable);
+        TestSeam().mayWrite = [unwritable](const std::string& path) { return path != unwritable; };
+    }
+    KeyList keys{"Received", ";Subject"};
+    VeskJob job{paths, VeskOptionsFrom(static_cast<std::uint8_t>(set.flags)), "", nullptr, workers};
+    const auto result = RunVeskJob(job, keys);
+    return Snapshot(dir, result, keys, result.registeredKeys);
+}
+
+std::string RunAnalyzeSet(const FileSet& set, unsigned workers)
+{
+    TempDir dir;
+    const auto paths = MakeFiles(dir, set.files);
+    const KeyList keys{"Received", ";Subject"};
+    const auto result = RunAnalyzeJob(paths, keys, {(set.flags & 0x04) != 0 ? HeaderScope::kAll : HeaderScope::kFirst}, nullptr, workers);
+    std::vector<std::string> tally;
+    for (const auto& entry : result.tally)
+        tally.push_back(entry.key + "=" + entry.count + " " + std::string(entry.mark));
+    return Snapshot(dir, result, keys, tally);
+}
+
+TEST(RunVeskJob, ParallelRunsLeaveWhatASerialRunLeaves)
+{
+    for (const auto& set : FileSets()) {
+        SCOPED_TRACE(set.name);
+        const std::string serial = RunVeskSet(set, 1);
+        for (const unsigned workers : {2u, 3u, 8u}) {
+            SCOPED_TRACE(workers);
+            EXPECT_EQ(RunVeskSet(set, workers), serial);
+        }
+    }
+}
+
+TEST(RunVeskJob, AFailureInTheMiddleLeavesLaterFilesAndNoTemporaryFiles)
+{
+    const auto set = FileSets()[4];
+    const std::string result = RunVeskSet(set, 2);
+    // Files before the broken one are stripped, it fails, those after it
+    // are skipped and untouched.
+    EXPECT_NE(result.find("m112.eml=X-New0: v\r\nSubject: v\r\n\r\nbody\r\n"), std::string::npos) << result;
+    EXPECT_NE(result.find("broken.eml 3 "), std::string::npos) << result;
+    EXPECT_NE(result.find("m114.eml 4 0 0 \n"), std::string::npos) << result;
+    EXPECT_NE(result.find("m114.eml=Received: v\r\nX-New2: v\r\n"), std::string::npos) << result;
+    EXPECT_EQ(result.find("\n."), std::string::npos) << result;
+}
+
+TEST(RunAnalyzeJob, ParallelRunsCountWhatASerialRunCounts)
+{
+    for (const auto& set : FileSets()) {
+        SCOPED_TRACE(set.name);
+        const std::string serial = RunAnalyzeSet(set, 1);
+        for (const unsigned workers : {2u, 3u, 8u}) {
+            SCOPED_TRACE(workers);
+            EXPECT_EQ(RunAnalyzeSet(set, workers), serial);
+        }
+    }
+}
+
+// Cancels before a given file.
+class CancelAt : public JobObserver {
+public:
+    explicit CancelAt(int file) : file_(file) {}
+    bool Cancelled() override { return asked_++ == file_; }
+
+private:
+    int file_;
+    int asked_ = 0;
+};
+
+TEST(RunVeskJob, ACancelLeavesTheFilesNotReachedAndNoTemporaryFiles)
+{
+    TempDir dir;
+    std::vector<MailSpec> specs;
+    for (int i = 0; i < 12; ++i)
+        specs.push_back({"m" + std::to_string(10 + i) + ".eml", Mail("Received,Subject", "\n")});
+    const auto paths = MakeFiles(dir, specs);
+    KeyList keys{"Received"};
+    CancelAt observer(5);
+    const auto result = RunVeskJob({paths, {}, "", nullptr, 4}, keys, &observer);
+    EXPECT_TRUE(result.cancelled);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        EXPECT_EQ(ReadFile(paths[i]), i < 5 ? Mail("Subject", "\r\n") : Mail("Received,Subject", "\n"));
+    }
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+}  // namespace
+
+}  // namespace norvane::test
