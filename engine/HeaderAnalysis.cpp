@@ -45,6 +45,20 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
     };
     std::vector<Seen> seen;
     std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index;
+    // A mail holds a few dozen distinct keys as a rule: searching them in
+    // order costs less than hashing each and allocating map nodes; the index
+    // is built once a file holds many.
+    constexpr std::size_t kIndexFrom = 48;
+    const auto find = [&](std::string_view key) -> Seen* {
+        if (!index.empty()) {
+            const auto at = index.find(key);
+            return at == index.end() ? nullptr : &seen[at->second];
+        }
+        for (auto& known : seen)
+            if (EqualsAsciiNoCase(known.key, key))
+                return &known;
+        return nullptr;
+    };
     int counted = 0;
     {
         LineReader reader(fileName, kHeaderReading);
@@ -77,12 +91,16 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
             }
             if (found.key.empty())
                 continue;
-            if (const auto at = index.find(found.key); at != index.end()) {
-                seen[at->second].key.assign(found.key);
-                ++seen[at->second].count;
+            if (Seen* known = find(found.key)) {
+                known->key.assign(found.key);
+                ++known->count;
             } else {
-                index.emplace(found.key, seen.size());
                 seen.push_back({std::string(found.key), 1});
+                if (!index.empty())
+                    index.emplace(found.key, seen.size() - 1);
+                else if (seen.size() == kIndexFrom)
+                    for (std::size_t i = 0; i < seen.size(); ++i)
+                        index.emplace(seen[i].key, i);
             }
             ++counted;
         }

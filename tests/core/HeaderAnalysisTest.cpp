@@ -95,6 +95,35 @@ TEST(CountHeaderKeys, SplitsLinesAtEveryLineEnd)
     }
 }
 
+TEST(CountHeaderKeys, CountsManyDistinctKeys)
+{
+    // Few keys and many are kept alike: order of first occurrence, the case
+    // of the last, every occurrence counted.
+    const std::size_t counts[] = {1, 3, 47, 48, 49, 200};
+    TempDir dir;
+    const std::string path = dir.File("m.eml");
+    for (const std::size_t count : counts) {
+        SCOPED_TRACE(count);
+        std::string text;
+        KeyCountList expected;
+        for (std::size_t i = 0; i < count; ++i)
+            text += "X-key" + std::to_string(i) + ": a\n";
+        for (std::size_t i = count; i-- > 0;) {
+            text += "X-KEY" + std::to_string(i) + ": b\nX-kEY" + std::to_string(i) + ": c\n";
+            text += "X-Key" + std::to_string(i) + ": d\n";
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            expected.push_back("X-Key" + std::to_string(i) + "=4");
+        for (const auto& end : kLineEnds) {
+            SCOPED_TRACE(end.name);
+            WriteFile(path, FileBytes(Lines(text + "\nX-Body: 1\n"), end.eol));
+            KeyCountList tally;
+            EXPECT_EQ(CountHeaderKeys(path, tally, false), static_cast<int>(4 * count));
+            EXPECT_EQ(tally, expected);
+        }
+    }
+}
+
 TEST(CountHeaderKeys, AddsToTheCallersTally)
 {
     TempDir dir;
