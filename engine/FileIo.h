@@ -56,6 +56,10 @@ public:
     bool Next(std::string_view& line);
     // Byte offset in the file where the line last returned by Next begins.
     std::uint64_t LineOffset() const { return lineOffset_; }
+    // The bytes the reader holds and the file offset of the first: valid
+    // until the next Next or Seek.
+    std::string_view Held() const { return {buffer_.get(), end_}; }
+    std::uint64_t HeldOffset() const { return bufferOffset_; }
     // How the line last returned by Next ended.
     LineEnd LastLineEnd() const { return lineEnd_; }
     // Goes back (or forward) to a byte offset that begins a line.

@@ -159,10 +159,23 @@ MailReplacement::MailReplacement(const MailFile& mail) : mail_(mail) {}
 
 bool MailReplacement::Refill()
 {
+    if (held_) {
+        const std::string_view held = held_->Held();
+        const std::uint64_t heldAt = held_->HeldOffset();
+        if (equal_ >= heldAt && equal_ - heldAt < held.size()) {
+            blockAt_ = heldAt;
+            blockData_ = held.data();
+            blockLength_ = held.size();
+            blockHeld_ = true;
+            return true;
+        }
+    }
     if (block_.empty())
         block_.resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(mail_.Size(), 4096, kCompareBlock)));
     blockAt_ = equal_;
+    blockData_ = block_.data();
     blockLength_ = 0;
+    blockHeld_ = false;
     for (;;) {
         const ssize_t n = ::pread(mail_.Descriptor(), block_.data(), block_.size(), static_cast<off_t>(blockAt_));
         if (n < 0 && errno == EINTR)
@@ -180,6 +193,12 @@ void MailReplacement::Write(std::string_view bytes)
         writer_->Write(bytes);
         return;
     }
+    if (blockHeld_) {
+        // The reader may have moved its bytes since the last write.
+        blockAt_ = equal_;
+        blockLength_ = 0;
+        blockHeld_ = false;
+    }
     while (!bytes.empty()) {
         if (equal_ == blockAt_ + blockLength_ && !Refill()) {
             Diverge(bytes);  // longer than the file
@@ -187,7 +206,7 @@ void MailReplacement::Write(std::string_view bytes)
         }
         const std::size_t at = static_cast<std::size_t>(equal_ - blockAt_);
         const std::size_t n = std::min(bytes.size(), blockLength_ - at);
-        const char* file = block_.data() + at;
+        const char* file = blockData_ + at;
         if (std::memcmp(file, bytes.data(), n) != 0) {
             const auto differs = std::mismatch(bytes.begin(), bytes.begin() + n, file).first;
             const auto same = static_cast<std::size_t>(differs - bytes.begin());

@@ -65,6 +65,9 @@ public:
     // (see MailFile::CheckReplaceable) or cannot be written, the open error
     // when the file cannot be read to compare.
     void Write(std::string_view bytes);
+    // Compares what is written with the bytes reader holds where they cover
+    // it, rather than reading the file again; reader must read this file.
+    void CompareWith(const LineReader& reader) { held_ = &reader; }
     void WriteLine(std::string_view line)  // the line followed by CR LF
     {
         Write(line);
@@ -87,6 +90,9 @@ private:
     const MailFile& mail_;
     std::optional<AtomicFileWriter> writer_;
     std::vector<char> block_;     // the file's bytes being compared
+    const LineReader* held_ = nullptr;
+    const char* blockData_ = nullptr;  // block_ or the reader's bytes
+    bool blockHeld_ = false;           // blockData_ is the reader's
     std::uint64_t blockAt_ = 0;   // file offset of block_[0]
     std::size_t blockLength_ = 0;
     std::uint64_t equal_ = 0;     // bytes of content equal to the file so far

@@ -26,6 +26,12 @@ public:
     void PutLine(std::string_view line) override;
     void PutLineWithEnd(std::string_view line, LineEnd end) override;
 
+    // Compares with the bytes reader, reading the same file, still holds.
+    void CompareWith(const LineReader& reader)
+    {
+        if (replacement_)
+            replacement_->CompareWith(reader);
+    }
     // Raises a kept failure, else returns whether the file changes.
     bool Finish();
     // Finish, then flushes the replacement to disk, keeping a failure.

@@ -65,6 +65,7 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
     const bool keepLineEnds = setup.strip ? setup.stripping.keepLineEnds : setup.removal.keepLineEnds;
     state->mail = std::make_unique<MailOutput>(file, keepLineEnds);
     MailOutput& mail = *state->mail;
+    mail.CompareWith(reader);
     std::optional<HeaderStripper> stripper;
     std::optional<KeptEndsFilter> written;
     std::optional<AttachmentRemover> remover;

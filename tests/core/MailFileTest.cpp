@@ -4,6 +4,8 @@
 #include "ChildProcess.h"
 #include "TestFiles.h"
 
+#include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -198,6 +200,64 @@ TEST(MailReplacement, WritesNothingWhileTheContentEqualsTheFile)
             EXPECT_EQ(StatOf(path).st_ino == inode, !c.changes);
             EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
         }
+    }
+}
+
+TEST(MailReplacement, ComparesWithTheBytesTheReaderHolds)
+{
+    TempDir dir;
+    const std::string path = dir.File("m.eml");
+    const std::string crLf = ManyLines(40000);
+    std::string lf = crLf, cr = crLf;
+    std::erase(lf, '\r');
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    cr.erase(std::unique(cr.begin(), cr.end(), [](char a, char b) { return a == '\r' && b == '\r'; }), cr.end());
+    struct Case {
+        const char* name;
+        std::string file;
+        std::size_t lag;        // lines read ahead of the line written
+        std::size_t seekAfter;  // lines after which the reader seeks, forgetting its bytes (0: never)
+        bool changes;
+    } cases[] = {
+        {"CR LF, written as read", crLf, 0, 0, false},
+        {"CR LF, written behind the reader", crLf, 700, 0, false},
+        {"CR LF, the reader sought back", crLf, 0, 3000, false},
+        {"LF", lf, 0, 0, true},
+        {"LF, written behind the reader", lf, 700, 0, true},
+        {"CR", cr, 0, 0, true},
+        {"CR, written behind the reader", cr, 700, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(path, c.file);
+        std::string content;
+        {
+            MailFile file(path);
+            LineReader reader(file.Descriptor(), path, {.firstBlock = 4096});
+            MailReplacement replacement(file);
+            replacement.CompareWith(reader);
+            std::deque<std::string> pending;
+            const auto write = [&] {
+                replacement.Write(pending.front());
+                replacement.Write("\r\n");
+                content += pending.front() + "\r\n";
+                pending.pop_front();
+            };
+            std::string_view line;
+            std::size_t count = 0;
+            while (reader.Next(line)) {
+                pending.emplace_back(line);
+                if (++count == c.seekAfter)
+                    reader.Seek(reader.LineOffset() + line.size() + LineEndBytes(reader.LastLineEnd()).size());
+                if (pending.size() > c.lag)
+                    write();
+            }
+            while (!pending.empty())
+                write();
+            EXPECT_EQ(replacement.Finish(), c.changes);
+            replacement.Commit();
+        }
+        EXPECT_TRUE(ReadFile(path) == content);
     }
 }
 
