@@ -10,13 +10,10 @@ namespace {
 
 void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& result)
 {
-    if (result.registeredKeys.empty() || (job.settingsFile.empty() && !job.session))
+    if (result.registeredKeys.empty() || !job.session)
         return;
     try {
-        if (job.session)
-            job.session->Save(keyList);
-        else
-            SaveKeyList(job.settingsFile, keyList);
+        job.session->Save(keyList);
     } catch (const Error& error) {
         result.saveError = error;
     }

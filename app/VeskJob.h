@@ -20,9 +20,8 @@ VeskOptions VeskOptionsFrom(std::uint8_t optionFlags);
 struct VeskJob {
     std::vector<std::string> files;  // later names of an already listed file are left out
     VeskOptions options;
-    std::string settingsFile;  // where the keys the job registers are saved; empty: not saved
-    // When set, the keys are saved through it (merged with what other
-    // processes stored meanwhile) instead of over settingsFile.
+    // Where the keys the job registers are saved, merged with what other
+    // processes stored meanwhile; none: not saved.
     KeyListSession* session = nullptr;
     unsigned workers = 1;      // threads reading files ahead; the result is the same for any number
 };

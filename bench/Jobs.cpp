@@ -58,7 +58,7 @@ Counts RunVeskJobOn(const std::vector<std::string>& paths, unsigned workers)
     KeyList keys = BenchKeyList();
     const unsigned flags = OptionBit(Option::AllText) | OptionBit(Option::RemoveAttachments) |
                            OptionBit(Option::RemoveTraces);
-    const auto result = RunVeskJob({paths, VeskOptionsFrom(static_cast<std::uint8_t>(flags)), "", nullptr, workers}, keys);
+    const auto result = RunVeskJob({paths, VeskOptionsFrom(static_cast<std::uint8_t>(flags)), nullptr, workers}, keys);
     if (result.Failure())
         throw std::runtime_error(result.Failure()->message);
     long long attachments = 0;

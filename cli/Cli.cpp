@@ -236,7 +236,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     const int status =
         arguments.command == Command::Analyze
             ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, out, err)
-            : RunVesk(VeskJob{files, options, settingsFile, &keySession, workers}, keyList, style, out, err);
+            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, out, err);
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 

@@ -134,11 +134,12 @@ bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)
 std::string ReadWholeFile(const std::string& path, std::string_view errorName)
 {
     std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only the open may not wait: a FIFO named as a settings file is refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         ThrowCannotOpen(NameOr(errorName, path));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         ThrowCannotOpen(NameOr(errorName, path));
     }

@@ -71,7 +71,7 @@ void FormCommands::Vesk()
         BusyCursorGuard busy;
         // A failed save of the registered keys is not shown here: the list
         // keeps them, and the save at close tries again and reports.
-        result = RunVeskJob({grid_.ListedFiles(), Options(), SettingsFile(), &session_, CoreCount()}, keys_);
+        result = RunVeskJob({grid_.ListedFiles(), Options(), &session_, CoreCount()}, keys_);
         // Keys registered before an error are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();

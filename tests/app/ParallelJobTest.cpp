@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct MailSpec {
+struct MailFileText {
     std::string name;
     std::string text;  // empty: a folder of that name, which cannot be read as mail
 };
@@ -59,16 +59,16 @@ std::string Snapshot(const TempDir& dir, const JobResult& result, const KeyList&
     return out;
 }
 
-std::vector<std::string> MakeFiles(const TempDir& dir, const std::vector<MailSpec>& specs)
+std::vector<std::string> MakeFiles(const TempDir& dir, const std::vector<MailFileText>& mails)
 {
     std::vector<std::string> paths;
-    for (const auto& spec : specs) {
-        const std::string path = dir.File(spec.name);
+    for (const auto& mail : mails) {
+        const std::string path = dir.File(mail.name);
         if (!fs::exists(path)) {
-            if (spec.text.empty())
+            if (mail.text.empty())
                 fs::create_directory(path);
             else
-                WriteFile(path, spec.text);
+                WriteFile(path, mail.text);
         }
         paths.push_back(path);
     }
@@ -77,14 +77,14 @@ std::vector<std::string> MakeFiles(const TempDir& dir, const std::vector<MailSpe
 
 struct FileSet {
     const char* name;
-    std::vector<MailSpec> files;
+    std::vector<MailFileText> files;
     unsigned flags;        // option bits
     std::string unwritable;  // a file the process may not replace
 };
 
 std::vector<FileSet> FileSets()
 {
-    std::vector<MailSpec> many;
+    std::vector<MailFileText> many;
     for (int i = 0; i < 20; ++i)
         many.push_back({"m" + std::to_string(100 + i) + ".eml",
                         Mail("Received,X-New" + std::to_string(i % 4) + ",Subject", i % 3 ? "\r\n" : "\n")});
@@ -126,7 +126,7 @@ std::string RunVeskSet(const FileSet& set, unsigned workers)
         TestSeam().mayWrite = [unwritable](const std::string& path) { return path != unwritable; };
     }
     KeyList keys{"Received", ";Subject"};
-    VeskJob job{paths, VeskOptionsFrom(static_cast<std::uint8_t>(set.flags)), "", nullptr, workers};
+    VeskJob job{paths, VeskOptionsFrom(static_cast<std::uint8_t>(set.flags)), nullptr, workers};
     const auto result = RunVeskJob(job, keys);
     return Snapshot(dir, result, keys, result.registeredKeys);
 }
@@ -194,13 +194,13 @@ private:
 TEST(RunVeskJob, ACancelLeavesTheFilesNotReachedAndNoTemporaryFiles)
 {
     TempDir dir;
-    std::vector<MailSpec> specs;
+    std::vector<MailFileText> mails;
     for (int i = 0; i < 12; ++i)
-        specs.push_back({"m" + std::to_string(10 + i) + ".eml", Mail("Received,Subject", "\n")});
-    const auto paths = MakeFiles(dir, specs);
+        mails.push_back({"m" + std::to_string(10 + i) + ".eml", Mail("Received,Subject", "\n")});
+    const auto paths = MakeFiles(dir, mails);
     KeyList keys{"Received"};
     CancelAt observer(5);
-    const auto result = RunVeskJob({paths, {}, "", nullptr, 4}, keys, &observer);
+    const auto result = RunVeskJob({paths, {}, nullptr, 4}, keys, &observer);
     EXPECT_TRUE(result.cancelled);
     for (std::size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);

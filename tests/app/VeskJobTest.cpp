@@ -90,7 +90,7 @@ TEST(RunVeskJob, ResultsPerFileInOrderAsEachIsDone)
     WriteFile(files[2], "Received: 1\nReceived: 2\n\tmore\n\nbody\n");
     KeyList keys = {"Received", ";Subject"};
     Recorder recorder;
-    VeskJob job{{files[0], files[1], dir.File("x/../b.eml"), files[2]}, VeskOptionsFrom(0x08), ""};
+    VeskJob job{{files[0], files[1], dir.File("x/../b.eml"), files[2]}, VeskOptionsFrom(0x08)};
     const auto result = RunVeskJob(job, keys, &recorder);
 
     ASSERT_EQ(result.files.size(), 3u);  // the second name of b.eml left out
@@ -118,7 +118,7 @@ TEST(RunVeskJob, AFileThatWouldNotChangeIsUnchangedNotAnError)
     WriteFile(dir.File("a.eml"), done);
     WriteFile(dir.File("b.eml"), "Received: r\nSubject: s\n\nbody\n");
     KeyList keys = {"Received"};
-    const auto result = RunVeskJob({{dir.File("a.eml"), dir.File("b.eml")}, VeskOptionsFrom(0x01), ""}, keys);
+    const auto result = RunVeskJob({{dir.File("a.eml"), dir.File("b.eml")}, VeskOptionsFrom(0x01)}, keys);
     EXPECT_EQ(Outcomes(result), (std::vector<FileOutcome>{FileOutcome::Unchanged, FileOutcome::Processed}));
     EXPECT_FALSE(result.Failure());
     EXPECT_EQ(ReadFile(dir.File("b.eml")), done);
@@ -133,7 +133,7 @@ TEST(RunVeskJob, StopsAtTheFirstFileThatFails)
     KeyList keys = {"Received"};
     Recorder recorder;
     const auto result =
-        RunVeskJob({{dir.File("a.eml"), dir.File("gone.eml"), dir.File("c.eml")}, {}, ""}, keys, &recorder);
+        RunVeskJob({{dir.File("a.eml"), dir.File("gone.eml"), dir.File("c.eml")}, {}}, keys, &recorder);
     EXPECT_EQ(Outcomes(result),
               (std::vector<FileOutcome>{FileOutcome::Processed, FileOutcome::Error, FileOutcome::Skipped}));
     ASSERT_NE(result.Failure(), nullptr);
@@ -165,7 +165,8 @@ TEST(RunVeskJob, SavesWhatTheJobRegisteredOnceAtItsEnd)
         TempDir dir;
         const auto settings = dir.File("norvane.ini");
         SettingsWrites writes(settings);
-        VeskJob job{{}, VeskOptionsFrom(0x08), c.toSettingsFile ? settings : ""};
+        KeyListSession session(settings);
+        VeskJob job{{}, VeskOptionsFrom(0x08), c.toSettingsFile ? &session : nullptr};
         for (std::size_t i = 0; i < c.mails.size(); ++i) {
             job.files.push_back(dir.File(std::to_string(i) + ".eml"));
             if (!c.mails[i].empty())
@@ -192,7 +193,8 @@ TEST(RunVeskJob, AFailedSaveIsReturnedNotRaised)
     WriteFile(dir.File("a.eml"), "X-A: 1\nReceived: r\n\nb\n");
     SettingsWrites writes(settings, true);
     KeyList keys = {"Received"};
-    const auto result = RunVeskJob({{dir.File("a.eml")}, VeskOptionsFrom(0x08), settings}, keys);
+    KeyListSession session(settings);
+    const auto result = RunVeskJob({{dir.File("a.eml")}, VeskOptionsFrom(0x08), &session}, keys);
     EXPECT_EQ(Outcomes(result), (std::vector<FileOutcome>{FileOutcome::Processed}));
     ASSERT_TRUE(result.saveError);
     EXPECT_STREQ(result.saveError->what(), ("ﾌｧｲﾙ " + settings + " を作成できません").c_str());
@@ -209,7 +211,8 @@ TEST(RunVeskJob, AnObserverThatThrowsStillLeavesTheKeysSaved)
     const auto settings = dir.File("norvane.ini");
     WriteFile(dir.File("a.eml"), "X-A: 1\n\nb\n");
     KeyList keys;
-    EXPECT_THROW(RunVeskJob({{dir.File("a.eml")}, VeskOptionsFrom(0x08), settings}, keys, &observer),
+    KeyListSession session(settings);
+    EXPECT_THROW(RunVeskJob({{dir.File("a.eml")}, VeskOptionsFrom(0x08), &session}, keys, &observer),
                  std::runtime_error);
     KeyList stored;
     LoadKeyList(settings, stored);

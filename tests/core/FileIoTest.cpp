@@ -224,6 +224,21 @@ TEST(LineReader, RefusesAFifoAtOnce)
     EXPECT_EQ(result, "error: ﾌｧｲﾙ " + dir.File("fifo") + " は通常のﾌｧｲﾙではありません");
 }
 
+TEST(ReadWholeFile, RefusesAFifoAndAFolderAtOnce)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.File("folder"));
+    for (const char* name : {"fifo", "folder"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.File(name);
+        const std::string result = InChild([&] { return ReadWholeFile(path); }, 2);
+        EXPECT_EQ(result, "error: ﾌｧｲﾙ " + path + " は開けません");
+    }
+    WriteFile(dir.File("m"), "a\r\nb");
+    EXPECT_EQ(ReadWholeFile(dir.File("m")), "a\r\nb");
+}
+
 TEST(IsTemporaryName, KnowsOnlyItsOwnForms)
 {
     struct Case {
