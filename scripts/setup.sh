@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build libgtest-dev pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
   # lrelease and lupdate for the translations, and Qt's own catalogues
   qt6-l10n-tools qt6-translations-l10n
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
