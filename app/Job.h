@@ -3,6 +3,7 @@
 #include "app/WorkAhead.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <functional>
@@ -27,6 +28,8 @@ struct FileResult {
     FileOutcome outcome = FileOutcome::Skipped;
     int attachmentLines = 0;  // Vesk: lines deleted with attachment bodies and traces
     int headerLines = 0;      // Vesk: header lines stripped; Analyze: header lines counted
+    std::uint64_t bytesBefore = 0;  // Vesk: the file's size as read
+    std::uint64_t bytesAfter = 0;   // Vesk: the result's size
     std::vector<std::string> registeredKeys;  // Vesk: keys the file registered, in order met
     bool protectedEntity = false;  // Vesk: a signed or encrypted entity was kept whole
     std::string message;      // Error and Refused: the error's text, not naming the file

@@ -50,6 +50,8 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
             counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
         file.attachmentLines = counts.attachmentLines;
         file.headerLines = counts.headerLines;
+        file.bytesBefore = counts.bytesBefore;
+        file.bytesAfter = counts.bytesAfter;
         file.registeredKeys = std::move(counts.registeredKeys);
         file.protectedEntity = counts.protectedEntity;
         result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),

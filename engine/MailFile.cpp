@@ -189,6 +189,7 @@ bool MailReplacement::Refill()
 
 void MailReplacement::Write(std::string_view bytes)
 {
+    size_ += bytes.size();
     if (writer_) {
         writer_->Write(bytes);
         return;

@@ -75,6 +75,8 @@ public:
     }
     // Ends the content; returns whether it differs from the file.
     bool Finish();
+    // Bytes of content written so far.
+    std::uint64_t ContentSize() const { return size_; }
     // Flushes the replacement to disk ahead of Commit (after Finish).
     void Sync();
     // Replaces the file when the content differs: flushed, with the file's
@@ -96,6 +98,7 @@ private:
     std::uint64_t blockAt_ = 0;   // file offset of block_[0]
     std::size_t blockLength_ = 0;
     std::uint64_t equal_ = 0;     // bytes of content equal to the file so far
+    std::uint64_t size_ = 0;
     bool finished_ = false;
 };
 

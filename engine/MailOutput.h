@@ -34,6 +34,8 @@ public:
     }
     // Raises a kept failure, else returns whether the file changes.
     bool Finish();
+    // Bytes of the new content written so far.
+    std::uint64_t ContentSize() const { return replacement_ ? replacement_->ContentSize() : 0; }
     // Finish, then flushes the replacement to disk, keeping a failure.
     void Sync();
     // Finish, then replaces the file when it changes.

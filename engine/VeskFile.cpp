@@ -51,6 +51,7 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
     state->removeBodies = setup.removeBodies;
     state->file = std::make_unique<MailFile>(run.Target(fileName), fileName);
     const MailFile& file = *state->file;
+    state->counts.bytesBefore = state->counts.bytesAfter = file.Size();
     LineReader reader(file.Descriptor(), fileName);
     std::string_view line;
     if (!reader.Next(line))
@@ -107,6 +108,8 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
         state->candidates = stripper->RegisteredKeys();
     try {
         state->changes = mail.Finish();
+        if (state->changes)
+            state->counts.bytesAfter = mail.ContentSize();
         // Flushed here, where several files may be worked at once, rather
         // than one after another at commit.
         mail.Sync();

@@ -35,6 +35,8 @@ enum class VeskOutcome {
 struct VeskCounts {
     int attachmentLines = 0;  // lines deleted with attachment bodies and traces
     int headerLines = 0;      // header and continuation lines stripped
+    std::uint64_t bytesBefore = 0;  // the file's size as it was read
+    std::uint64_t bytesAfter = 0;   // the result's size (bytesBefore when unchanged)
     std::vector<std::string> registeredKeys;  // keys the file registered unticked, in order met
     VeskOutcome outcome = VeskOutcome::kUnchanged;
     // A signed or encrypted entity was kept whole (only with protectSigned).

@@ -491,9 +491,11 @@ TEST(VeskFile, KeepsLineEndsSoAFileWithNothingToDoIsNotRewritten)
         VeskOptions options;
         options.scope = HeaderScope::kMessages;
         options.keepLineEnds = true;
-        EXPECT_EQ(VeskFile(mail, keys, options, run).outcome,
-                  c.changes ? VeskOutcome::kProcessed : VeskOutcome::kUnchanged);
+        const VeskCounts counts = VeskFile(mail, keys, options, run);
+        EXPECT_EQ(counts.outcome, c.changes ? VeskOutcome::kProcessed : VeskOutcome::kUnchanged);
         EXPECT_EQ(Inode(mail) != inode, c.changes);
+        EXPECT_EQ(counts.bytesBefore, c.bytes.size());
+        EXPECT_EQ(counts.bytesAfter, ReadFile(mail).size());
     }
     EXPECT_EQ(ReadFile(mail), "From a\nSubject: 1\n\nFrom b\n\nbody\n");
 }
