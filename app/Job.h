@@ -32,6 +32,7 @@ struct FileResult {
     std::uint64_t bytesAfter = 0;   // Vesk: the result's size
     std::vector<std::string> registeredKeys;  // Vesk: keys the file registered, in order met
     bool protectedEntity = false;  // Vesk: a signed or encrypted entity was kept whole
+    std::vector<std::string> saved;  // Vesk: files the attachments were saved to
     std::string message;      // Error and Refused: the error's text, not naming the file
 };
 

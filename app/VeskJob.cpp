@@ -54,6 +54,7 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
         file.bytesAfter = counts.bytesAfter;
         file.registeredKeys = std::move(counts.registeredKeys);
         file.protectedEntity = counts.protectedEntity;
+        file.saved = std::move(counts.saved);
         result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
                                      file.registeredKeys.end());
     };

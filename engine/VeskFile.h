@@ -22,6 +22,14 @@ struct VeskOptions {
     bool anyCase = false;                     // "小文字のヘッダーキーも対象" (see StripOptions, RemovalOptions)
     bool protectSigned = false;               // "署名・暗号メールを保護"
     bool keepLineEnds = false;                // "改行コードを保持"
+    // With removeAttachments: each removed attachment's decoded content is
+    // saved into attachmentFolder (empty: a folder beside each mail named
+    // after it, or the Maildir's own folder for them).
+    bool saveAttachments = false;             // "添付ファイルを保存"
+    std::string attachmentFolder;
+    // With removeAttachments and the traces kept: a note line is left after
+    // each removed attachment's part headers.
+    bool removalNote = false;                 // "削除の記録を残す"
 
     HeaderScope Scope() const { return allText ? HeaderScope::kAll : scope; }
 };
@@ -38,6 +46,7 @@ struct VeskCounts {
     std::uint64_t bytesBefore = 0;  // the file's size as it was read
     std::uint64_t bytesAfter = 0;   // the result's size (bytesBefore when unchanged)
     std::vector<std::string> registeredKeys;  // keys the file registered unticked, in order met
+    std::vector<std::string> saved;           // files the attachments were saved to, in order
     VeskOutcome outcome = VeskOutcome::kUnchanged;
     // A signed or encrypted entity was kept whole (only with protectSigned).
     bool protectedEntity = false;
