@@ -65,15 +65,13 @@ bool VeskRun::Taken(const std::string& candidate, const std::string& mailId) con
     return id == mailId || fileIds_.count(id) != 0 || backups_.count(id) != 0;
 }
 
-// The folder for the backups of mail in folder (which ends in a separator):
-// itself, or the Maildir's "norvane-backup" when folder is a Maildir's "cur"
-// or "new".
-std::string VeskRun::BackupFolder(const std::string& folder) const
+std::string BackupFolder(const std::string& mailFile, const TextRules& rules)
 {
+    const std::string folder = SplitPath(mailFile, rules).first;
     if (folder.size() < 2)
         return folder;
     const std::string_view inner(folder.data(), folder.size() - 1);
-    const std::size_t nameStart = NameStart(inner, rules_);
+    const std::size_t nameStart = NameStart(inner, rules);
     const std::string_view name = inner.substr(nameStart);
     if (name != "cur" && name != "new")
         return folder;
@@ -84,19 +82,23 @@ std::string VeskRun::BackupFolder(const std::string& folder) const
     return top + "norvane-backup" + folder.back();
 }
 
+std::string BackupCandidate(const std::string& mailFile, int place, const TextRules& rules)
+{
+    const std::string base = BackupFolder(mailFile, rules) + SplitPath(mailFile, rules).second;
+    if (place == 0)
+        return ReplaceExtension(base, ".bak", rules);
+    return place == 1 ? base + ".bak" : base + ".bak." + std::to_string(place);
+}
+
 std::string VeskRun::BackupName(const std::string& mailFile) const
 {
     const std::string mail = Target(mailFile);
     const std::string mailId = FileIdentity(mail);
-    const auto [folder, name] = SplitPath(mail, rules_);
-    const std::string base = BackupFolder(folder) + name;
-    std::string candidate = ReplaceExtension(base, ".bak", rules_);
-    if (!Taken(candidate, mailId))
-        return candidate;
-    candidate = base + ".bak";
-    for (int n = 2; Taken(candidate, mailId); ++n)
-        candidate = base + ".bak." + std::to_string(n);
-    return candidate;
+    for (int place = 0;; ++place) {
+        std::string candidate = BackupCandidate(mail, place, rules_);
+        if (!Taken(candidate, mailId))
+            return candidate;
+    }
 }
 
 void VeskRun::NoteBackup(const std::string& backupFile)

@@ -14,6 +14,17 @@ namespace norvane {
 // identity.
 std::string FileIdentity(const std::string& path);
 
+// The folder a mail file's backups go to (ending in a separator): the mail's
+// own, except in a Maildir (a "cur" or "new" folder whose parent holds "cur",
+// "new" and "tmp"): there the folder "norvane-backup" of the Maildir's top
+// folder.
+std::string BackupFolder(const std::string& mailFile, const TextRules& rules = HostRules());
+
+// The names a backup of mailFile may take, in the order they are tried, in
+// its backup folder: place 0 is the extension rule's "a.bak", place 1
+// "a.eml.bak", place n >= 2 "a.eml.bak.n".
+std::string BackupCandidate(const std::string& mailFile, int place, const TextRules& rules = HostRules());
+
 // What one Vesk run over several files must remember: its selection, each
 // file kept once and resolved once, and the backups it has written, so that
 // no backup of the run lands on a mail file of the run, another backup or
@@ -45,7 +56,6 @@ public:
 
 private:
     bool Taken(const std::string& candidate, const std::string& mailId) const;
-    std::string BackupFolder(const std::string& folder) const;
 
     TextRules rules_;
     std::vector<std::string> files_;

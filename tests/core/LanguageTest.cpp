@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "engine/Error.h"
 #include "engine/MessageText.h"
+#include "engine/Restore.h"
 #include "settings/Language.h"
 #include "app/Prompt.h"
 #include "settings/Settings.h"
@@ -128,7 +129,8 @@ TEST(CoreMessages, EveryTextTheCoreShowsHasAnEnglishFormWithItsPlaceholders)
     }
     // The table spells each text exactly as the core does.
     for (const auto text : {kMsgCannotOpen, kMsgCannotCreate, kMsgNotRegular, kMsgChanged, kMsgInUse, kMsgFileNotFound,
-                            kMsgAccessDenied, kMsgIoError, kMsgNotInteger, kMessageCaption, kMsgSettingsTooLarge})
+                            kMsgAccessDenied, kMsgIoError, kMsgNotInteger, kMessageCaption, kMsgSettingsTooLarge,
+                            kMsgNoBackup, kMsgSharedBackup})
         EXPECT_EQ(japanese.count(text), 1u) << text;
 }
 
