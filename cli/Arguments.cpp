@@ -7,6 +7,7 @@ namespace norvane::cli {
 const std::string_view kUsage =
     "Usage: norvane-cli vesk    [OPTIONS] FILE...\n"
     "       norvane-cli analyze [OPTIONS] FILE...\n"
+    "       norvane-cli restore [--oldest | --from=BACKUP | --list] FILE...\n"
     "       norvane-cli --help | --version\n"
     "\n"
     "vesk     strips the ticked header lines (and, if asked, attachments) from each\n"
@@ -14,6 +15,10 @@ const std::string_view kUsage =
     "         removed> TAB <path> per file.\n"
     "analyze  counts the header keys of all FILEs; prints <key> TAB <count> TAB\n"
     "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
+    "restore  puts each FILE back from its newest backup (kept); prints <path> TAB\n"
+    "         <backup> per file. Its backups are FILE.bak, FILE.bak.2, ... and the\n"
+    "         name with the extension replaced by .bak, unless another file has\n"
+    "         that name too (then name it with --from).\n"
     "\n"
     "FILE is a path or a wildcard pattern (several joined by \";\"); \"--\" ends the\n"
     "options. In paths and keys printed, a line feed is written \\n, a TAB \\t, a\n"
@@ -26,6 +31,17 @@ const std::string_view kUsage =
     "                                                 (default: the window's settings file)\n"
     "  --null                                         end each printed line with a NUL byte\n"
     "                                                 and print paths and keys as they are\n"
+    "  --json                                         one JSON object per line: vesk {path,\n"
+    "                                                 attachment_lines, header_lines,\n"
+    "                                                 bytes_before, bytes_after, outcome,\n"
+    "                                                 saved}, analyze {key, count, mark},\n"
+    "                                                 restore {path, backup, outcome}\n"
+    "  --summary                                      vesk: files, unchanged, bytes before,\n"
+    "                                                 after, saved and seconds on stderr\n"
+    "  --oldest                                       restore: the first backup\n"
+    "  --from=BACKUP                                  restore: this backup (one FILE)\n"
+    "  --list                                         restore: list the backups with size\n"
+    "                                                 and time, oldest first\n"
     "  --backup | --no-backup                         option \"BackUp\"\n"
     "  --all-text | --no-all-text                     option \"全文章\" (--scope=all | first)\n"
     "  --auto-register | --no-auto-register           option \"自動登録\"\n"
@@ -109,6 +125,22 @@ unsigned ParseJobs(std::string_view text)
     return jobs;
 }
 
+void CheckCombinations(const Arguments& arguments)
+{
+    if (arguments.nullEnds && arguments.json)
+        throw UsageError{"--null and --json exclude each other"};
+    const int choices = int{arguments.oldest} + int{arguments.from.has_value()} + int{arguments.list};
+    if (arguments.command != Command::Restore) {
+        if (choices > 0)
+            throw UsageError{"--oldest, --from and --list are for restore"};
+        return;
+    }
+    if (choices > 1)
+        throw UsageError{"--oldest, --from and --list exclude each other"};
+    if (arguments.from && arguments.from->empty())
+        throw UsageError{"--from needs a backup"};
+}
+
 }  // namespace
 
 Arguments ParseArguments(const std::vector<std::string>& args)
@@ -124,6 +156,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
                     arguments.command = Command::Vesk;
                 else if (arg == "analyze")
                     arguments.command = Command::Analyze;
+                else if (arg == "restore")
+                    arguments.command = Command::Restore;
                 else
                     throw UsageError{"unknown command '" + std::string(arg) + "'"};
             } else {
@@ -136,8 +170,10 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             if (arguments.command == Command::None && i + 1 < args.size()) {
                 // The command may still come right after "--".
                 const std::string_view next = args[i + 1];
-                if (next == "vesk" || next == "analyze") {
-                    arguments.command = next == "vesk" ? Command::Vesk : Command::Analyze;
+                if (next == "vesk" || next == "analyze" || next == "restore") {
+                    arguments.command = next == "vesk"      ? Command::Vesk
+                                        : next == "analyze" ? Command::Analyze
+                                                            : Command::Restore;
                     ++i;
                 }
             }
@@ -167,6 +203,20 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             ApplyScope(arg.substr(8), arguments);
         } else if (arg == "--null") {
             arguments.nullEnds = true;
+        } else if (arg == "--json") {
+            arguments.json = true;
+        } else if (arg == "--summary") {
+            arguments.summary = true;
+        } else if (arg == "--oldest") {
+            arguments.oldest = true;
+        } else if (arg == "--list") {
+            arguments.list = true;
+        } else if (arg == "--from") {
+            if (i + 1 >= args.size())
+                throw UsageError{"--from needs a backup"};
+            arguments.from = args[++i];
+        } else if (arg.starts_with("--from=")) {
+            arguments.from = std::string(arg.substr(7));
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }
@@ -179,6 +229,7 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError{"--settings needs a path"};
     if (arguments.files.empty())
         throw UsageError{"no FILE given"};
+    CheckCombinations(arguments);
     return arguments;
 }
 

@@ -17,7 +17,7 @@ inline constexpr std::string_view kProgram = "norvane-cli";
 
 extern const std::string_view kUsage;
 
-enum class Command { None, Vesk, Analyze };
+enum class Command { None, Vesk, Analyze, Restore };
 
 struct Arguments {
     Command command = Command::None;
@@ -32,6 +32,12 @@ struct Arguments {
     bool nullEnds = false;
     std::vector<std::string> files;
     std::optional<unsigned> jobs;  // -j N, --jobs=N: files worked at once; default the cores
+    bool json = false;     // one JSON object per record
+    bool summary = false;  // vesk: the run's totals on stderr
+    // restore: the first backup instead of the newest, a given one, or a list.
+    bool oldest = false;
+    std::optional<std::string> from;
+    bool list = false;
 };
 
 inline constexpr unsigned kMaxJobs = 1024;

@@ -5,12 +5,17 @@
 #include "app/FileArguments.h"
 #include "app/Prompt.h"
 #include "app/VeskJob.h"
+#include "app/JsonWriter.h"
 #include "cli/Arguments.h"
+#include "cli/Output.h"
+#include "cli/RestoreCommand.h"
 #include "engine/KeyList.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
 
+#include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -21,30 +26,6 @@ namespace {
 
 // The window's executable, whose settings file the tool shares.
 constexpr std::string_view kWindowProgram = "norvane";
-
-void Print(std::FILE* stream, std::string_view text)
-{
-    std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-// One line on stderr; control bytes in it (a path's line feed) are escaped
-// so that every message stays one line.
-void Warn(std::FILE* err, std::string_view text)
-{
-    std::string line(kProgram);
-    line += ": ";
-    line += EscapeField(text);
-    line += '\n';
-    Print(err, line);
-}
-
-// How records are written on stdout.
-struct RecordStyle {
-    bool nullEnds = false;
-
-    std::string Field(std::string_view text) const { return nullEnds ? std::string(text) : EscapeField(text); }
-    char End() const { return nullEnds ? '\0' : '\n'; }
-};
 
 // Shows the program's messages as single lines on stderr.
 class StderrPrompt : public Prompt {
@@ -100,10 +81,13 @@ public:
 
     void FileDone(const FileResult& file) override
     {
+        if (style_.json)
+            PrintJson(file);
         switch (file.outcome) {
         case FileOutcome::Processed:
         case FileOutcome::Unchanged:
-            Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
+            if (!style_.json)
+                Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
                             style_.Field(file.path) + style_.End());
             std::fflush(out_);
             if (file.protectedEntity)
@@ -118,16 +102,63 @@ public:
         }
     }
 
+    // The file's JSON record.
+    void PrintJson(const FileResult& file)
+    {
+        JsonObject record;
+        record.Bytes("path", file.path, "path_hex")
+            .Number("attachment_lines", file.attachmentLines)
+            .Number("header_lines", file.headerLines)
+            .Number("bytes_before", static_cast<std::int64_t>(file.bytesBefore))
+            .Number("bytes_after", static_cast<std::int64_t>(file.bytesAfter))
+            .Text("outcome", OutcomeWord(file));
+        if (!file.message.empty())
+            record.Text("message", file.message);
+        record.Texts("saved", file.saved);
+        Print(out_, record.Line());
+        std::fflush(out_);
+    }
+
 private:
     std::FILE* out_;
     std::FILE* err_;
     RecordStyle style_;
 };
 
-int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, std::FILE* out, std::FILE* err)
+// The run's totals: files done, how many of them unchanged, their bytes
+// before and after, the bytes saved and the time taken.
+std::string SummaryText(const JobResult& result, double seconds)
+{
+    std::size_t done = 0;
+    std::size_t unchanged = 0;
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+    for (const FileResult& file : result.files) {
+        if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
+            continue;
+        ++done;
+        unchanged += file.outcome == FileOutcome::Unchanged ? 1 : 0;
+        before += file.bytesBefore;
+        after += file.bytesAfter;
+    }
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f", seconds);
+    return std::to_string(done) + " files, " + std::to_string(unchanged) + " unchanged, " + std::to_string(before) +
+           " bytes before, " + std::to_string(after) + " after, " +
+           std::to_string(static_cast<std::int64_t>(before - after)) + " saved, " + time + " seconds";
+}
+
+int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summary, std::FILE* out, std::FILE* err)
 {
     VeskPrinter printer(out, err, style);
+    const auto started = std::chrono::steady_clock::now();
     const auto result = RunVeskJob(job, keyList, &printer);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    for (const FileResult& file : result.files)
+        if (style.json && file.outcome == FileOutcome::Skipped)
+            printer.PrintJson(file);
+    if (summary)
+        Warn(err, SummaryText(result, took.count()));
     // Keys that could not be saved are reported after the run; the mail
     // files stay done.
     if (result.saveError) {
@@ -147,6 +178,18 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
     }
     std::string text;
     for (const auto& entry : result.tally) {
+        if (style.json) {
+            JsonObject record;
+            record.Bytes("key", entry.key, "key_hex");
+            std::int64_t count = 0;
+            const auto [end, error] = std::from_chars(entry.count.data(), entry.count.data() + entry.count.size(), count);
+            if (error == std::errc() && end == entry.count.data() + entry.count.size())
+                record.Number("count", count);
+            else
+                record.Text("count", entry.count);
+            text += record.Text("mark", entry.mark).Line();
+            continue;
+        }
         text += style.Field(entry.key);
         text += '\t';
         text += entry.count;
@@ -156,6 +199,20 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
     }
     Print(out, text);
     return kExitOk;
+}
+
+int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>& files, bool fileMissing,
+                      RecordStyle style, std::FILE* out, std::FILE* err)
+{
+    if (arguments.from && files.size() > 1) {
+        Warn(err, "--from names the backup of one FILE, not of " + std::to_string(files.size()));
+        Print(err, kUsage);
+        return kExitUsage;
+    }
+    const RestoreRequest request{arguments.oldest ? BackupChoice::kOldest : BackupChoice::kNewest, arguments.from,
+                                 arguments.list};
+    const int status = RunRestore(files, request, style, out, err);
+    return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
 }  // namespace
@@ -211,6 +268,17 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     SetMessageLanguage(ChooseLanguage(ReadLanguageChoice(settingsFile, SettingsSection()), ProcessEnvironment()));
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
+    const RecordStyle style{arguments.nullEnds, arguments.json};
+    bool fileMissing = false;
+    const auto expand = [&] {
+        return ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
+                           [err, &fileMissing](const ExpandWarning& warning) {
+                               fileMissing = true;
+                               Warn(err, WarningText(warning));
+                           });
+    };
+    if (arguments.command == Command::Restore)
+        return RunRestoreCommand(arguments, expand(), fileMissing, style, out, err);
     // The tool has no window: the stored bounds, malformed or not, stay unused.
     const SettingsReadResult read = ReadSettings();
     if (read.status == SettingsRead::FileMissing)
@@ -225,18 +293,12 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     VeskOptions options = VeskOptionsFrom(flags);
     ApplyExtraOptions(extra, options);
 
-    bool fileMissing = false;
-    const auto files = ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,
-                                   [err, &fileMissing](const ExpandWarning& warning) {
-                                       fileMissing = true;
-                                       Warn(err, WarningText(warning));
-                                   });
-    const RecordStyle style{arguments.nullEnds};
+    const auto files = expand();
     const unsigned workers = arguments.jobs.value_or(CoreCount());
     const int status =
         arguments.command == Command::Analyze
             ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, out, err)
-            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, out, err);
+            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, arguments.summary, out, err);
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
