@@ -87,6 +87,14 @@
         <source>登録しました</source>
         <translation>Registered</translation>
     </message>
+    <message>
+        <source>ﾌｧｲﾙ %s のﾊﾞｯｸｱｯﾌﾟがありません</source>
+        <translation>File %s has no backup</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｯｸｱｯﾌﾟ %s は他のﾌｧｲﾙのものかもしれません</source>
+        <translation>Backup %s may belong to another file</translation>
+    </message>
 </context>
 <context>
     <name>FileGrid</name>
@@ -120,6 +128,18 @@
     <message>
         <source>署名・暗号メールは変更せずに残しました：</source>
         <translation>Signed or encrypted mail kept whole:</translation>
+    </message>
+    <message>
+        <source>処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）</source>
+        <translation>%1 files done: %2 -&gt; %3 bytes (%4 unchanged, %5 skipped, %6 protected)</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ %1 を</source>
+        <translation>Restore file %1</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？</source>
+        <translation>from backup %1 (%2)?</translation>
     </message>
 </context>
 <context>
@@ -379,6 +399,10 @@ off: CR LF</translation>
     <message>
         <source>Extra</source>
         <translation>Extra</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Restore</translation>
     </message>
 </context>
 </TS>

@@ -211,6 +211,17 @@ void FileGrid::UpdateMenu()
     ui_.PAdd->setEnabled(canAdd);
 }
 
+std::optional<std::string> FileGrid::AnchorPath() const
+{
+    const TStringGrid& grid = *ui_.StringGrid1;
+    int col = 0;
+    int row = 0;
+    if (!grid.SelectionAnchor(col, row) || col != FileColumn || row < 1 || grid.Cell(FileColumn, row).empty() ||
+        row - 1 >= static_cast<int>(listedPaths_.size()))
+        return std::nullopt;
+    return listedPaths_[static_cast<std::size_t>(row - 1)];
+}
+
 void FileGrid::DeleteName()
 {
     TStringGrid& grid = *ui_.StringGrid1;

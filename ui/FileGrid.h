@@ -51,6 +51,10 @@ public:
     // Writes an Analyze run's keys into columns 2 to 4.
     void ShowAnalysis(const std::vector<KeyTally>& tally);
 
+    // The full path of the file named in the selection's top-left cell, when
+    // that is a listed name.
+    std::optional<std::string> AnchorPath() const;
+
     // The popup menu at a point of the grid's viewport.
     void ShowMenu(const QPoint& pos);
     // Enables the menu's items for the selection's top-left cell.

@@ -6,6 +6,8 @@
 #include "app/VeskJob.h"
 #include "engine/Error.h"
 #include "engine/KeyList.h"
+#include "engine/MessageText.h"
+#include "engine/Restore.h"
 #include "settings/Settings.h"
 #include "app/ExtraOptions.h"
 #include "ui/ExtraPage.h"
@@ -17,8 +19,29 @@
 #include "ui/QtBytes.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+
+#include <initializer_list>
 
 namespace norvane {
+
+namespace {
+
+// A translated pattern with %1, %2, ... replaced by byte texts (paths need
+// not be valid text).
+std::string Fill(const char* pattern, std::initializer_list<std::string> arguments)
+{
+    std::string text = ToBytes(QCoreApplication::translate("FormCommands", pattern));
+    int number = 1;
+    for (const std::string& argument : arguments) {
+        const std::string mark = "%" + std::to_string(number++);
+        if (const auto at = text.find(mark); at != std::string::npos)
+            text.replace(at, mark.size(), argument);
+    }
+    return text;
+}
+
+}  // namespace
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
                            KeyListSession& session, const OptionPage& options, const ExtraPage& extra)
@@ -76,11 +99,59 @@ void FormCommands::Vesk()
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
     }
+    Report(result);
     ListProtectedFiles(result);
     if (const FileResult* failure = result.Failure())
         throw Error(failure->message);
     if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
         Analyze();
+}
+
+void FormCommands::Report(const VeskJobResult& result)
+{
+    if (!report_)
+        return;
+    std::size_t done = 0;
+    std::size_t unchanged = 0;
+    std::size_t skipped = 0;
+    std::size_t protectedFiles = 0;
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+    for (const FileResult& file : result.files) {
+        skipped += file.outcome == FileOutcome::Skipped ? 1 : 0;
+        if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
+            continue;
+        ++done;
+        unchanged += file.outcome == FileOutcome::Unchanged ? 1 : 0;
+        protectedFiles += file.protectedEntity ? 1 : 0;
+        before += file.bytesBefore;
+        after += file.bytesAfter;
+    }
+    const std::string text =
+        Fill(QT_TRANSLATE_NOOP("FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）"),
+             {std::to_string(done), std::to_string(before), std::to_string(after), std::to_string(unchanged),
+              std::to_string(skipped), std::to_string(protectedFiles)});
+    report_->setText(FromBytes(text));
+    report_->show();
+}
+
+void FormCommands::Restore()
+{
+    const std::optional<std::string> path = grid_.AnchorPath();
+    if (!path)
+        return;
+    const BackupSet set = FindBackups(*path);
+    const BackupFile& backup = ChooseBackup(set, BackupChoice::kNewest, *path);
+    // Two lines, CR between them as in every message of the program.
+    const std::string question =
+        Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾌｧｲﾙ %1 を"), {*path}) + "\r" +
+        Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？"),
+             {backup.path, LocalTimeText(backup.modified)});
+    Prompt* prompt = CurrentPrompt();
+    if (!prompt || !prompt->Show(PromptKind::Question, Localized(kMessageCaption), question))
+        return;
+    BusyCursorGuard busy;
+    RestoreFromBackup(*path, backup.path);
 }
 
 void FormCommands::Analyze()

@@ -1,5 +1,6 @@
 #pragma once
 
+class QLabel;
 class QWidget;
 
 namespace norvane {
@@ -31,6 +32,13 @@ public:
     void Vesk();
     // Counts the header keys of the listed files into the grid.
     void Analyze();
+    // Puts the grid's selected file back from its newest backup, once the
+    // user said yes to the question naming the backup and its time.
+    void Restore();
+
+    // Where a Vesk run reports its totals (files done, bytes before and
+    // after, unchanged, skipped and protected files); none: not reported.
+    void SetReportLine(QLabel* label) { report_ = label; }
 
 private:
     // One notice naming the files whose signed or encrypted part was kept whole.
@@ -38,6 +46,7 @@ private:
 
     // The ticks of both option pages as the engine takes them.
     VeskOptions Options() const;
+    void Report(const VeskJobResult& result);
 
     QWidget& window_;
     FileGrid& grid_;
@@ -46,6 +55,7 @@ private:
     KeyListSession& session_;
     const OptionPage& options_;
     const ExtraPage& extra_;
+    QLabel* report_ = nullptr;
 };
 
 }  // namespace norvane

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -59,12 +60,23 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(ui->PDelete);
     PopupMenu1->addAction(ui->PAdd);
+    PRestore = new QAction(tr("元に戻す"), this);
+    PRestore->setObjectName(QStringLiteral("PRestore"));
+    PopupMenu1->addAction(PRestore);
+    // The last Vesk run's totals, between the buttons and the grid.
+    runReport_ = new QLabel(ui->TabSheet1);
+    runReport_->setObjectName(QStringLiteral("RunReport"));
+    runReport_->setTextFormat(Qt::PlainText);
+    runReport_->setContentsMargins(5, 2, 5, 2);
+    runReport_->hide();
+    ui->TabSheet1Layout->insertWidget(1, runReport_);
 
     keyPanel_ = std::make_unique<norvane::KeyPanel>(*ui, keyList_);
     fileGrid_ = std::make_unique<FileGrid>(*ui, *PopupMenu1, keyList_, *keyPanel_);
     options_ = std::make_unique<OptionPage>(*this);
     commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, keySession_, *options_,
                                                *extraPage_);
+    commands_->SetReportLine(runReport_);
     hintFilter_ = std::make_unique<THintFilter>(*this);
     startUp_ = std::make_unique<StartUp>(*this, keyList_, keySession_, *keyPanel_, *fileGrid_, *options_, *extraPage_,
                                          *hintFilter_, std::move(arguments));
@@ -85,6 +97,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
     connect(ui->PDelete, &QAction::triggered, this, &TForm1::PDeleteClick);
     connect(ui->PAdd, &QAction::triggered, this, &TForm1::PAddClick);
+    connect(PRestore, &QAction::triggered, this, &TForm1::PRestoreClick);
     connect(ui->StringGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileGrid_->ShowMenu(pos); });
 
@@ -304,6 +317,12 @@ void TForm1::Button3Click()
 void TForm1::PopupMenu1Popup()
 {
     fileGrid_->UpdateMenu();
+    PRestore->setEnabled(fileGrid_->AnchorPath().has_value());
+}
+
+void TForm1::PRestoreClick()
+{
+    RunGuarded([this] { commands_->Restore(); });
 }
 
 void TForm1::PDeleteClick()

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class QAction;
+class QLabel;
 class QMenu;
 class TChkListBoxEx;
 
@@ -78,6 +80,7 @@ public slots:
     void PopupMenu1Popup();
     void PDeleteClick();
     void PAddClick();
+    void PRestoreClick();
     void ChkListBoxEx1ClickCheck(int index);
     void ChkListBoxEx1Click();
     void ChkListBoxEx1DblClick();
@@ -107,6 +110,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     QMenu* PopupMenu1 = nullptr;
+    QAction* PRestore = nullptr;
     QtFormDialogs qtDialogs_;
     FormDialogs* dialogs_ = &qtDialogs_;
     KeyList keyList_;
@@ -116,6 +120,7 @@ private:
     std::unique_ptr<FileGrid> fileGrid_;
     std::unique_ptr<OptionPage> options_;
     ExtraPage* extraPage_ = nullptr;  // owned by the tab widget
+    QLabel* runReport_ = nullptr;     // under the Vesk page's buttons, shown after a run
     std::unique_ptr<FormCommands> commands_;
     std::unique_ptr<THintFilter> hintFilter_;
     std::unique_ptr<StartUp> startUp_;
