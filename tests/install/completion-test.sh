@@ -36,7 +36,7 @@ check()
     fi
 }
 
-check "analyze vesk" norvane-cli ""
+check "analyze restore vesk" norvane-cli ""
 check "vesk" norvane-cli v
 check "analyze" norvane-cli an
 check "--no-backup" norvane-cli --no-b
@@ -46,8 +46,8 @@ check "--help" norvane-cli --he
 check "--scope=" norvane-cli --sc
 check "--no-keep-line-ends" norvane-cli --no-ke
 # Options may come before the command; the command is still offered after them.
-check "analyze vesk" norvane-cli --backup ""
-check "analyze vesk" norvane-cli --settings=x.ini ""
+check "analyze restore vesk" norvane-cli --backup ""
+check "analyze restore vesk" norvane-cli --settings=x.ini ""
 # After the command: file names, never the commands again.
 check "-x.eml a.eml b.txt sub" norvane-cli vesk ""
 check "a.eml" norvane-cli analyze a
@@ -59,8 +59,15 @@ check "b.txt" norvane-cli vesk --settings = b
 check "--settings=a.eml" norvane-cli --settings=a
 # "--" ends the options: a word starting with "-" is then a file name.
 check "-x.eml" norvane-cli vesk -- -
-check "analyze vesk" norvane-cli -- ""
+check "analyze restore vesk" norvane-cli -- ""
 check "" norvane-cli vesk --no-such
+# restore: its command, its options and the backup of --from.
+check "restore" norvane-cli re
+check "--oldest" norvane-cli restore --ol
+check "--from=" norvane-cli restore --fr
+check "--from=a.eml" norvane-cli restore --from=a
+check "a.eml" norvane-cli restore --from a
+check "--json" norvane-cli vesk --js
 
 if [[ -n $cli ]]; then
     COMP_WORDS=(norvane-cli --)
