@@ -88,7 +88,7 @@ public:
         case FileOutcome::Unchanged:
             if (!style_.json)
                 Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                            style_.Field(file.path) + style_.End());
+                                style_.Field(file.path) + style_.End());
             std::fflush(out_);
             if (file.protectedEntity)
                 Warn(err_, file.path + ": signed or encrypted mail kept whole");
@@ -154,6 +154,7 @@ int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summar
     const auto started = std::chrono::steady_clock::now();
     const auto result = RunVeskJob(job, keyList, &printer);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    // Files the run never reached have a record too.
     for (const FileResult& file : result.files)
         if (style.json && file.outcome == FileOutcome::Skipped)
             printer.PrintJson(file);
