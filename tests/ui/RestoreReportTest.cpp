@@ -1,4 +1,5 @@
 #include "FormTestSupport.h"
+#include "LanguageSupport.h"
 
 #include "engine/Restore.h"
 
@@ -138,6 +139,31 @@ TEST_F(RunReport, RestoreFromThePopupMenuAsksNamingTheBackupAndItsTime)
     EXPECT_TRUE(prompt.shown.empty());
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], "ﾌｧｲﾙ " + other + " のﾊﾞｯｸｱｯﾌﾟがありません");
+}
+
+TEST_F(RunReport, SpeaksEnglishInTheEnglishWindow)
+{
+    LanguageScope english(Language::English);
+    WriteIni("", "Dat1=Received\r\n");
+    Start();
+    const std::string mail = dir.File("a.eml");
+    WriteFile(mail, kMail);
+    Drop({mail});
+    Button(2)->click();
+    EXPECT_EQ(Report().text().toStdString(), "1 files done: " + std::to_string(kMail.size()) + " -> " +
+                                                 std::to_string(kStripped.size()) +
+                                                 " bytes (0 unchanged, 0 skipped, 0 protected)");
+    EXPECT_EQ(RestoreItem().text().toStdString(), "Restore");
+    prompt.shown.clear();
+    Grid().SelectCell(1, 1);
+    RestoreItem().trigger();
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    const std::string backup = dir.File("a.bak");
+    struct stat st {};
+    ASSERT_EQ(::stat(backup.c_str(), &st), 0);
+    EXPECT_EQ(prompt.shown[0].caption, "Confirm");
+    EXPECT_EQ(prompt.shown[0].text,
+              "Restore file " + mail + "\rfrom backup " + backup + " (" + LocalTimeText(st.st_mtim) + ")?");
 }
 
 }  // namespace
