@@ -22,6 +22,10 @@ constexpr ExtraSwitch kSwitches[] = {
      }},
     {"KeepLineEnds", false, "keep-line-ends", [](const ExtraOptions& o) { return o.keepLineEnds; },
      [](ExtraOptions& o, bool on) { o.keepLineEnds = on; }},
+    {"SaveAttachments", false, "save-attachments", [](const ExtraOptions& o) { return o.saveAttachments; },
+     [](ExtraOptions& o, bool on) { o.saveAttachments = on; }},
+    {"RemovalNote", true, "removal-note", [](const ExtraOptions& o) { return o.removalNote; },
+     [](ExtraOptions& o, bool on) { o.removalNote = on; }},
 };
 
 }  // namespace
@@ -50,6 +54,8 @@ ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionF
             number = LeadingInteger(found->second);
         option.set(extra, number ? *number != 0 : option.defaultOn);
     }
+    if (const auto found = values.find(kAttachmentFolderKey); found != values.end())
+        extra.attachmentFolder = found->second;
     return extra;
 }
 
@@ -58,6 +64,7 @@ SettingsEntries ExtraOptionEntries(const ExtraOptions& extra)
     SettingsEntries entries;
     for (const auto& option : kSwitches)
         entries.emplace_back(option.key, option.get(extra) ? "1" : "0");
+    entries.emplace_back(kAttachmentFolderKey, extra.attachmentFolder);
     return entries;
 }
 
@@ -85,6 +92,9 @@ void ApplyExtraOptions(const ExtraOptions& extra, VeskOptions& options)
     options.protectSigned = extra.protectSigned;
     options.anyCase = extra.anyCase;
     options.keepLineEnds = extra.keepLineEnds;
+    options.saveAttachments = extra.saveAttachments && options.removeAttachments;
+    options.attachmentFolder = extra.attachmentFolder;
+    options.removalNote = extra.removalNote && options.removeAttachments && !options.removeTraces;
 }
 
 AnalyzeOptions AnalyzeOptionsFrom(const VeskOptions& options)

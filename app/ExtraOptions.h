@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace norvane {
@@ -26,7 +27,15 @@ struct ExtraOptions {
     bool anyCase = true;        // header names may start in lower case
     Scope scope = Scope::First;
     bool keepLineEnds = false;  // every line keeps its own line end
+    // With attachment removal: each removed attachment is saved first, into
+    // attachmentFolder (empty: beside each mail), a path kept byte for byte.
+    bool saveAttachments = false;
+    bool removalNote = true;  // with the traces kept: a note where each attachment was
+    std::string attachmentFolder{};
 };
+
+// The settings key of ExtraOptions::attachmentFolder, a text.
+inline constexpr std::string_view kAttachmentFolderKey = "AttachmentFolder";
 
 // One switch of ExtraOptions: its settings key in the program's section,
 // its default and the tool's flag pair.
@@ -40,16 +49,19 @@ struct ExtraSwitch {
     void (*set)(ExtraOptions&, bool on);
 };
 
-// ProtectSigned, AnyCase, EveryMessage, KeepLineEnds, in the page's order.
+// ProtectSigned, AnyCase, EveryMessage, KeepLineEnds, SaveAttachments,
+// RemovalNote, in the page's order.
 std::span<const ExtraSwitch> ExtraSwitches();
 // The switch stored under key (ASCII case ignored), or nullptr.
 const ExtraSwitch* FindExtraSwitch(std::string_view key);
 
 // The stored switches: each key's number not 0 is on; a missing key or one
 // without a number gives the default. Without EveryMessage the all-text bit
-// of optionFlags gives Scope::All.
+// of optionFlags gives Scope::All. The attachment folder is the stored text
+// as it is (empty when missing).
 ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionFlags);
-// The switches as settings entries, "0" or "1" each.
+// The switches as settings entries, "0" or "1" each, then the attachment
+// folder.
 SettingsEntries ExtraOptionEntries(const ExtraOptions& extra);
 // The option bits stored beside them: the all-text bit is set only for
 // Scope::All, so it is 0 whenever EveryMessage is 1.
@@ -59,7 +71,9 @@ std::uint8_t StoredOptionFlags(std::uint8_t optionFlags, const ExtraOptions& ext
 // another word.
 std::optional<Scope> ScopeNamed(std::string_view name);
 
-// Sets the engine's options from the switches.
+// Sets the engine's options from the switches, once the option bits are
+// set: saving and the note take effect only with attachment removal, the
+// note only with the traces kept.
 void ApplyExtraOptions(const ExtraOptions& extra, VeskOptions& options);
 
 // What Analyze reads of a Vesk run's options: the same header blocks, with

@@ -12,7 +12,8 @@ const std::string_view kUsage =
     "\n"
     "vesk     strips the ticked header lines (and, if asked, attachments) from each\n"
     "         FILE in place; prints <attachment lines deleted> TAB <header lines\n"
-    "         removed> TAB <path> per file.\n"
+    "         removed> TAB <path> per file, then \"saved\" TAB <path> per attachment\n"
+    "         saved.\n"
     "analyze  counts the header keys of all FILEs; prints <key> TAB <count> TAB\n"
     "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
     "restore  puts each FILE back from its newest backup (kept); prints <path> TAB\n"
@@ -62,6 +63,16 @@ const std::string_view kUsage =
     "  --keep-line-ends | --no-keep-line-ends\n"
     "      every line keeps its own line end, so \"Subject: Hi\" LF stays LF instead\n"
     "      of becoming CR LF (default: off).\n"
+    "  --save-attachments[=DIR] | --no-save-attachments\n"
+    "      each attachment removed is saved first, into DIR (relative to the\n"
+    "      current folder; an empty DIR is none, no \"=DIR\" the window's folder);\n"
+    "      with no folder, beside its mail: a.eml's into a.eml.attachments/, in a\n"
+    "      Maildir into its norvane-attachments/. Needs attachment removal\n"
+    "      (default: off).\n"
+    "  --removal-note | --no-removal-note\n"
+    "      with the traces kept, a header line \"X-Norvane-Removed: N bytes;\n"
+    "      sha256=HEX\" (and where it was saved) is left where each attachment\n"
+    "      was (default: on).\n"
     "\n"
     "Exit status: 0 every file done, 1 a file was refused or could not be read or\n"
     "written (the run stops there), 2 bad usage, 3 a FILE gave no file (missing,\n"
@@ -106,6 +117,13 @@ bool ApplyFlag(std::string_view option, Arguments& arguments)
         return true;
     }
     return false;
+}
+
+// --save-attachments=DIR: saving on, into DIR.
+void ApplyAttachmentFolder(std::string_view folder, Arguments& arguments)
+{
+    arguments.extraChanges.emplace_back(FindExtraSwitch("SaveAttachments"), true);
+    arguments.attachmentFolder = std::string(folder);
 }
 
 void ApplyScope(std::string_view name, Arguments& arguments)
@@ -217,6 +235,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             arguments.from = args[++i];
         } else if (arg.starts_with("--from=")) {
             arguments.from = std::string(arg.substr(7));
+        } else if (arg.starts_with("--save-attachments=")) {
+            ApplyAttachmentFolder(arg.substr(19), arguments);
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }
@@ -246,7 +266,24 @@ ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments)
         option->set(extra, on);
     if (arguments.scope)
         extra.scope = *arguments.scope;
+    if (arguments.attachmentFolder)
+        extra.attachmentFolder = *arguments.attachmentFolder;
     return extra;
+}
+
+bool AsksToSaveAttachments(const Arguments& arguments)
+{
+    bool save = false;
+    for (const auto& [option, on] : arguments.extraChanges)
+        if (option->key == "SaveAttachments")
+            save = on;
+    return save;
+}
+
+void CheckOptionUse(std::uint8_t flags, const Arguments& arguments)
+{
+    if (AsksToSaveAttachments(arguments) && !HasOption(flags, Option::RemoveAttachments))
+        throw UsageError{"--save-attachments needs attachment removal (--remove-attachments)"};
 }
 
 }  // namespace norvane::cli

@@ -28,6 +28,9 @@ struct Arguments {
     std::vector<std::pair<Option, bool>> optionChanges;
     std::vector<std::pair<const ExtraSwitch*, bool>> extraChanges;
     std::optional<Scope> scope;  // the last --scope, --all-text or --no-all-text
+    // The DIR of the last --save-attachments=DIR, as given (empty: beside
+    // each mail); nothing keeps the stored folder.
+    std::optional<std::string> attachmentFolder;
     // Records end in NUL and names are written as they are.
     bool nullEnds = false;
     std::vector<std::string> files;
@@ -54,5 +57,12 @@ Arguments ParseArguments(const std::vector<std::string>& args);
 std::uint8_t ApplyOptionChanges(std::uint8_t flags, const Arguments& arguments);
 // The stored extra options with the command line's changes applied.
 ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments);
+
+// Whether the command line turns attachment saving on (its last
+// --save-attachments or --no-save-attachments).
+bool AsksToSaveAttachments(const Arguments& arguments);
+// Raises UsageError when the command line asks for saving while attachment
+// removal is off in the option bits of the run (stored bits and flags).
+void CheckOptionUse(std::uint8_t flags, const Arguments& arguments);
 
 }  // namespace norvane::cli

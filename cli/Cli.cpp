@@ -9,6 +9,7 @@
 #include "cli/Arguments.h"
 #include "cli/Output.h"
 #include "cli/RestoreCommand.h"
+#include "cli/Records.h"
 #include "engine/KeyList.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Language.h"
@@ -88,7 +89,7 @@ public:
         case FileOutcome::Unchanged:
             if (!style_.json)
                 Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                                style_.Field(file.path) + style_.End());
+                                style_.Field(file.path) + style_.End() + SavedRecords(file.saved, style_.nullEnds));
             std::fflush(out_);
             if (file.protectedEntity)
                 Warn(err_, file.path + ": signed or encrypted mail kept whole");
@@ -216,6 +217,13 @@ int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
+int BadUsage(std::FILE* err, const UsageError& error)
+{
+    Warn(err, error.message);
+    Print(err, kUsage);
+    return kExitUsage;
+}
+
 }  // namespace
 
 std::string EscapeField(std::string_view text)
@@ -248,9 +256,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     try {
         arguments = ParseArguments(args);
     } catch (const UsageError& error) {
-        Warn(err, error.message);
-        Print(err, kUsage);
-        return kExitUsage;
+        return BadUsage(err, error);
     }
     if (arguments.help) {
         Print(out, kUsage);
@@ -282,6 +288,12 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
         return RunRestoreCommand(arguments, expand(), fileMissing, style, out, err);
     // The tool has no window: the stored bounds, malformed or not, stay unused.
     const SettingsReadResult read = ReadSettings();
+    const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);
+    try {
+        CheckOptionUse(flags, arguments);
+    } catch (const UsageError& error) {
+        return BadUsage(err, error);
+    }
     if (read.status == SettingsRead::FileMissing)
         NotifyUser(MessageCode::SettingsFileMissing, SettingsFile());
     else if (read.status == SettingsRead::TooLarge)
@@ -289,7 +301,6 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     KeyList keyList;
     KeyListSession keySession(settingsFile);
     keySession.Load(keyList);
-    const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);
     const ExtraOptions extra = ApplyExtraChanges(ExtraOptionsFrom(read.values, OptionFlags()), arguments);
     VeskOptions options = VeskOptionsFrom(flags);
     ApplyExtraOptions(extra, options);

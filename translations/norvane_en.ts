@@ -393,6 +393,44 @@ the bodies alone (not together with &quot;All text&quot;)</translation>
         <translation>Writes each line with the line end it had (CR LF, LF or CR);
 off: CR LF</translation>
     </message>
+    <message>
+        <source>添付ファイルを保存</source>
+        <translation>Save attachments</translation>
+    </message>
+    <message>
+        <source>削除する添付ファイルを先にフォルダーへ保存します
+(「添付ファイル削除」と一緒に使います)</source>
+        <translation>Saves each attachment to be removed into a folder first
+(together with &quot;Remove attachments&quot;)</translation>
+    </message>
+    <message>
+        <source>削除の記録を残す</source>
+        <translation>Leave a removal note</translation>
+    </message>
+    <message>
+        <source>添付ファイル跡を残すとき、削除した添付ファイルのサイズと
+SHA-256 (保存したなら保存先) を 1 行書き残します</source>
+        <translation>With the traces kept, one line tells each removed attachment&apos;s size
+and SHA-256 (and where it was saved)</translation>
+    </message>
+    <message>
+        <source>各メールの隣のフォルダー</source>
+        <translation>Folder beside each mail</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダー
+空欄なら a.eml の添付ファイルは a.eml.attachments に保存します</source>
+        <translation>Folder to save to
+Empty: the attachments of a.eml go to a.eml.attachments</translation>
+    </message>
+    <message>
+        <source>参照…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダーを選びます</source>
+        <translation>Chooses the folder to save to</translation>
+    </message>
 </context>
 <context>
     <name>norvane::TForm1</name>

@@ -39,7 +39,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
 {
     ui->setupUi(this);
     // The page beyond the designed two, made before the hints get their CRs.
-    extraPage_ = new ExtraPage(*ui->CheckBox3);
+    extraPage_ = new ExtraPage(*ui->CheckBox3, *ui->CheckBox5, *ui->CheckBox6);
     ui->PageControl1->addTab(extraPage_, tr("Extra"));
     // The form's designed font: the layout's places and widths are made for it.
     QFont designed(QStringLiteral("ＭＳ Ｐゴシック"));

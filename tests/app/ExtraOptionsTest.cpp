@@ -1,4 +1,5 @@
 #include "app/ExtraOptions.h"
+#include "app/VeskJob.h"
 #include "app/WindowGeometry.h"
 #include "settings/IniFile.h"
 #include "engine/VeskFile.h"
@@ -90,12 +91,15 @@ TEST(ExtraOptionsFrom, EveryCombinationReadsBackAsWritten)
 {
     for (int bits = 0; bits < 8; ++bits) {
         for (const Scope scope : {Scope::First, Scope::Messages, Scope::All}) {
-            const ExtraOptions extra{(bits & 1) != 0, (bits & 2) != 0, scope, (bits & 4) != 0};
+            const ExtraOptions extra{.protectSigned = (bits & 1) != 0,
+                                     .anyCase = (bits & 2) != 0,
+                                     .scope = scope,
+                                     .keepLineEnds = (bits & 4) != 0};
             SCOPED_TRACE(Shown(extra));
             SettingsValues values;
             for (const auto& [key, value] : ExtraOptionEntries(extra))
                 values.emplace(key, value);
-            EXPECT_EQ(values.size(), 4u);
+            EXPECT_EQ(values.size(), 7u);
             // Whatever the bit was before, the stored bits carry the scope.
             for (const std::uint8_t before : {std::uint8_t{0}, kAllTextBit}) {
                 const auto flags = StoredOptionFlags(before | 0x11, extra);
@@ -135,7 +139,9 @@ TEST(ApplyExtraOptions, TheScopeSetsAllTextAndTheOtherOptionsStay)
         ExtraOptions extra;
         extra.scope = scope;
         SCOPED_TRACE(Shown(extra));
-        VeskOptions options{true, true, true, scope != Scope::All, true};
+        VeskOptions options;
+        options.backup = options.removeAttachments = options.removeTraces = options.autoRegister = true;
+        options.allText = scope != Scope::All;
         ApplyExtraOptions(extra, options);
         EXPECT_EQ(options.allText, scope == Scope::All);
         EXPECT_TRUE(options.backup && options.removeAttachments && options.removeTraces && options.autoRegister);
@@ -153,16 +159,107 @@ TEST_F(ExtraSettingsFile, WrittenAtCloseAndReadAtStart)
 {
     WriteFile(file, "[norvane]\r\nChkBFlg=0x05\r\nAnyCase=1\r\nOpnWait=7\r\n");
     EXPECT_EQ(Shown(Load()), "signed=1 case=1 scope=all ends=0");
-    const ExtraOptions changed{false, false, Scope::Messages, true};
+    const ExtraOptions changed{
+        .protectSigned = false, .anyCase = false, .scope = Scope::Messages, .keepLineEnds = true};
     SaveSettings(window, changed);
     // The all-text bit is written as 0 beside EveryMessage=1; the other keys stay.
     EXPECT_EQ(ReadFile(file),
               "[norvane]\r\nChkBFlg=0x01\r\nAnyCase=0\r\nOpnWait=7\r\nXYWH=1,2,300,200\r\nPath=\r\n"
-              "ProtectSigned=0\r\nEveryMessage=1\r\nKeepLineEnds=1\r\n");
+              "ProtectSigned=0\r\nEveryMessage=1\r\nKeepLineEnds=1\r\nSaveAttachments=0\r\nRemovalNote=1\r\n"
+              "AttachmentFolder=\r\n");
     ResetSettings();
     SetSettingsLocation(file, "norvane");
     EXPECT_EQ(Shown(Load()), Shown(changed));
     EXPECT_EQ(OptionFlags(), 0x01);
+}
+
+// Saving, the note and the folder as shown by the tests below.
+std::string ShownSaving(const ExtraOptions& extra)
+{
+    return std::string("save=") + (extra.saveAttachments ? "1" : "0") + " note=" + (extra.removalNote ? "1" : "0") +
+           " folder=[" + extra.attachmentFolder + "]";
+}
+
+TEST(ExtraOptionsFrom, SavingNoteAndFolderFromTheirKeys)
+{
+    struct Case {
+        const char* name;
+        SettingsValues values;
+        const char* expected;
+    } cases[] = {
+        {"no keys: defaults", {}, "save=0 note=1 folder=[]"},
+        {"every key", {{"SaveAttachments", "1"}, {"RemovalNote", "0"}, {"AttachmentFolder", "/m/saved"}},
+         "save=1 note=0 folder=[/m/saved]"},
+        {"keys in any case", {{"saveattachments", "2"}, {"REMOVALNOTE", "0x0"}, {"attachmentfolder", "d"}},
+         "save=1 note=0 folder=[d]"},
+        {"no number: default", {{"SaveAttachments", "yes"}, {"RemovalNote", ""}}, "save=0 note=1 folder=[]"},
+        {"the folder is no number", {{"AttachmentFolder", "0"}}, "save=0 note=1 folder=[0]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ExtraOptions extra = ExtraOptionsFrom(c.values, 0);
+        EXPECT_EQ(ShownSaving(extra), c.expected);
+        EXPECT_EQ(Shown(extra), "signed=1 case=1 scope=first ends=0");
+    }
+}
+
+TEST(ApplyExtraOptions, SavingAndTheNoteTakeEffectOnlyWithRemoval)
+{
+    struct Case {
+        const char* name;
+        std::uint8_t flags;
+        bool save;
+        bool note;
+    } cases[] = {
+        {"no removal", 0, false, false},
+        {"traces without removal", OptionBit(Option::RemoveTraces), false, false},
+        {"removal, traces kept", OptionBit(Option::RemoveAttachments), true, true},
+        {"removal and traces", OptionBit(Option::RemoveAttachments) | OptionBit(Option::RemoveTraces), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool on : {false, true}) {
+            ExtraOptions extra;
+            extra.saveAttachments = on;
+            extra.removalNote = on;
+            extra.attachmentFolder = "out";
+            VeskOptions options = VeskOptionsFrom(c.flags);
+            ApplyExtraOptions(extra, options);
+            EXPECT_EQ(options.saveAttachments, on && c.save);
+            EXPECT_EQ(options.removalNote, on && c.note);
+            EXPECT_EQ(options.attachmentFolder, "out");
+        }
+    }
+}
+
+TEST_F(ExtraSettingsFile, TheAttachmentFolderComesBackByteForByte)
+{
+    const std::string cases[] = {
+        "",
+        "/home/ann/Mail/saved",
+        "relative/dir",
+        "  blanks at both ends  ",
+        "\t\ttabs",
+        "a=b;c=d",
+        ";starts like a comment",
+        "\"quoted at both ends\"",
+        "\"",
+        "[not a section]",
+        "\xE6\xB7\xBB\xE4\xBB\x98/\x82\xA0 sjis \xFF\xFE",
+        std::string(300, 'x') + "/\xE3\x81\x82",  // longer than a text setting is read
+    };
+    for (const auto& folder : cases) {
+        SCOPED_TRACE(folder);
+        ExtraOptions extra;
+        extra.saveAttachments = true;
+        extra.attachmentFolder = folder;
+        SaveSettings(window, extra);
+        ResetSettings();
+        SetSettingsLocation(file, "norvane");
+        const ExtraOptions back = Load();
+        EXPECT_EQ(back.attachmentFolder, folder);
+        EXPECT_TRUE(back.saveAttachments);
+    }
 }
 
 TEST_F(ExtraSettingsFile, ATooLargeFileGivesTheDefaults)

@@ -137,7 +137,8 @@ TEST_F(SettingsFile, SaveSettingsStoresTheBoundsOfTheWindow)
     window.height = -3;
     SaveSettings(window, ExtraOptions{});
     EXPECT_EQ(ReadFile(file), "[norvane]\r\nXYWH=12,95,333,-3\r\nChkBFlg=0x00\r\nPath=\r\n"
-                              "ProtectSigned=1\r\nAnyCase=1\r\nEveryMessage=0\r\nKeepLineEnds=0\r\n");
+                              "ProtectSigned=1\r\nAnyCase=1\r\nEveryMessage=0\r\nKeepLineEnds=0\r\n"
+                              "SaveAttachments=0\r\nRemovalNote=1\r\nAttachmentFolder=\r\n");
     FakeWindow back;
     ExtraOptions extra;
     EXPECT_EQ(LoadSettings(back, extra), SettingsRead::FromFile);

@@ -432,6 +432,8 @@ TEST_F(CliFixture, UsageErrorsGiveStatus2)
         {"analyze", "--jobs=2x", "a.eml"},
         {"analyze", "--jobs=99999999999", "a.eml"},
         {"analyze", "a.eml", "-j"},
+        {"vesk", "--no-save-attachments=x", "a.eml"},
+        {"vesk", "--removal-note=1", "a.eml"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -441,6 +443,49 @@ TEST_F(CliFixture, UsageErrorsGiveStatus2)
         EXPECT_NE(r.err.find("Usage: norvane-cli"), std::string::npos);
     }
     EXPECT_EQ(ReadFile(Work("a.eml")), kMail);
+}
+
+TEST_F(CliFixture, SavingAttachmentsWithoutRemovalIsBadUsage)
+{
+    const std::string usage =
+        "norvane-cli: --save-attachments needs attachment removal (--remove-attachments)\nUsage: norvane-cli";
+    struct Case {
+        const char* name;
+        const char* stored;  // the program section's lines
+        std::vector<std::string> args;
+        bool badUsage;
+    } cases[] = {
+        {"removal off", "ChkBFlg=0x00\r\n", {"vesk", "--save-attachments", "m.eml"}, true},
+        {"with a folder", "ChkBFlg=0x00\r\n", {"vesk", "--save-attachments=out", "m.eml"}, true},
+        {"removal turned off", "ChkBFlg=0x10\r\n", {"vesk", "--save-attachments", "--no-remove-attachments", "m.eml"},
+         true},
+        {"analyze alike", "ChkBFlg=0x00\r\n", {"analyze", "--save-attachments", "m.eml"}, true},
+        {"removal on the command line", "ChkBFlg=0x00\r\n",
+         {"vesk", "--save-attachments=out", "--remove-attachments", "m.eml"}, false},
+        {"removal stored", "ChkBFlg=0x10\r\n", {"vesk", "--save-attachments", "m.eml"}, false},
+        // Stored saving without removal is a disabled box, not a usage error.
+        {"saving stored, removal off", "ChkBFlg=0x00\r\nSaveAttachments=1\r\n", {"vesk", "m.eml"}, false},
+        {"turned off again", "ChkBFlg=0x00\r\n", {"vesk", "--save-attachments", "--no-save-attachments", "m.eml"},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(settings, "[norvane]\r\n" + std::string(c.stored));
+        const std::string before = ReadFile(settings);
+        WriteFile(Work("m.eml"), kAttachmentMail);
+        auto args = c.args;
+        args.insert(args.begin() + 1, "--settings=" + settings);
+        const auto r = Run(args);
+        EXPECT_EQ(r.status, c.badUsage ? 2 : 0) << r.err;
+        if (c.badUsage) {
+            EXPECT_EQ(r.err.substr(0, usage.size()), usage);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(ReadFile(Work("m.eml")), kAttachmentMail);
+        } else {
+            EXPECT_EQ(r.err, "");
+        }
+        EXPECT_EQ(ReadFile(settings), before);
+    }
 }
 
 TEST_F(CliFixture, JobsGiveTheSerialResult)

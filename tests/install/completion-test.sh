@@ -41,10 +41,12 @@ check "vesk" norvane-cli v
 check "analyze" norvane-cli an
 check "--no-backup" norvane-cli --no-b
 check "--settings=" norvane-cli --se
-check "--remove-attachments --remove-traces" norvane-cli vesk --re
+check "--removal-note --remove-attachments --remove-traces" norvane-cli vesk --re
 check "--help" norvane-cli --he
 check "--scope=" norvane-cli --sc
 check "--no-keep-line-ends" norvane-cli --no-ke
+check "--save-attachments --save-attachments=" norvane-cli vesk --sa
+check "--no-save-attachments" norvane-cli --no-sa
 # Options may come before the command; the command is still offered after them.
 check "analyze restore vesk" norvane-cli --backup ""
 check "analyze restore vesk" norvane-cli --settings=x.ini ""
@@ -57,6 +59,9 @@ check "b.txt" norvane-cli vesk --backup b
 check "-x.eml a.eml b.txt sub" norvane-cli --settings ""
 check "b.txt" norvane-cli vesk --settings = b
 check "--settings=a.eml" norvane-cli --settings=a
+# The folder of --save-attachments: folders only, after "=".
+check "--save-attachments=sub" norvane-cli vesk --save-attachments=s
+check "sub" norvane-cli vesk --save-attachments = ""
 # "--" ends the options: a word starting with "-" is then a file name.
 check "-x.eml" norvane-cli vesk -- -
 check "analyze restore vesk" norvane-cli -- ""

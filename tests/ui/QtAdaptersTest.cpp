@@ -1,7 +1,9 @@
+#include "ui/FolderChooser.h"
 #include "ui/QtCursorScreen.h"
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -55,6 +57,15 @@ TEST(QtCursorScreen, BusyCursorIsOneOverrideRestoredOnce)
     screen.SetCursor(kDefaultCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(screen.Cursor(), kDefaultCursor);
+}
+
+TEST(QtFolderChooser, QtsOwnDialogForFoldersOnlyAtTheStartFolder)
+{
+    const auto dialog = QtFolderChooser::MakeFolderDialog(nullptr, "/tmp");
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_EQ(dialog->directory().absolutePath(), QStringLiteral("/tmp"));
 }
 
 }  // namespace
