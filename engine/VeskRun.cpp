@@ -65,23 +65,29 @@ bool VeskRun::Taken(const std::string& candidate, const std::string& mailId) con
     return id == mailId || fileIds_.count(id) != 0 || backups_.count(id) != 0;
 }
 
+std::optional<std::string> MaildirTop(const std::string& folder, const TextRules& rules)
+{
+    if (folder.size() < 2)
+        return std::nullopt;
+    const std::string_view inner(folder.data(), folder.size() - 1);
+    const std::size_t nameStart = NameStart(inner, rules);
+    const std::string_view name = inner.substr(nameStart);
+    if (name != "cur" && name != "new")
+        return std::nullopt;
+    std::string top(inner.substr(0, nameStart));
+    for (const char* part : {"cur", "new", "tmp"})
+        if (!IsFolder(top + part))
+            return std::nullopt;
+    return top;
+}
+
 // The folder for the backups of mail in folder (which ends in a separator):
 // itself, or the Maildir's "norvane-backup" when folder is a Maildir's "cur"
 // or "new".
 std::string VeskRun::BackupFolder(const std::string& folder) const
 {
-    if (folder.size() < 2)
-        return folder;
-    const std::string_view inner(folder.data(), folder.size() - 1);
-    const std::size_t nameStart = NameStart(inner, rules_);
-    const std::string_view name = inner.substr(nameStart);
-    if (name != "cur" && name != "new")
-        return folder;
-    const std::string top(inner.substr(0, nameStart));
-    for (const char* part : {"cur", "new", "tmp"})
-        if (!IsFolder(top + part))
-            return folder;
-    return top + "norvane-backup" + folder.back();
+    const auto top = MaildirTop(folder, rules_);
+    return top ? *top + "norvane-backup" + folder.back() : folder;
 }
 
 std::string VeskRun::BackupName(const std::string& mailFile) const
