@@ -467,13 +467,18 @@ TEST(SaveAttachments, AFailedStepRemovesTheFilesAndLeavesTheMail)
          mail + ".attachments/two.txt", false},
         {"the folder cannot be made", [&] { WriteFile(mail + ".attachments", "a file"); },
          mail + ".attachments", true},
-        {"the default folder is a link", [&] {
+        {"the default folder is a link",
+         [&] {
              fs::create_directories(dir.Path() / "elsewhere");
              fs::create_directory_symlink(dir.Path() / "elsewhere", mail + ".attachments");
          },
          mail + ".attachments", true},
-        {"the folder exists already", [&] { fs::create_directories(mail + ".attachments"); TestSeam().mayWrite =
-             [](const std::string& t) { return !t.ends_with("m.eml"); }; }, mail, true},
+        {"the folder exists already",
+         [&] {
+             fs::create_directories(mail + ".attachments");
+             TestSeam().mayWrite = [](const std::string& t) { return !t.ends_with("m.eml"); };
+         },
+         mail, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
