@@ -1,5 +1,6 @@
 #include "app/VeskJob.h"
 
+#include "engine/Charset.h"
 #include "engine/VeskRun.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Settings.h"
@@ -36,13 +37,19 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
 {
     VeskRun run(job.files);
     VeskJobResult result;
+    VeskOptions options = job.options;
+    if (options.saveAttachments && options.fileNameCharset.empty())
+        options.fileNameCharset = FileNameCharset();
+    // Saved files are named while a file is read, numbering names taken by
+    // files before it: those are read one after another, in order.
+    const unsigned workers = options.removeAttachments && options.saveAttachments ? 1 : job.workers;
     result.files = FileResults(run.Files());
     // Workers strip by a copy of the list: registering, in order, changes
     // only the original. The run's targets are only read while files commit.
-    const KeyList snapshot = job.workers > 1 ? keyList : KeyList();
-    const KeyList& readList = job.workers > 1 ? snapshot : keyList;
+    const KeyList snapshot = workers > 1 ? keyList : KeyList();
+    const KeyList& readList = workers > 1 ? snapshot : keyList;
     const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
-        return PrepareVeskFile(path, readList, job.options, run);
+        return PrepareVeskFile(path, readList, options, run);
     };
     const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
         auto counts = CommitPrepared(prepared, keyList, run);
@@ -59,7 +66,7 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
                                      file.registeredKeys.end());
     };
     try {
-        RunFilesAhead(result, observer, job.workers, prepare, finish);
+        RunFilesAhead(result, observer, workers, prepare, finish);
     } catch (...) {
         // Only the observer can throw here; the files before it stay done,
         // and its exception is the one to pass on.

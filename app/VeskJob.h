@@ -23,7 +23,9 @@ struct VeskJob {
     // Where the keys the job registers are saved, merged with what other
     // processes stored meanwhile; none: not saved.
     KeyListSession* session = nullptr;
-    unsigned workers = 1;      // threads reading files ahead; the result is the same for any number
+    // Threads reading files ahead; the result is the same for any number.
+    // Saving attachments takes the files one at a time.
+    unsigned workers = 1;
 };
 
 struct VeskJobResult : JobResult {
@@ -39,7 +41,8 @@ struct VeskJobResult : JobResult {
 // backup of the job overwrites a file or a backup of it), and stops at the
 // first file that fails. Once at the end, also after a failure or a cancel,
 // the key list is saved when any file registered keys. keyList is the list
-// the files are stripped by, and where registered keys join.
+// the files are stripped by, and where registered keys join. Saved
+// attachments are named in the locale's charset unless the options name one.
 VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer = nullptr);
 
 }  // namespace norvane

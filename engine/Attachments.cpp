@@ -1,5 +1,6 @@
 #include "engine/Attachments.h"
 
+#include "engine/AttachmentSaver.h"
 #include "engine/FileIo.h"
 #include "engine/PartHeader.h"
 #include "engine/TextRules.h"
@@ -274,6 +275,8 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, Lin
                 partOpen_ = true;
                 partOffset_ = offset;
                 state_ = ScanState::PartHeaders;
+                if (saver_)
+                    saver_->BeginPart();
                 if (options_.removeTraces)
                     Hold(line, end);
                 else
@@ -281,6 +284,13 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, Lin
                 return;
             }
             // The attachment body ends at this delimiter.
+            const auto note = saver_ ? saver_->EndBody() : std::nullopt;
+            if (noteHeld_) {
+                noteHeld_ = false;
+                if (note)
+                    out_.PutLineWithEnd(*note, headerEnd_);
+                out_.PutLineWithEnd(std::string_view(), heldEmptyEnd_);
+            }
             if (IsClosingDelimiter(line))
                 boundary_.clear();
             removed_ += bodyLines_;
@@ -296,6 +306,8 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, Lin
             if (bodyLines_ == 0)
                 bodyOffset_ = offset;
             ++bodyLines_;
+            if (saver_)
+                saver_->PutBodyLine(line);
             return;
         }
         out_.PutLineWithEnd(line, end);
@@ -309,12 +321,24 @@ void AttachmentRemover::Process(std::string_view line, std::uint64_t offset, Lin
         }
         if (IsDisposition(line))
             state_ = ScanState::AttachmentHeaders;
+        if (saver_)
+            saver_->PutHeaderLine(line);
+        headerEnd_ = end;
         break;
     case ScanState::AttachmentHeaders:
         declaring_ = false;
         if (line.empty()) {
             state_ = ScanState::AttachmentBody;
             bodyLines_ = 0;
+            if (saver_ && saver_->BeginBody() && !options_.removeTraces) {
+                noteHeld_ = true;
+                heldEmptyEnd_ = end;
+                return;
+            }
+        } else {
+            if (saver_)
+                saver_->PutHeaderLine(line);
+            headerEnd_ = end;
         }
         break;
     }
@@ -335,6 +359,12 @@ void AttachmentRemover::Finish()
     }
     // Whatever is still held was never confirmed as a trace: it stays.
     PassHeld();
+    if (state_ == ScanState::AttachmentBody && saver_)
+        saver_->DropBody();
+    if (noteHeld_) {
+        noteHeld_ = false;
+        out_.PutLineWithEnd(std::string_view(), heldEmptyEnd_);
+    }
     if (state_ == ScanState::AttachmentBody && bodyLines_ > 0) {
         // A body that reached the end without a delimiter is kept: one
         // truncated attachment must not take every later message with it.

@@ -11,6 +11,7 @@
 
 namespace norvane {
 
+class AttachmentSaver;
 class LineReader;
 
 // The boundary declared by a line that begins "Content-Type: multipart/mixed;",
@@ -70,6 +71,13 @@ public:
     // Ends the input: passes on what is still held and re-reads a body that
     // reached the end. Moves input; nothing may be put afterwards.
     void Finish();
+
+    // Reports each removed attachment to saver, which saves its content and
+    // makes its note: the note line goes after the part header lines, just
+    // before the empty line that ends them (held until the body has ended),
+    // with the end of the last part header line. Only with the traces kept is
+    // a note put; a body cut off gets none. Set before the first line.
+    void SaveWith(AttachmentSaver& saver) { saver_ = &saver; }
 
     // Lines deleted so far (final after Finish).
     int Removed() const { return removed_; }
@@ -137,6 +145,12 @@ private:
     int bodyLines_ = 0;
     std::uint64_t bodyOffset_ = 0;
     bool finished_ = false;
+
+    AttachmentSaver* saver_ = nullptr;
+    LineEnd headerEnd_ = LineEnd::kCrLf;  // the end of the last part header line
+    // The empty line after the part header lines waits for the note.
+    bool noteHeld_ = false;
+    LineEnd heldEmptyEnd_ = LineEnd::kCrLf;
 };
 
 struct RemovalResult {

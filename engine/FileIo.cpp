@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -89,6 +90,20 @@ int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view nam
     }
     errno = EEXIST;
     return -1;
+}
+
+int PlaceExclusively(int dirFd, const std::string& temp, const std::string& name)
+{
+    if (::renameat2(dirFd, temp.c_str(), dirFd, name.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the no-replace rename: a hard link never
+    // replaces a name either.
+    if (::linkat(dirFd, temp.c_str(), dirFd, name.c_str(), 0) != 0)
+        return errno;
+    ::unlinkat(dirFd, temp.c_str(), 0);
+    return 0;
 }
 
 bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)

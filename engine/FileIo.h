@@ -98,6 +98,11 @@ bool IsTemporaryName(std::string_view name);
 // (folder + its name), or -1 with errno set.
 int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view name, std::string& path);
 
+// Gives the temporary file temp in the folder open as dirFd the name `name`
+// unless that exists (a no-replace rename, or a hard link where the file
+// system lacks it): 0, or an errno (EEXIST when the name is taken).
+int PlaceExclusively(int dirFd, const std::string& temp, const std::string& name);
+
 // Appends length bytes of from, starting at offset, at to's position: in the
 // kernel where the file systems allow it, else through a buffer. from's own
 // position does not move. False when a read or write fails or from ends early.

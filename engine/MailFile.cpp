@@ -76,21 +76,6 @@ bool GiveBackupOwnerAndMode(int fd, const struct stat& mail)
     return ::fchmod(fd, mode) == 0;
 }
 
-// Gives the temporary file its name unless that exists: 0, or an errno.
-int PlaceExclusively(int dirFd, const std::string& temp, const std::string& name)
-{
-    if (::renameat2(dirFd, temp.c_str(), dirFd, name.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // A file system without the no-replace rename: a hard link never
-    // replaces a name either.
-    if (::linkat(dirFd, temp.c_str(), dirFd, name.c_str(), 0) != 0)
-        return errno;
-    ::unlinkat(dirFd, temp.c_str(), 0);
-    return 0;
-}
-
 }  // namespace
 
 MailFile::MailFile(const std::string& path, std::string_view errorName)

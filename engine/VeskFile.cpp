@@ -1,5 +1,6 @@
 #include "engine/VeskFile.h"
 
+#include "engine/AttachmentSaver.h"
 #include "engine/Attachments.h"
 #include "engine/Error.h"
 #include "engine/FileIo.h"
@@ -10,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 
 namespace norvane {
 
@@ -19,6 +21,9 @@ struct PreparedVesk::State {
     bool removeBodies = false;
     bool strip = false;
     std::unique_ptr<MailFile> file;
+    // Removes the files it saved unless the step succeeds; goes after mail,
+    // whose temporary file is gone by then.
+    std::unique_ptr<AttachmentSaver> saver;
     std::unique_ptr<MailOutput> mail;  // none when nothing can change; goes before file
     VeskCounts counts;
     std::vector<std::string> candidates;
@@ -28,10 +33,21 @@ struct PreparedVesk::State {
 
 namespace {
 
+// The mail's path for its saved attachments: as the run names it, unless
+// that is a symbolic link, whose target's folder is where the mail is.
+std::string SaverMailPath(const std::string& fileName, const MailFile& file)
+{
+    struct stat st {};
+    if (::lstat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        return fileName;
+    return file.Path();
+}
+
 struct PassSetup {
     bool backup = false;
     bool removeBodies = false;
     RemovalOptions removal;
+    SaveOptions saving;  // with removeBodies
     bool strip = false;  // strip headers and tidy after the removal
     StripOptions stripping;
     KeyList* keyList = nullptr;
@@ -81,8 +97,14 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
     // Removal never leaves fewer than 2 lines: a deletion always leaves
     // the empty line after the part headers and the delimiter that ended
     // the body, so the stripper sees what a second load would.
-    if (setup.removeBodies)
+    if (setup.removeBodies) {
         remover.emplace(setup.removal, *afterRemoval, reader);
+        if (setup.saving.save || setup.saving.note) {
+            state->saver = std::make_unique<AttachmentSaver>(setup.saving, SaverMailPath(fileName, file),
+                                                             file.Status());
+            remover->SaveWith(*state->saver);
+        }
+    }
 
     const auto put = [&](std::string_view text, std::uint64_t offset, LineEnd end) {
         if (remover)
@@ -100,6 +122,8 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
         stripper->Finish();
 
     state->counts.attachmentLines = remover ? remover->Removed() : 0;
+    if (state->saver)
+        state->counts.saved = state->saver->Saved();
     state->counts.headerLines = stripper ? stripper->RemovedCount() : 0;
     state->counts.protectedEntity =
         (remover && remover->KeptProtected()) || (stripper && stripper->KeptProtected());
@@ -149,6 +173,8 @@ VeskCounts CommitPass(PreparedVesk::State& state, KeyList* keyList, VeskRun& run
     }
     if (state.strip && state.removeBodies)
         counts.registeredKeys = RegisterCandidates(state.candidates, *keyList);
+    if (state.saver)
+        state.saver->Keep();
     return counts;
 }
 
@@ -167,6 +193,10 @@ PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList)
     setup.removal.anyCase = options.anyCase;
     setup.removal.protectSigned = options.protectSigned;
     setup.removal.keepLineEnds = options.keepLineEnds;
+    setup.saving.save = options.removeAttachments && options.saveAttachments;
+    setup.saving.note = options.removeAttachments && options.removalNote && !options.removeTraces;
+    setup.saving.folder = options.attachmentFolder;
+    setup.saving.charset = options.fileNameCharset;
     setup.strip = true;
     setup.stripping.scope = options.Scope();
     setup.stripping.anyCase = options.anyCase;

@@ -26,7 +26,10 @@ struct VeskOptions {
     // saved into attachmentFolder (empty: a folder beside each mail named
     // after it, or the Maildir's own folder for them).
     bool saveAttachments = false;             // "添付ファイルを保存"
-    std::string attachmentFolder;
+    std::string attachmentFolder{};
+    // The charset saved files are named in (see FileNameCharset); empty:
+    // UTF-8.
+    std::string fileNameCharset{};
     // With removeAttachments and the traces kept: a note line is left after
     // each removed attachment's part headers.
     bool removalNote = false;                 // "削除の記録を残す"
@@ -66,6 +69,13 @@ struct VeskCounts {
 // gives, is complete and flushed before the file is replaced, keeping its
 // owner, group and mode.
 //
+// With saveAttachments, each removed attachment's content is saved (see
+// AttachmentSaver) while the file is read, complete and flushed before the
+// file is replaced; with removalNote and the traces kept, its note is left
+// after its part header lines. Nothing is saved from an entity the signed
+// mail protection keeps whole. The files saved for a file whose step fails
+// are removed again.
+//
 // Keys met by auto-registration join keyList unticked once the whole file
 // was read (with attachment removal on, only once the file was written, as
 // stripping never follows a removal that failed) and are returned; saving
@@ -75,7 +85,8 @@ struct VeskCounts {
 // not-regular error; the in-use error (another program holds a lock); the
 // create error for a file that would change but may not be replaced (no
 // write bit, not the process's to write, an owner or group it cannot give)
-// or cannot be written, or for a backup that cannot be written; the changed
+// or cannot be written, for a backup or a saved attachment (or its folder)
+// that cannot be written; the changed
 // error when the file is no longer what was read. The mail file is then
 // untouched, and no backup is left unless the replacement itself failed.
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run);

@@ -65,21 +65,27 @@ bool VeskRun::Taken(const std::string& candidate, const std::string& mailId) con
     return id == mailId || fileIds_.count(id) != 0 || backups_.count(id) != 0;
 }
 
-std::string BackupFolder(const std::string& mailFile, const TextRules& rules)
+std::optional<std::string> MaildirTop(const std::string& folder, const TextRules& rules)
 {
-    const std::string folder = SplitPath(mailFile, rules).first;
     if (folder.size() < 2)
-        return folder;
+        return std::nullopt;
     const std::string_view inner(folder.data(), folder.size() - 1);
     const std::size_t nameStart = NameStart(inner, rules);
     const std::string_view name = inner.substr(nameStart);
     if (name != "cur" && name != "new")
-        return folder;
-    const std::string top(inner.substr(0, nameStart));
+        return std::nullopt;
+    std::string top(inner.substr(0, nameStart));
     for (const char* part : {"cur", "new", "tmp"})
         if (!IsFolder(top + part))
-            return folder;
-    return top + "norvane-backup" + folder.back();
+            return std::nullopt;
+    return top;
+}
+
+std::string BackupFolder(const std::string& mailFile, const TextRules& rules)
+{
+    const std::string folder = SplitPath(mailFile, rules).first;
+    const auto top = MaildirTop(folder, rules);
+    return top ? *top + "norvane-backup" + folder.back() : folder;
 }
 
 std::string BackupCandidate(const std::string& mailFile, int place, const TextRules& rules)

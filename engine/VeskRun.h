@@ -2,6 +2,7 @@
 
 #include "engine/TextRules.h"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +14,12 @@ namespace norvane {
 // as far as the path exists: two paths naming the same file give the same
 // identity.
 std::string FileIdentity(const std::string& path);
+
+// The top folder of the Maildir (with its final separator) when folder
+// (ending in a separator) is a Maildir's "cur" or "new": a folder whose
+// parent holds "cur", "new" and "tmp". Mail programs take every file there
+// for a message, so the program's own files go to the top folder instead.
+std::optional<std::string> MaildirTop(const std::string& folder, const TextRules& rules = HostRules());
 
 // The folder a mail file's backups go to (ending in a separator): the mail's
 // own, except in a Maildir (a "cur" or "new" folder whose parent holds "cur",

@@ -16,6 +16,8 @@ packages=(
   # the fuzz targets (scripts/fuzz.sh): the compiler, and the fuzzer and
   # sanitizer runtime, which clang only recommends
   clang libclang-rt-14-dev
+  # sample mails with named attachments for the attachment saving tests
+  libpython3.11-testsuite
 )
 
 missing=()
