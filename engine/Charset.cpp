@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 
 namespace norvane {
 
@@ -275,11 +276,17 @@ std::vector<std::size_t> CharacterStarts(std::string_view text, std::string_view
 
 std::string FileNameCharset()
 {
-    const char* codeset = nl_langinfo(CODESET);
-    if (codeset == nullptr || *codeset == '\0' ||
-        IsAnyOf(codeset, {"ANSI_X3.4-1968", "ASCII", "US-ASCII", "646", "ISO646-US"}))
+    // The environment's locale, whether or not the program has set its own.
+    const locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0))
         return std::string(kUtf8);
-    return codeset;
+    const char* codeset = nl_langinfo_l(CODESET, loc);
+    std::string charset = codeset == nullptr || *codeset == '\0' ||
+                                  IsAnyOf(codeset, {"ANSI_X3.4-1968", "ASCII", "US-ASCII", "646", "ISO646-US"})
+                              ? std::string(kUtf8)
+                              : std::string(codeset);
+    freelocale(loc);
+    return charset;
 }
 
 }  // namespace norvane

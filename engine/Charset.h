@@ -33,7 +33,7 @@ bool IsUtf8Charset(std::string_view charset);
 // stands alone, and so does every byte when the charset is empty or unknown.
 std::vector<std::size_t> CharacterStarts(std::string_view text, std::string_view charset);
 
-// The charset to write file names in: the codeset of the current locale, or
+// The charset to write file names in: the codeset of the environment's locale, or
 // UTF-8 where the locale holds nothing but ASCII (as under "C").
 std::string FileNameCharset();
 

@@ -723,4 +723,56 @@ TEST_F(CliFixture, WarningsStayOneLineAndAnalyzeRecordsEndInNul)
     EXPECT_EQ(r.out, "From\t1\tNew\0Received\t1\tDel\0Subject\t1\tNew\0X-Mailer\t1\tNew\0"s);
 }
 
+TEST_F(CliFixture, SavedAttachmentsAreListedAndNotedInTheMail)
+{
+    const std::string content = "Shopping list\r\n- rice\r\n- miso\r";
+    const std::string hash = "7847c52d9cf46e42563ee2bd2b56d7947087507751444d205a7ca2dffe922817";
+    const std::string absolute = (dir.Path() / "kept").string();
+    struct Case {
+        const char* name;
+        std::vector<std::string> flags;
+        std::string savedFile;  // empty: nothing saved
+        std::string printed;    // the saved file as the output names it
+        std::string note;       // empty: no note line
+    } cases[] = {
+        {"beside the mail", {"--save-attachments"}, Work("m.eml.attachments/list.txt"),
+         Work("m.eml.attachments/list.txt"),
+         "X-Norvane-Removed: 30 bytes; sha256=" + hash + "; saved=\"m.eml.attachments/list.txt\"\r\n"},
+        {"a relative folder", {"--save-attachments=out"}, Work("out/list.txt"), "out/list.txt",
+         "X-Norvane-Removed: 30 bytes; sha256=" + hash + "; saved=\"out/list.txt\"\r\n"},
+        {"an absolute folder", {"--save-attachments=" + absolute}, absolute + "/list.txt", absolute + "/list.txt",
+         "X-Norvane-Removed: 30 bytes; sha256=" + hash + "; saved=\"" + absolute + "/list.txt\"\r\n"},
+        {"the note alone", {}, "", "", "X-Norvane-Removed: 30 bytes; sha256=" + hash + "\r\n"},
+        {"neither", {"--no-removal-note"}, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(work);
+        fs::remove_all(absolute);
+        fs::create_directories(work);
+        WriteFile(settings, "[norvane]\r\nChkBFlg=0x10\r\n");
+        WriteFile(Work("m.eml"), kAttachmentMail);
+        std::vector<std::string> args = c.flags;
+        args.push_back("m.eml");
+        const auto r = RunWithSettings("vesk", args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        // The two body lines and the empty line before the delimiter go.
+        std::string out = "3\t0\t" + Work("m.eml") + "\n";
+        if (!c.savedFile.empty()) {
+            out += "saved\t" + c.printed + "\n";
+            EXPECT_EQ(ReadFile(c.savedFile), content);
+        }
+        EXPECT_EQ(r.out, out);
+        const std::string mail = ReadFile(Work("m.eml"));
+        EXPECT_EQ(mail.find("U2hvcHBpbmcgbGlzdA0K"), std::string::npos);
+        const std::string partHeaders = "Content-Disposition: attachment; filename=\"list.txt\"\r\n";
+        EXPECT_NE(mail.find(partHeaders + c.note + "\r\n--=_b--"), std::string::npos) << mail;
+
+        // A second run finds the part handled: nothing saved, nothing changed.
+        const auto again = RunWithSettings("vesk", args);
+        EXPECT_EQ(again.out, "0\t0\t" + Work("m.eml") + "\n");
+        EXPECT_EQ(ReadFile(Work("m.eml")), mail);
+    }
+}
+
 }  // namespace norvane::test
