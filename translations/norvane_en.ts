@@ -134,6 +134,10 @@
         <translation>%1 files done: %2 -&gt; %3 bytes (%4 unchanged, %5 skipped, %6 protected)</translation>
     </message>
     <message>
+        <source>、添付ファイル %1 個を保存</source>
+        <translation>, %1 attachments saved</translation>
+    </message>
+    <message>
         <source>ﾌｧｲﾙ %1 を</source>
         <translation>Restore file %1</translation>
     </message>

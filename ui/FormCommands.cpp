@@ -117,7 +117,9 @@ void FormCommands::Report(const VeskJobResult& result)
     std::size_t protectedFiles = 0;
     std::uint64_t before = 0;
     std::uint64_t after = 0;
+    std::size_t saved = 0;
     for (const FileResult& file : result.files) {
+        saved += file.saved.size();
         skipped += file.outcome == FileOutcome::Skipped ? 1 : 0;
         if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
             continue;
@@ -127,10 +129,12 @@ void FormCommands::Report(const VeskJobResult& result)
         before += file.bytesBefore;
         after += file.bytesAfter;
     }
-    const std::string text =
+    std::string text =
         Fill(QT_TRANSLATE_NOOP("FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）"),
              {std::to_string(done), std::to_string(before), std::to_string(after), std::to_string(unchanged),
               std::to_string(skipped), std::to_string(protectedFiles)});
+    if (saved > 0)
+        text += Fill(QT_TRANSLATE_NOOP("FormCommands", "、添付ファイル %1 個を保存"), {std::to_string(saved)});
     report_->setText(FromBytes(text));
     report_->show();
 }

@@ -84,6 +84,22 @@ TEST_F(RunReport, ALineUnderTheButtonsTotalsTheRunBeforeTheClosingQuestion)
     }
 }
 
+TEST_F(RunReport, CountsTheSavedAttachments)
+{
+    WriteIni("ChkBFlg=0x10\r\nSaveAttachments=1\r\nRemovalNote=0\r\n", "");
+    Start();
+    const std::string part = "--b\r\nContent-Disposition: attachment; filename=\"x.txt\"\r\nContent-Transfer-Encoding: base64\r\n\r\neA==\r\n";
+    const std::string mail = "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n" + part + part + "--b--\r\n";
+    WriteFile(dir.File("a.eml"), mail);
+    Drop({dir.File("a.eml")});
+    prompt.answers = {false};
+    Button(2)->click();
+    EXPECT_EQ(ReadFile(dir.File("a.eml.attachments/x.txt")), "x");
+    EXPECT_EQ(ReadFile(dir.File("a.eml.attachments/x-2.txt")), "x");
+    const std::string text = Report().text().toStdString();
+    EXPECT_TRUE(text.ends_with("）、添付ファイル 2 個を保存")) << text;
+}
+
 TEST_F(RunReport, RestoreFromThePopupMenuAsksNamingTheBackupAndItsTime)
 {
     WriteIni("", "Dat1=Received\r\n");  // BackUp is on by default
