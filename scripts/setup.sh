@@ -11,6 +11,8 @@ packages=(
   xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
   # the install check and the Debian package (scripts/check-install.sh)
   desktop-file-utils appstream man-db groff-base dpkg-dev file
+  # the tests that apply the tool's --diff output
+  patch
   # the fuzz targets (scripts/fuzz.sh): the compiler, and the fuzzer and
   # sanitizer runtime, which clang only recommends
   clang libclang-rt-14-dev
