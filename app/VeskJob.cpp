@@ -19,6 +19,53 @@ void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& r
     }
 }
 
+VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer, VeskMode mode,
+                     const VeskPreviewFunction& preview)
+{
+    VeskRun run(job.files);
+    VeskJobResult result;
+    result.files = FileResults(run.Files());
+    // Workers strip by a copy of the list: registering, in order, changes
+    // only the original. The run's targets are only read while files commit.
+    const KeyList snapshot = job.workers > 1 ? keyList : KeyList();
+    const KeyList& readList = job.workers > 1 ? snapshot : keyList;
+    const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
+        return PrepareVeskFile(path, readList, job.options, run, mode);
+    };
+    const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
+        std::optional<VeskPreview> kept;
+        if (mode.keepResult)
+            kept = prepared.TakePreview();
+        auto counts = CommitPrepared(prepared, keyList, run);
+        file.outcome =
+            counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
+        file.attachmentLines = counts.attachmentLines;
+        file.headerLines = counts.headerLines;
+        file.bytesBefore = counts.bytesBefore;
+        file.bytesAfter = counts.bytesAfter;
+        file.registeredKeys = std::move(counts.registeredKeys);
+        file.protectedEntity = counts.protectedEntity;
+        file.saved = std::move(counts.saved);
+        result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
+                                     file.registeredKeys.end());
+        if (kept)
+            preview(file, *kept);
+    };
+    try {
+        RunFilesAhead(result, observer, job.workers, prepare, finish);
+    } catch (...) {
+        // Only the observer can throw here; the files before it stay done,
+        // and its exception is the one to pass on.
+        try {
+            SaveRegistered(job, keyList, result);
+        } catch (...) {
+        }
+        throw;
+    }
+    SaveRegistered(job, keyList, result);
+    return result;
+}
+
 }  // namespace
 
 VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
@@ -34,43 +81,16 @@ VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
 
 VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer)
 {
-    VeskRun run(job.files);
-    VeskJobResult result;
-    result.files = FileResults(run.Files());
-    // Workers strip by a copy of the list: registering, in order, changes
-    // only the original. The run's targets are only read while files commit.
-    const KeyList snapshot = job.workers > 1 ? keyList : KeyList();
-    const KeyList& readList = job.workers > 1 ? snapshot : keyList;
-    const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
-        return PrepareVeskFile(path, readList, job.options, run);
-    };
-    const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
-        auto counts = CommitPrepared(prepared, keyList, run);
-        file.outcome =
-            counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
-        file.attachmentLines = counts.attachmentLines;
-        file.headerLines = counts.headerLines;
-        file.bytesBefore = counts.bytesBefore;
-        file.bytesAfter = counts.bytesAfter;
-        file.registeredKeys = std::move(counts.registeredKeys);
-        file.protectedEntity = counts.protectedEntity;
-        file.saved = std::move(counts.saved);
-        result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
-                                     file.registeredKeys.end());
-    };
-    try {
-        RunFilesAhead(result, observer, job.workers, prepare, finish);
-    } catch (...) {
-        // Only the observer can throw here; the files before it stay done,
-        // and its exception is the one to pass on.
-        try {
-            SaveRegistered(job, keyList, result);
-        } catch (...) {
-        }
-        throw;
-    }
-    SaveRegistered(job, keyList, result);
-    return result;
+    return RunJob(job, keyList, observer, VeskMode{}, {});
+}
+
+VeskJobResult DryRunVeskJob(const VeskJob& job, const KeyList& keyList, JobObserver* observer,
+                            const VeskPreviewFunction& preview)
+{
+    KeyList copy = keyList;
+    VeskJob dry = job;
+    dry.session = nullptr;
+    return RunJob(dry, copy, observer, VeskMode{true, static_cast<bool>(preview)}, preview);
 }
 
 }  // namespace norvane

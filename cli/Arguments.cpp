@@ -12,6 +12,12 @@ const std::string_view kUsage =
     "vesk     strips the ticked header lines (and, if asked, attachments) from each\n"
     "         FILE in place; prints <attachment lines deleted> TAB <header lines\n"
     "         removed> TAB <path> per file.\n"
+    "         With -n (--dry-run) nothing is written (no mail, backup, settings or\n"
+    "         temporary file): the same record follows with TAB <bytes before> TAB\n"
+    "         <bytes after> for what a run would do. --diff (a dry run too) prints\n"
+    "         instead a unified diff per changed file that patch applies to give the\n"
+    "         result, lines with their own line ends; a line \"# PATH: only line\n"
+    "         ends change\" comes before the diff of a file where nothing else does.\n"
     "analyze  counts the header keys of all FILEs; prints <key> TAB <count> TAB\n"
     "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
     "\n"
@@ -24,6 +30,10 @@ const std::string_view kUsage =
     "                                                 number of cores); the result is the same\n"
     "  --settings=PATH                                settings file holding the key list\n"
     "                                                 (default: the window's settings file)\n"
+    "  -n, --dry-run                                  vesk: show what would be done, write\n"
+    "                                                 nothing\n"
+    "  --diff                                         vesk: print what would change as a\n"
+    "                                                 unified diff (implies --dry-run)\n"
     "  --null                                         end each printed line with a NUL byte\n"
     "                                                 and print paths and keys as they are\n"
     "  --backup | --no-backup                         option \"BackUp\"\n"
@@ -167,6 +177,10 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             ApplyScope(arg.substr(8), arguments);
         } else if (arg == "--null") {
             arguments.nullEnds = true;
+        } else if (arg == "-n" || arg == "--dry-run") {
+            arguments.dryRun = true;
+        } else if (arg == "--diff") {
+            arguments.diff = arguments.dryRun = true;
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }
@@ -179,6 +193,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError{"--settings needs a path"};
     if (arguments.files.empty())
         throw UsageError{"no FILE given"};
+    if (arguments.dryRun && arguments.command != Command::Vesk)
+        throw UsageError{std::string(arguments.diff ? "--diff" : "--dry-run") + " is for vesk only"};
     return arguments;
 }
 

@@ -7,10 +7,12 @@
 #include "app/VeskJob.h"
 #include "cli/Arguments.h"
 #include "engine/KeyList.h"
+#include "engine/MailDiff.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -41,6 +43,8 @@ void Warn(std::FILE* err, std::string_view text)
 // How records are written on stdout.
 struct RecordStyle {
     bool nullEnds = false;
+    bool sizes = false;   // a dry run's records end with the bytes before and after
+    bool diffs = false;   // diffs take the place of records
 
     std::string Field(std::string_view text) const { return nullEnds ? std::string(text) : EscapeField(text); }
     char End() const { return nullEnds ? '\0' : '\n'; }
@@ -103,8 +107,13 @@ public:
         switch (file.outcome) {
         case FileOutcome::Processed:
         case FileOutcome::Unchanged:
-            Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                            style_.Field(file.path) + style_.End());
+            if (!style_.diffs) {
+                std::string record = std::to_string(file.attachmentLines) + "\t" +
+                                     std::to_string(file.headerLines) + "\t" + style_.Field(file.path);
+                if (style_.sizes)
+                    record += "\t" + std::to_string(file.bytesBefore) + "\t" + std::to_string(file.bytesAfter);
+                Print(out_, record + style_.End());
+            }
             std::fflush(out_);
             if (file.protectedEntity)
                 Warn(err_, file.path + ": signed or encrypted mail kept whole");
@@ -124,10 +133,81 @@ private:
     RecordStyle style_;
 };
 
+// Writes into a stream.
+class StreamSink final : public ByteSink {
+public:
+    explicit StreamSink(std::FILE* stream) : stream_(stream) {}
+    void Write(std::string_view bytes) override { Print(stream_, bytes); }
+
+private:
+    std::FILE* stream_;
+};
+
+// A path as a diff header names it: as it is, or quoted with C escapes (as
+// patch reads them) when it holds a control byte, a quote or a backslash.
+std::string DiffName(std::string_view path)
+{
+    const bool plain = std::none_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == '\\';
+    });
+    if (plain)
+        return std::string(path);
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            quoted += '\\';
+            quoted += static_cast<char>('0' + (byte >> 6));
+            quoted += static_cast<char>('0' + ((byte >> 3) & 7));
+            quoted += static_cast<char>('0' + (byte & 7));
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+// A path below the current folder relative to it, so that patch -p0 takes
+// it; any other path as it is.
+std::string_view BelowFolder(std::string_view path, std::string_view folder)
+{
+    if (folder.empty() || path.size() <= folder.size() + 1 || !path.starts_with(folder))
+        return path;
+    if (folder.back() == '/')
+        return path.substr(folder.size());
+    return path[folder.size()] == '/' ? path.substr(folder.size() + 1) : path;
+}
+
+// Prints the diff of a file a dry run would change.
+void PrintDiff(std::FILE* out, const FileResult& file, const VeskPreview& preview, std::string_view folder)
+{
+    if (!preview.changes)
+        return;
+    const std::string_view path = BelowFolder(file.path, folder);
+    if (OnlyLineEndsDiffer(preview.Before(), preview.After()))
+        Print(out, "# " + EscapeField(path) + ": only line ends change\n");
+    StreamSink sink(out);
+    const std::string name = DiffName(path);
+    WriteUnifiedDiff(sink, name, name, preview.Before(), preview.After());
+}
+
 int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, std::FILE* out, std::FILE* err)
 {
     VeskPrinter printer(out, err, style);
-    const auto result = RunVeskJob(job, keyList, &printer);
+    VeskPreviewFunction diff;
+    if (style.diffs)
+        diff = [out, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
+            PrintDiff(out, file, preview, folder);
+        };
+    const auto result =
+        style.sizes ? DryRunVeskJob(job, keyList, &printer, diff) : RunVeskJob(job, keyList, &printer);
     // Keys that could not be saved are reported after the run; the mail
     // files stay done.
     if (result.saveError) {
@@ -231,7 +311,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
                                        fileMissing = true;
                                        Warn(err, WarningText(warning));
                                    });
-    const RecordStyle style{arguments.nullEnds};
+    const RecordStyle style{arguments.nullEnds, arguments.dryRun, arguments.diff};
     const unsigned workers = arguments.jobs.value_or(CoreCount());
     const int status =
         arguments.command == Command::Analyze
