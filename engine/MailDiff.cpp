@@ -60,10 +60,16 @@ private:
 
 }  // namespace
 
-DiffLines::DiffLines(std::string_view text) : text_(text)
+DiffLines::DiffLines(std::string_view text, LineSplit split) : text_(text)
 {
+    std::string_view line;
+    std::string_view end;
     for (std::size_t at = 0; at < text.size();) {
         starts_.push_back(at);
+        if (split == LineSplit::kFile) {
+            NextFileLine(text, at, line, end);
+            continue;
+        }
         const std::size_t lf = text.find('\n', at);
         at = lf == std::string_view::npos ? text.size() : lf + 1;
     }
@@ -86,7 +92,7 @@ std::string_view DiffLines::Text(std::size_t index) const
     return line;
 }
 
-std::vector<DiffBlock> DiffBlocks(const DiffLines& before, const DiffLines& after)
+std::vector<DiffBlock> DiffBlocks(const DiffLines& before, const DiffLines& after, bool ignoreLineEnds)
 {
     std::vector<DiffBlock> blocks;
     const LineIndex index(before);
@@ -111,7 +117,7 @@ std::vector<DiffBlock> DiffBlocks(const DiffLines& before, const DiffLines& afte
     };
     while (j < after.Count()) {
         if (i < before.Count() && before.Text(i) == after.Text(j)) {
-            if (before.Line(i) == after.Line(j)) {
+            if (ignoreLineEnds || before.Line(i) == after.Line(j)) {
                 close();
                 ++i;
                 ++j;

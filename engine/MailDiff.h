@@ -9,16 +9,21 @@
 
 namespace norvane {
 
-// A text cut into lines as a unified diff counts them: each line ends after
-// its LF, the last one may have none. A CR is part of the line.
+// Where a text's lines end.
+enum class LineSplit {
+    kLf,    // after each LF, as a unified diff counts lines: a lone CR is part of its line
+    kFile,  // after each CR LF, lone CR or LF, as the mail's own lines end
+};
+
+// A text cut into lines; the last one may have no end.
 class DiffLines {
 public:
-    explicit DiffLines(std::string_view text);
+    explicit DiffLines(std::string_view text, LineSplit split = LineSplit::kLf);
 
     std::size_t Count() const { return starts_.size(); }
-    // The line with its LF.
+    // The line with its end.
     std::string_view Line(std::size_t index) const;
-    // The line without its LF and a CR before it.
+    // The line without its end (LF, a CR before it, or a lone CR).
     std::string_view Text(std::size_t index) const;
 
 private:
@@ -44,7 +49,8 @@ struct DiffBlock {
 // both texts, in order and byte for byte, so the blocks always turn before
 // into after, whatever the texts; the matching only decides how short they
 // are. Time and memory grow with the number of lines times their log.
-std::vector<DiffBlock> DiffBlocks(const DiffLines& before, const DiffLines& after);
+// With ignoreLineEnds, lines of the same text match whatever their ends.
+std::vector<DiffBlock> DiffBlocks(const DiffLines& before, const DiffLines& after, bool ignoreLineEnds = false);
 
 // Whether the two texts hold the same lines in the file's own sense (ended
 // by CR LF, a lone CR or LF) and differ only in how they end.
