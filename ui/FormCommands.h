@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 class QWidget;
 
 namespace norvane {
@@ -31,6 +34,8 @@ public:
     void Vesk();
     // Counts the header keys of the listed files into the grid.
     void Analyze();
+    // Opens a dialog listing what Vesk would change in files, writing nothing.
+    void Preview(const std::vector<std::string>& files);
 
 private:
     // One notice naming the files whose signed or encrypted part was kept whole.

@@ -78,6 +78,7 @@ public slots:
     void PopupMenu1Popup();
     void PDeleteClick();
     void PAddClick();
+    void PPreviewClick();
     void ChkListBoxEx1ClickCheck(int index);
     void ChkListBoxEx1Click();
     void ChkListBoxEx1DblClick();
