@@ -144,11 +144,11 @@ private:
 };
 
 // A path as a diff header names it: as it is, or quoted with C escapes (as
-// patch reads them) when it holds a control byte, a quote or a backslash.
+// patch reads them) when it holds a blank, a control byte, a quote or a backslash.
 std::string DiffName(std::string_view path)
 {
     const bool plain = std::none_of(path.begin(), path.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == '\\';
+        return static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '"' || c == '\\';
     });
     if (plain)
         return std::string(path);

@@ -202,6 +202,35 @@ TEST_F(DryRunCli, DiffAppliedWithPatchGivesTheRealResult)
     }
 }
 
+TEST_F(DryRunCli, NamesWithQuotesAndControlBytesAreQuotedForPatch)
+{
+    if (std::system("patch --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no patch program (scripts/setup.sh installs it)";
+    struct Case {
+        const char* name;
+        const char* header;
+    };
+    const Case cases[] = {
+        {"plain.eml", "--- plain.eml\n+++ plain.eml\n"},
+        {"with space.eml", "--- \"with space.eml\"\n+++ \"with space.eml\"\n"},
+        {"a\"b\tc.eml", "--- \"a\\\"b\\tc.eml\"\n+++ \"a\\\"b\\tc.eml\"\n"},
+        {"back\\slash\x01.eml", "--- \"back\\\\slash\\001.eml\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(mail);
+        fs::create_directories(mail);
+        WriteMail({{c.name, "Received: r\r\nSubject: s\r\n\r\nbody\r\n"}});
+        const Output diff = Vesk(mail, {"--diff", c.name});
+        EXPECT_EQ(diff.status, 0) << diff.err;
+        EXPECT_EQ(diff.out.rfind(c.header, 0), 0u) << Shown(diff.out);
+        WriteFile((dir.Path() / "d.diff").string(), diff.out);
+        const std::string patch = "cd '" + copy.string() + "' && patch -s -p0 < ../d.diff >/dev/null 2>&1";
+        EXPECT_EQ(std::system(patch.c_str()), 0);
+        EXPECT_EQ(ReadFile((copy / c.name).string()), "Subject: s\r\n\r\nbody\r\n");
+    }
+}
+
 TEST_F(DryRunCli, AFileThatWouldNotChangeHasNoDiffAndAnalyzeTakesNoDryRun)
 {
     WriteMail({{"c.eml", WithEnds(kClean, "\r\n")}});
