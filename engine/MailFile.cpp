@@ -129,7 +129,7 @@ MailFile::MailFile(const std::string& path, std::string_view errorName, MailAcce
     // left non-blocking come back short whenever a page is not yet read.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct flock lock {};
-    lock.l_type = writable_ ? F_WRLCK : F_RDLCK;
+    lock.l_type = writable_ && access_ == MailAccess::kReplace ? F_WRLCK : F_RDLCK;
     lock.l_whence = SEEK_SET;
     if (::fcntl(fd, F_SETLK, &lock) != 0 && (errno == EACCES || errno == EAGAIN))
         ThrowInUse(errorName_);
