@@ -19,6 +19,21 @@ void SaveRegistered(const VeskJob& job, const KeyList& keyList, VeskJobResult& r
     }
 }
 
+}  // namespace
+
+VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
+{
+    VeskOptions options;
+    options.backup = HasOption(optionFlags, Option::BackUp);
+    options.allText = HasOption(optionFlags, Option::AllText);
+    options.autoRegister = HasOption(optionFlags, Option::AutoRegister);
+    options.removeAttachments = HasOption(optionFlags, Option::RemoveAttachments);
+    options.removeTraces = options.removeAttachments && HasOption(optionFlags, Option::RemoveTraces);
+    return options;
+}
+
+namespace {
+
 VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer, VeskMode mode,
                      const VeskPreviewFunction& preview)
 {
@@ -68,17 +83,6 @@ VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer
 
 }  // namespace
 
-VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
-{
-    VeskOptions options;
-    options.backup = HasOption(optionFlags, Option::BackUp);
-    options.allText = HasOption(optionFlags, Option::AllText);
-    options.autoRegister = HasOption(optionFlags, Option::AutoRegister);
-    options.removeAttachments = HasOption(optionFlags, Option::RemoveAttachments);
-    options.removeTraces = options.removeAttachments && HasOption(optionFlags, Option::RemoveTraces);
-    return options;
-}
-
 VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer)
 {
     return RunJob(job, keyList, observer, VeskMode{}, {});
@@ -87,6 +91,7 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
 VeskJobResult DryRunVeskJob(const VeskJob& job, const KeyList& keyList, JobObserver* observer,
                             const VeskPreviewFunction& preview)
 {
+    // Keys join a copy, so that later files see them as in the real run.
     KeyList copy = keyList;
     VeskJob dry = job;
     dry.session = nullptr;
