@@ -33,7 +33,10 @@ VeskOptions VeskOptionsFrom(std::uint8_t optionFlags)
     return options;
 }
 
-VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer)
+namespace {
+
+VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer, VeskMode mode,
+                     const VeskPreviewFunction& preview)
 {
     VeskRun run(job.files);
     VeskJobResult result;
@@ -49,9 +52,12 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
     const KeyList snapshot = workers > 1 ? keyList : KeyList();
     const KeyList& readList = workers > 1 ? snapshot : keyList;
     const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
-        return PrepareVeskFile(path, readList, options, run);
+        return PrepareVeskFile(path, readList, options, run, mode);
     };
     const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
+        std::optional<VeskPreview> kept;
+        if (mode.keepResult)
+            kept = prepared.TakePreview();
         auto counts = CommitPrepared(prepared, keyList, run);
         file.outcome =
             counts.outcome == VeskOutcome::kUnchanged ? FileOutcome::Unchanged : FileOutcome::Processed;
@@ -64,6 +70,8 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
         file.saved = std::move(counts.saved);
         result.registeredKeys.insert(result.registeredKeys.end(), file.registeredKeys.begin(),
                                      file.registeredKeys.end());
+        if (kept)
+            preview(file, *kept);
     };
     try {
         RunFilesAhead(result, observer, workers, prepare, finish);
@@ -78,6 +86,23 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
     }
     SaveRegistered(job, keyList, result);
     return result;
+}
+
+}  // namespace
+
+VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer)
+{
+    return RunJob(job, keyList, observer, VeskMode{}, {});
+}
+
+VeskJobResult DryRunVeskJob(const VeskJob& job, const KeyList& keyList, JobObserver* observer,
+                            const VeskPreviewFunction& preview)
+{
+    // Keys join a copy, so that later files see them as in the real run.
+    KeyList copy = keyList;
+    VeskJob dry = job;
+    dry.session = nullptr;
+    return RunJob(dry, copy, observer, VeskMode{true, static_cast<bool>(preview)}, preview);
 }
 
 }  // namespace norvane

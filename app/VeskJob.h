@@ -7,6 +7,7 @@
 #include "settings/KeyListStorage.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,5 +45,17 @@ struct VeskJobResult : JobResult {
 // the files are stripped by, and where registered keys join. Saved
 // attachments are named in the locale's charset unless the options name one.
 VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* observer = nullptr);
+
+// Called with each file a dry run has done, in order and before the observer
+// hears of it, and the file's bytes before and after.
+using VeskPreviewFunction = std::function<void(const FileResult&, const VeskPreview&)>;
+
+// RunVeskJob as a dry run (see VeskMode): every file is worked as the real
+// job would work it, with its counts, registered keys and errors, but
+// nothing is written and nothing is saved. The keys join a copy of keyList,
+// so that a key counts as new only in the first file that meets it, as in
+// the real job. With preview, each file's result is kept for it.
+VeskJobResult DryRunVeskJob(const VeskJob& job, const KeyList& keyList, JobObserver* observer = nullptr,
+                            const VeskPreviewFunction& preview = {});
 
 }  // namespace norvane

@@ -14,6 +14,12 @@ const std::string_view kUsage =
     "         FILE in place; prints <attachment lines deleted> TAB <header lines\n"
     "         removed> TAB <path> per file, then \"saved\" TAB <path> per attachment\n"
     "         saved.\n"
+    "         With -n (--dry-run) nothing is written (no mail, backup, settings or\n"
+    "         temporary file): the same record follows with TAB <bytes before> TAB\n"
+    "         <bytes after> for what a run would do. --diff (a dry run too) prints\n"
+    "         instead a unified diff per changed file that patch applies to give the\n"
+    "         result, lines with their own line ends; a line \"# PATH: only line\n"
+    "         ends change\" comes before the diff of a file where nothing else does.\n"
     "analyze  counts the header keys of all FILEs; prints <key> TAB <count> TAB\n"
     "         <mark> per key, mark \"Del\" (stripped), empty (kept) or \"New\".\n"
     "restore  puts each FILE back from its newest backup (kept); prints <path> TAB\n"
@@ -30,6 +36,10 @@ const std::string_view kUsage =
     "                                                 number of cores); the result is the same\n"
     "  --settings=PATH                                settings file holding the key list\n"
     "                                                 (default: the window's settings file)\n"
+    "  -n, --dry-run                                  vesk: show what would be done, write\n"
+    "                                                 nothing\n"
+    "  --diff                                         vesk: print what would change as a\n"
+    "                                                 unified diff (implies --dry-run)\n"
     "  --null                                         end each printed line with a NUL byte\n"
     "                                                 and print paths and keys as they are\n"
     "  --json                                         one JSON object per line: vesk {path,\n"
@@ -147,6 +157,10 @@ void CheckCombinations(const Arguments& arguments)
 {
     if (arguments.nullEnds && arguments.json)
         throw UsageError{"--null and --json exclude each other"};
+    if (arguments.dryRun && arguments.command != Command::Vesk)
+        throw UsageError{std::string(arguments.diff ? "--diff" : "--dry-run") + " is for vesk only"};
+    if (arguments.diff && (arguments.json || arguments.nullEnds))
+        throw UsageError{"--diff prints diffs, not records: no --json or --null"};
     const int choices = int{arguments.oldest} + int{arguments.from.has_value()} + int{arguments.list};
     if (arguments.command != Command::Restore) {
         if (choices > 0)
@@ -237,6 +251,10 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             arguments.from = std::string(arg.substr(7));
         } else if (arg.starts_with("--save-attachments=")) {
             ApplyAttachmentFolder(arg.substr(19), arguments);
+        } else if (arg == "-n" || arg == "--dry-run") {
+            arguments.dryRun = true;
+        } else if (arg == "--diff") {
+            arguments.diff = arguments.dryRun = true;
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }

@@ -33,6 +33,10 @@ struct Arguments {
     std::optional<std::string> attachmentFolder;
     // Records end in NUL and names are written as they are.
     bool nullEnds = false;
+    // vesk -n, --dry-run: nothing is written; records add the bytes before and after.
+    bool dryRun = false;
+    // vesk --diff: a dry run that prints a unified diff per file instead of records.
+    bool diff = false;
     std::vector<std::string> files;
     std::optional<unsigned> jobs;  // -j N, --jobs=N: files worked at once; default the cores
     bool json = false;     // one JSON object per record

@@ -11,12 +11,14 @@
 #include "cli/RestoreCommand.h"
 #include "cli/Records.h"
 #include "engine/KeyList.h"
+#include "engine/MailDiff.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Language.h"
 #include "settings/Settings.h"
 
 #include <charconv>
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -87,9 +89,13 @@ public:
         switch (file.outcome) {
         case FileOutcome::Processed:
         case FileOutcome::Unchanged:
-            if (!style_.json)
-                Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                                style_.Field(file.path) + style_.End() + SavedRecords(file.saved, style_.nullEnds));
+            if (!style_.json && !style_.diffs) {
+                std::string record = std::to_string(file.attachmentLines) + "\t" +
+                                     std::to_string(file.headerLines) + "\t" + style_.Field(file.path);
+                if (style_.sizes)
+                    record += "\t" + std::to_string(file.bytesBefore) + "\t" + std::to_string(file.bytesAfter);
+                Print(out_, record + style_.End() + SavedRecords(file.saved, style_.nullEnds));
+            }
             std::fflush(out_);
             if (file.protectedEntity)
                 Warn(err_, file.path + ": signed or encrypted mail kept whole");
@@ -149,11 +155,82 @@ std::string SummaryText(const JobResult& result, double seconds)
            std::to_string(static_cast<std::int64_t>(before - after)) + " saved, " + time + " seconds";
 }
 
+// Writes into a stream.
+class StreamSink final : public ByteSink {
+public:
+    explicit StreamSink(std::FILE* stream) : stream_(stream) {}
+    void Write(std::string_view bytes) override { Print(stream_, bytes); }
+
+private:
+    std::FILE* stream_;
+};
+
+// A path as a diff header names it: as it is, or quoted with C escapes (as
+// patch reads them) when it holds a blank, a control byte, a quote or a backslash.
+std::string DiffName(std::string_view path)
+{
+    const bool plain = std::none_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '"' || c == '\\';
+    });
+    if (plain)
+        return std::string(path);
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            quoted += '\\';
+            quoted += static_cast<char>('0' + (byte >> 6));
+            quoted += static_cast<char>('0' + ((byte >> 3) & 7));
+            quoted += static_cast<char>('0' + (byte & 7));
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+// A path below the current folder relative to it, so that patch -p0 takes
+// it; any other path as it is.
+std::string_view BelowFolder(std::string_view path, std::string_view folder)
+{
+    if (folder.empty() || path.size() <= folder.size() + 1 || !path.starts_with(folder))
+        return path;
+    if (folder.back() == '/')
+        return path.substr(folder.size());
+    return path[folder.size()] == '/' ? path.substr(folder.size() + 1) : path;
+}
+
+// Prints the diff of a file a dry run would change.
+void PrintDiff(std::FILE* out, const FileResult& file, const VeskPreview& preview, std::string_view folder)
+{
+    if (!preview.changes)
+        return;
+    const std::string_view path = BelowFolder(file.path, folder);
+    if (OnlyLineEndsDiffer(preview.Before(), preview.After()))
+        Print(out, "# " + EscapeField(path) + ": only line ends change\n");
+    StreamSink sink(out);
+    const std::string name = DiffName(path);
+    WriteUnifiedDiff(sink, name, name, preview.Before(), preview.After());
+}
+
 int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summary, std::FILE* out, std::FILE* err)
 {
     VeskPrinter printer(out, err, style);
+    VeskPreviewFunction diff;
+    if (style.diffs)
+        diff = [out, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
+            PrintDiff(out, file, preview, folder);
+        };
     const auto started = std::chrono::steady_clock::now();
-    const auto result = RunVeskJob(job, keyList, &printer);
+    const auto result =
+        style.sizes ? DryRunVeskJob(job, keyList, &printer, diff) : RunVeskJob(job, keyList, &printer);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     // Files the run never reached have a record too.
     for (const FileResult& file : result.files)
@@ -275,7 +352,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
     SetMessageLanguage(ChooseLanguage(ReadLanguageChoice(settingsFile, SettingsSection()), ProcessEnvironment()));
     StderrPrompt prompt(err);
     PromptScope promptScope(&prompt);
-    const RecordStyle style{arguments.nullEnds, arguments.json};
+    const RecordStyle style{arguments.nullEnds, arguments.json, arguments.dryRun, arguments.diff};
     bool fileMissing = false;
     const auto expand = [&] {
         return ExpandFiles(arguments.files, CurrentFolder(), kToolArguments,

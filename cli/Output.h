@@ -18,6 +18,8 @@ void Warn(std::FILE* err, std::string_view text);
 struct RecordStyle {
     bool nullEnds = false;
     bool json = false;  // one JSON object per line instead of fields
+    bool sizes = false;  // a dry run's records end with the bytes before and after
+    bool diffs = false;  // diffs take the place of records
 
     std::string Field(std::string_view text) const;
     char End() const { return nullEnds ? '\0' : '\n'; }

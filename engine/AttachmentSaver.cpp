@@ -147,7 +147,7 @@ void AttachmentSaver::PutBodyLine(std::string_view line)
 {
     if (!inBody_)
         return;
-    if (options_.save && fd_ < 0)
+    if (options_.save && !fileOpen_)
         CreateFile();
     hasLines_ = true;
     decoder_->PutLine(line);
@@ -168,7 +168,7 @@ std::optional<std::string> AttachmentSaver::EndBody()
     decoder_.reset();
     const std::string digest = hash_.Final();
     std::optional<std::string> notePath;
-    if (fd_ >= 0)
+    if (fileOpen_)
         notePath = noteFolder_ + CloseFile();
     if (!options_.note)
         return std::nullopt;
@@ -181,6 +181,7 @@ void AttachmentSaver::DropBody()
     hasLines_ = false;
     decoder_.reset();
     hash_.Final();
+    fileOpen_ = false;
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -193,6 +194,8 @@ bool AttachmentSaver::Taken(std::string_view name) const
     for (const auto& saved : names_)
         if (saved == name)
             return true;
+    if (dirFd_ < 0)
+        return false;  // planning, with the folder still to be made
     struct stat st {};
     // Anything that cannot be looked at counts as taken.
     return ::fstatat(dirFd_, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
@@ -200,13 +203,17 @@ bool AttachmentSaver::Taken(std::string_view name) const
 
 void AttachmentSaver::OpenFolder()
 {
-    if (dirFd_ >= 0)
+    if (dirFd_ >= 0 || folderChecked_)
         return;
     const std::string path = WithoutSlash(shownFolder_);
     // A given folder may be a link the user made; the folder made beside the
     // mail is never reached through one.
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (options_.folder.empty() ? O_NOFOLLOW : 0);
     dirFd_ = ::open(path.c_str(), flags);
+    if (dirFd_ < 0 && errno == ENOENT && options_.plan) {
+        folderChecked_ = true;
+        return;
+    }
     if (dirFd_ < 0 && errno == ENOENT && ::mkdir(path.c_str(), 0700) == 0) {
         madeFolder_ = true;
         dirFd_ = ::open(path.c_str(), flags);
@@ -233,6 +240,9 @@ void AttachmentSaver::CreateFile()
 {
     OpenFolder();
     name_ = NextName();
+    fileOpen_ = true;
+    if (options_.plan)
+        return;
     fd_ = CreateTemporaryFile(dirFd_, {}, kTempStem, tempName_);
     if (fd_ < 0)
         ThrowCannotCreate(shownFolder_ + name_);
@@ -253,6 +263,12 @@ void AttachmentSaver::WriteFile(std::string_view bytes)
 
 std::string AttachmentSaver::CloseFile()
 {
+    fileOpen_ = false;
+    if (options_.plan) {
+        names_.push_back(name_);
+        saved_.push_back(shownFolder_ + name_);
+        return name_;
+    }
     const int fd = fd_;
     fd_ = -1;
     bool done = ::fsync(fd) == 0;

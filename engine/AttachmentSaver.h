@@ -28,6 +28,9 @@ struct SaveOptions {
     // The charset file names are written in (see FileNameCharset); empty:
     // UTF-8.
     std::string charset;
+    // A dry run: the names, the files listed and the notes are a run's, but
+    // no folder or file is made.
+    bool plan = false;
 };
 
 // Where a mail's attachments go when no folder is given, relative to the
@@ -110,6 +113,7 @@ private:
     std::string shownFolder_;  // the folder as paths from the current folder give it, with "/"
     std::string noteFolder_;   // the folder as the note gives it, with "/"
     int dirFd_ = -1;
+    bool folderChecked_ = false;  // planning: the folder does not exist yet
     bool madeFolder_ = false;
     std::size_t nameMax_ = kNameMax;
 
@@ -117,6 +121,7 @@ private:
     int partNumber_ = 0;
     bool inBody_ = false;    // a body is being saved or measured
     bool hasLines_ = false;  // and has had a line
+    bool fileOpen_ = false;  // the body's file is open (or, planning, would be)
     int fd_ = -1;
     std::string tempName_;  // in the folder
     std::string name_;      // the name the open file is to take

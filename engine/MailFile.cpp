@@ -78,8 +78,8 @@ bool GiveBackupOwnerAndMode(int fd, const struct stat& mail)
 
 }  // namespace
 
-MailFile::MailFile(const std::string& path, std::string_view errorName)
-    : path_(path), errorName_(errorName.empty() ? path : std::string(errorName))
+MailFile::MailFile(const std::string& path, std::string_view errorName, MailAccess access)
+    : path_(path), errorName_(errorName.empty() ? path : std::string(errorName)), access_(access)
 {
     struct stat link {};
     if (::lstat(path_.c_str(), &link) != 0)
@@ -87,10 +87,17 @@ MailFile::MailFile(const std::string& path, std::string_view errorName)
     if (!S_ISREG(link.st_mode))
         ThrowNotRegular(errorName_);
     constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    int fd = ::open(path_.c_str(), O_RDWR | kFlags);
-    writable_ = fd >= 0;
-    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY))
+    int fd = -1;
+    if (access_ == MailAccess::kReplace) {
+        fd = ::open(path_.c_str(), O_RDWR | kFlags);
+        writable_ = fd >= 0;
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY))
+            fd = ::open(path_.c_str(), O_RDONLY | kFlags);
+    } else {
+        // Whether a real run could open it for writing, without doing so.
+        writable_ = ::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) == 0;
         fd = ::open(path_.c_str(), O_RDONLY | kFlags);
+    }
     if (fd < 0) {
         if (errno == ELOOP)
             ThrowNotRegular(errorName_);  // made a link since the check
@@ -107,7 +114,7 @@ MailFile::MailFile(const std::string& path, std::string_view errorName)
     // left non-blocking come back short whenever a page is not yet read.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct flock lock {};
-    lock.l_type = writable_ ? F_WRLCK : F_RDLCK;
+    lock.l_type = writable_ && access_ == MailAccess::kReplace ? F_WRLCK : F_RDLCK;
     lock.l_whence = SEEK_SET;
     if (::fcntl(fd, F_SETLK, &lock) != 0 && (errno == EACCES || errno == EAGAIN))
         ThrowInUse(errorName_);
@@ -175,6 +182,8 @@ bool MailReplacement::Refill()
 void MailReplacement::Write(std::string_view bytes)
 {
     size_ += bytes.size();
+    if (differs_)
+        return;
     if (writer_) {
         writer_->Write(bytes);
         return;
@@ -208,6 +217,11 @@ void MailReplacement::Write(std::string_view bytes)
 void MailReplacement::Diverge(std::string_view rest)
 {
     mail_.CheckReplaceable();
+    if (mail_.Access() == MailAccess::kRead) {
+        differs_ = true;
+        block_ = {};
+        return;
+    }
     writer_.emplace(mail_.Path(), mail_.Status(), mail_.ErrorName());
     writer_->CopyFrom(mail_.Descriptor(), 0, equal_);
     writer_->Write(rest);
@@ -216,21 +230,21 @@ void MailReplacement::Diverge(std::string_view rest)
 
 bool MailReplacement::Finish()
 {
-    if (!finished_ && !writer_ && equal_ != mail_.Size())
+    if (!finished_ && !writer_ && !differs_ && equal_ != mail_.Size())
         Diverge({});  // shorter than the file
     finished_ = true;
-    return writer_.has_value();
+    return writer_.has_value() || differs_;
 }
 
 void MailReplacement::Sync()
 {
-    if (Finish())
+    if (Finish() && writer_)
         writer_->Sync();
 }
 
 void MailReplacement::Commit()
 {
-    if (!Finish())
+    if (!Finish() || !writer_)
         return;
     writer_->Commit([this] { mail_.CheckUnchanged(); });
 }

@@ -12,6 +12,12 @@
 
 namespace norvane {
 
+// What a pass may do with a mail file.
+enum class MailAccess {
+    kReplace,  // read, and replace when the content changes
+    kRead,     // only read (a dry run): opened read-only under a read lock
+};
+
 // A mail file open for one pass, so that the file read is the file replaced
 // and nobody else writes it meanwhile.
 class MailFile {
@@ -20,15 +26,17 @@ public:
     // refused; resolve it first): checked with lstat, opened without
     // following a link or waiting on a FIFO, and compared with that check.
     // Holds a write lock on the file (a read lock when the process may only
-    // read it) until destroyed. Raises the open error, the not-regular
-    // error, the changed error or the in-use error naming errorName (the path
-    // when empty).
-    explicit MailFile(const std::string& path, std::string_view errorName = {});
+    // read it, or with access kRead) until destroyed. Raises the open error,
+    // the not-regular error, the changed error or the in-use error naming
+    // errorName (the path when empty).
+    explicit MailFile(const std::string& path, std::string_view errorName = {},
+                      MailAccess access = MailAccess::kReplace);
     ~MailFile();
     MailFile(const MailFile&) = delete;
     MailFile& operator=(const MailFile&) = delete;
 
     int Descriptor() const { return fd_; }
+    MailAccess Access() const { return access_; }
     const std::string& Path() const { return path_; }
     const std::string& ErrorName() const { return errorName_; }
     // The status as the file was opened (under the lock).
@@ -48,6 +56,7 @@ private:
     std::string path_;
     std::string errorName_;
     int fd_ = -1;
+    MailAccess access_ = MailAccess::kReplace;
     bool writable_ = false;
     struct stat status_ {};
 };
@@ -56,7 +65,10 @@ private:
 // produced: nothing is written while it equals the file; at the first
 // difference the equal part is copied (in the kernel) into a hidden
 // temporary file beside the mail file and the writing goes on there. So a
-// file that does not change is neither written nor replaced.
+// file that does not change is neither written nor replaced. For a file open
+// with access kRead nothing is ever written: the content is compared and
+// counted, and a difference raises what a replacement would (a file that may
+// not be replaced), so a dry run fails where the real run would.
 class MailReplacement {
 public:
     explicit MailReplacement(const MailFile& mail);
@@ -82,7 +94,8 @@ public:
     // Replaces the file when the content differs: flushed, with the file's
     // owner, group and mode, and only when the path still names the file as
     // it was opened (else the changed error). On any failure the file stays
-    // as it was and the temporary file is removed.
+    // as it was and the temporary file is removed. Does nothing for a file
+    // open with access kRead.
     void Commit();
 
 private:
@@ -100,6 +113,7 @@ private:
     std::uint64_t equal_ = 0;     // bytes of content equal to the file so far
     std::uint64_t size_ = 0;
     bool finished_ = false;
+    bool differs_ = false;  // only counted: the file is open with access kRead
 };
 
 // Writes a backup of mail: a byte-for-byte copy of the file as it was opened

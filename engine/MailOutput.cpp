@@ -40,6 +40,10 @@ void MailOutput::PutLineWithEnd(std::string_view line, LineEnd end)
     else
         end = LineEnd::kCrLf;
     try {
+        if (copy_) {
+            copy_->Write(line);
+            copy_->Write(LineEndBytes(end));
+        }
         replacement_->Write(line);
         replacement_->Write(LineEndBytes(end));
     } catch (const Error&) {

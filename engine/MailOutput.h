@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ByteSink.h"
 #include "engine/LineSink.h"
 #include "engine/MailFile.h"
 
@@ -32,6 +33,8 @@ public:
         if (replacement_)
             replacement_->CompareWith(reader);
     }
+    // Every byte of the new content also goes to copy (a preview of it).
+    void CopyTo(ByteSink* copy) { copy_ = copy; }
     // Raises a kept failure, else returns whether the file changes.
     bool Finish();
     // Bytes of the new content written so far.
@@ -45,6 +48,7 @@ private:
     std::unique_ptr<MailFile> ownFile_;
     std::optional<MailReplacement> replacement_;
     std::exception_ptr failure_;
+    ByteSink* copy_ = nullptr;
     bool keepLineEnds_ = false;
     LineEnd lastEnd_ = LineEnd::kNone;
 };

@@ -20,10 +20,12 @@ struct PreparedVesk::State {
     bool backup = false;
     bool removeBodies = false;
     bool strip = false;
+    bool dryRun = false;
     std::unique_ptr<MailFile> file;
     // Removes the files it saved unless the step succeeds; goes after mail,
     // whose temporary file is gone by then.
     std::unique_ptr<AttachmentSaver> saver;
+    std::unique_ptr<ScratchFile> result;  // a dry run's kept result
     std::unique_ptr<MailOutput> mail;  // none when nothing can change; goes before file
     VeskCounts counts;
     std::vector<std::string> candidates;
@@ -44,6 +46,7 @@ std::string SaverMailPath(const std::string& fileName, const MailFile& file)
 }
 
 struct PassSetup {
+    VeskMode mode;
     bool backup = false;
     bool removeBodies = false;
     RemovalOptions removal;
@@ -63,9 +66,11 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
 {
     auto state = std::make_unique<PreparedVesk::State>();
     state->fileName = fileName;
-    state->backup = setup.backup;
+    state->dryRun = setup.mode.dryRun;
+    state->backup = setup.backup && !setup.mode.dryRun;
     state->removeBodies = setup.removeBodies;
-    state->file = std::make_unique<MailFile>(run.Target(fileName), fileName);
+    state->file = std::make_unique<MailFile>(run.Target(fileName), fileName,
+                                             setup.mode.dryRun ? MailAccess::kRead : MailAccess::kReplace);
     const MailFile& file = *state->file;
     state->counts.bytesBefore = state->counts.bytesAfter = file.Size();
     LineReader reader(file.Descriptor(), fileName);
@@ -83,6 +88,10 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
     state->mail = std::make_unique<MailOutput>(file, keepLineEnds);
     MailOutput& mail = *state->mail;
     mail.CompareWith(reader);
+    if (setup.mode.dryRun && setup.mode.keepResult) {
+        state->result = std::make_unique<ScratchFile>();
+        mail.CopyTo(state->result.get());
+    }
     std::optional<HeaderStripper> stripper;
     std::optional<KeptEndsFilter> written;
     std::optional<AttachmentRemover> remover;
@@ -165,7 +174,9 @@ VeskCounts CommitPass(PreparedVesk::State& state, KeyList* keyList, VeskRun& run
         counts.registeredKeys = RegisterCandidates(state.candidates, *keyList);
     if (state.failure)
         std::rethrow_exception(state.failure);
-    if (state.changes) {
+    if (state.changes && state.dryRun) {
+        counts.outcome = VeskOutcome::kProcessed;
+    } else if (state.changes) {
         if (state.backup)
             run.NoteBackup(WriteBackup(*state.file, [&] { return run.BackupName(state.fileName); }));
         state.mail->Commit();
@@ -184,9 +195,10 @@ VeskCounts RunPass(const std::string& fileName, const PassSetup& setup, VeskRun&
     return CommitPass(*state, setup.keyList, run);
 }
 
-PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList)
+PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList, VeskMode mode)
 {
     PassSetup setup;
+    setup.mode = mode;
     setup.backup = options.backup;
     setup.removeBodies = options.removeAttachments;
     setup.removal.removeTraces = options.removeAttachments && options.removeTraces;
@@ -197,6 +209,7 @@ PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList)
     setup.saving.note = options.removeAttachments && options.removalNote && !options.removeTraces;
     setup.saving.folder = options.attachmentFolder;
     setup.saving.charset = options.fileNameCharset;
+    setup.saving.plan = mode.dryRun;
     setup.strip = true;
     setup.stripping.scope = options.Scope();
     setup.stripping.anyCase = options.anyCase;
@@ -249,11 +262,24 @@ const std::vector<std::string>& PreparedVesk::CandidateKeys() const
     return state_->candidates;
 }
 
+VeskPreview PreparedVesk::TakePreview()
+{
+    VeskPreview preview;
+    const MailFile& file = *state_->file;
+    preview.before = MappedBytes(file.Descriptor(), file.Size(), file.ErrorName());
+    if (state_->changes && state_->result) {
+        preview.after = state_->result->Map();
+        preview.changes = true;
+        state_->result.reset();
+    }
+    return preview;
+}
+
 PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
-                             const VeskRun& run)
+                             const VeskRun& run, VeskMode mode)
 {
     // The pass only reads the list: registering is the commit's business.
-    return PreparedVesk(PreparePass(fileName, VeskSetup(options, const_cast<KeyList&>(keyList)), run));
+    return PreparedVesk(PreparePass(fileName, VeskSetup(options, const_cast<KeyList&>(keyList), mode), run));
 }
 
 VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run)
@@ -262,9 +288,10 @@ VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run
     return CommitPass(*state, &keyList, run);
 }
 
-VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run)
+VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run,
+                    VeskMode mode)
 {
-    return RunPass(fileName, VeskSetup(options, keyList), run);
+    return RunPass(fileName, VeskSetup(options, keyList, mode), run);
 }
 
 }  // namespace norvane

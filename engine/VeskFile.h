@@ -2,6 +2,7 @@
 
 #include "engine/HeaderKey.h"
 #include "engine/KeyList.h"
+#include "engine/ScratchFile.h"
 #include "engine/VeskRun.h"
 
 #include <memory>
@@ -35,6 +36,30 @@ struct VeskOptions {
     bool removalNote = false;                 // "削除の記録を残す"
 
     HeaderScope Scope() const { return allText ? HeaderScope::kAll : scope; }
+};
+
+// Whether a pass writes.
+struct VeskMode {
+    // A dry run: the same pass over the file, open read-only under a read
+    // lock, with nothing written: no replacement or temporary file beside
+    // it, no backup, no saved attachment or its folder. The counts, the
+    // registered keys (into the key list given, so give it a copy), the
+    // attachments listed as saved, their notes and the errors are the real
+    // run's; kProcessed then means the file would be replaced.
+    bool dryRun = false;
+    // With dryRun: the result is kept for PreparedVesk::TakePreview, in an
+    // anonymous file outside the mail's folder.
+    bool keepResult = false;
+};
+
+// A dry run's file and result, both as bytes.
+struct VeskPreview {
+    MappedBytes before;  // the file as it was read
+    MappedBytes after;   // the result, when it differs
+    bool changes = false;
+
+    std::string_view Before() const { return before.Bytes(); }
+    std::string_view After() const { return changes ? after.Bytes() : before.Bytes(); }
 };
 
 // What became of a mail file.
@@ -89,7 +114,8 @@ struct VeskCounts {
 // that cannot be written; the changed
 // error when the file is no longer what was read. The mail file is then
 // untouched, and no backup is left unless the replacement itself failed.
-VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run);
+VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run,
+                    VeskMode mode = {});
 
 // VeskFile in two steps, so that several files can be worked at once and
 // still be committed one after another in their order.
@@ -118,6 +144,9 @@ public:
     // The keys the file would register: those met for the first time and
     // missing from the list the pass read, in order met.
     const std::vector<std::string>& CandidateKeys() const;
+    // A dry run's file and, with keepResult, its result (before the commit,
+    // once). Raises the open error when the file cannot be mapped.
+    VeskPreview TakePreview();
 
 private:
     friend VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run);
@@ -125,13 +154,14 @@ private:
 };
 
 PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
-                             const VeskRun& run);
+                             const VeskRun& run, VeskMode mode = {});
 
 // Finishes a prepared file as VeskFile would: registers the candidates that
 // keyList still lacks (in order), then takes the backup under the next name
 // the run gives and replaces the file, or raises the kept error. Commit each
 // prepared file once, on one thread, in the order a serial run would take
-// them; the result is then VeskFile's, byte for byte.
+// them; the result is then VeskFile's, byte for byte. A dry run's commit
+// only registers the candidates.
 VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run);
 
 }  // namespace norvane

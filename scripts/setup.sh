@@ -13,6 +13,8 @@ packages=(
   desktop-file-utils appstream man-db groff-base dpkg-dev file
   # the tests that read the tool's JSON records
   python3
+  # the tests that apply the tool's --diff output
+  patch
   # the fuzz targets (scripts/fuzz.sh): the compiler, and the fuzzer and
   # sanitizer runtime, which clang only recommends
   clang libclang-rt-14-dev

@@ -147,6 +147,17 @@
     </message>
 </context>
 <context>
+    <name>PreviewDialog</name>
+    <message>
+        <source>プレビュー</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>現在の設定で Vesk を実行すると、次のように変更されます（ファイルはまだ変更されていません）。</source>
+        <translation>Vesk with the current settings would make these changes (the files are not changed yet).</translation>
+    </message>
+</context>
+<context>
     <name>TAboutG3F</name>
     <message>
         <source>バージョン情報</source>
@@ -339,6 +350,11 @@ Keys not registered yet!</translation>
         <source>追加</source>
         <translation>Add</translation>
     </message>
+    <message>
+        <source>プレビュー</source>
+        <comment>shows what Vesk would change in the selected files</comment>
+        <translation>Preview</translation>
+    </message>
 </context>
 <context>
     <name>THintFilter</name>
@@ -434,6 +450,65 @@ Empty: the attachments of a.eml go to a.eml.attachments</translation>
     <message>
         <source>保存先のフォルダーを選びます</source>
         <translation>Chooses the folder to save to</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::PreviewDialog</name>
+    <message>
+        <source>  エラー: %1</source>
+        <translation>  Error: %1</translation>
+    </message>
+    <message>
+        <source>  ヘッダー行: %1   添付ファイル行: %2   バイト数: %3 → %4</source>
+        <translation>  Header lines: %1   Attachment lines: %2   Bytes: %3 → %4</translation>
+    </message>
+    <message>
+        <source>  変更なし</source>
+        <translation>  No change</translation>
+    </message>
+    <message>
+        <source>  署名・暗号メールの部分は変更しません</source>
+        <translation>  Signed or encrypted parts stay as they are</translation>
+    </message>
+    <message>
+        <source>ヘッダー行の削除 (%1 行)</source>
+        <translation>Header lines removed (%1 lines)</translation>
+    </message>
+    <message>
+        <source>添付ファイルの削除 (%1 行, %2 バイト)</source>
+        <translation>Attachment removed (%1 lines, %2 bytes)</translation>
+    </message>
+    <message>
+        <source>charset 行の結合</source>
+        <translation>Charset line joined</translation>
+    </message>
+    <message>
+        <source>空行の削除 (%1 行)</source>
+        <translation>Empty lines cut (%1 lines)</translation>
+    </message>
+    <message>
+        <source>行の変更</source>
+        <translation>Lines changed</translation>
+    </message>
+    <message>
+        <source>  %1 行目: %2</source>
+        <translation>  Line %1: %2</translation>
+    </message>
+    <message>
+        <source>    … ほか %1 行</source>
+        <translation>    … %1 more lines</translation>
+    </message>
+    <message>
+        <source>  改行コードの変更: %1 行</source>
+        <translation>  Line ends changed: %1 lines</translation>
+    </message>
+    <message>
+        <source>  (エラーのため処理されません)</source>
+        <translation>  (not reached after the error)</translation>
+    </message>
+    <message>
+        <source>自動登録されるキー:</source>
+        <translation>Keys auto-registration would add:</translation>
     </message>
 </context>
 <context>

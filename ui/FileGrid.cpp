@@ -208,6 +208,7 @@ void FileGrid::UpdateMenu()
             canAdd = !grid.Cell(2, row).empty();
     }
     ui_.PDelete->setEnabled(canDelete);
+    ui_.PPreview->setEnabled(canDelete);
     ui_.PAdd->setEnabled(canAdd);
 }
 
@@ -220,6 +221,23 @@ std::optional<std::string> FileGrid::AnchorPath() const
         row - 1 >= static_cast<int>(listedPaths_.size()))
         return std::nullopt;
     return listedPaths_[static_cast<std::size_t>(row - 1)];
+}
+
+std::vector<std::string> FileGrid::SelectedNames() const
+{
+    const TStringGrid& grid = *ui_.StringGrid1;
+    std::vector<int> rows;
+    for (const auto& range : grid.selectedRanges())
+        if (range.leftColumn() <= FileColumn - 1 && range.rightColumn() >= FileColumn - 1)
+            for (int row = range.topRow() + 1; row <= range.bottomRow() + 1; ++row)
+                rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<std::string> names;
+    for (const int row : rows)
+        if (!grid.Cell(FileColumn, row).empty() && row - 1 < static_cast<int>(listedPaths_.size()))
+            names.push_back(listedPaths_[static_cast<std::size_t>(row - 1)]);
+    return names;
 }
 
 void FileGrid::DeleteName()

@@ -59,6 +59,8 @@ public:
     void ShowMenu(const QPoint& pos);
     // Enables the menu's items for the selection's top-left cell.
     void UpdateMenu();
+    // The full paths of the selected rows' names (column 1), in order.
+    std::vector<std::string> SelectedNames() const;
     // Takes the selected row's name off the list.
     void DeleteName();
     // Registers the selected row's key, ticked, after the user said yes.

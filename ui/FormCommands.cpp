@@ -2,6 +2,7 @@
 
 #include "app/AnalyzeJob.h"
 #include "app/BusyCursor.h"
+#include "app/PreviewReport.h"
 #include "app/Prompt.h"
 #include "app/VeskJob.h"
 #include "engine/Error.h"
@@ -16,6 +17,7 @@
 #include "ui/FormDialogs.h"
 #include "ui/KeyPanel.h"
 #include "ui/OptionPage.h"
+#include "ui/PreviewDialog.h"
 #include "ui/QtBytes.h"
 
 #include <QCoreApplication>
@@ -156,6 +158,32 @@ void FormCommands::Restore()
         return;
     BusyCursorGuard busy;
     RestoreFromBackup(*path, backup.path);
+}
+
+void FormCommands::Preview(const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return;
+    auto* dialog = new PreviewDialog(&window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    VeskJobResult result;
+    {
+        BusyCursorGuard busy;
+        const auto show = [dialog](const FileResult& file, const VeskPreview& preview) {
+            dialog->AddFile(file, DescribeChanges(preview.Before(), preview.After()));
+        };
+        result = DryRunVeskJob({files, Options(), nullptr, CoreCount()}, keys_, nullptr, show);
+    }
+    std::vector<std::string> notReached;
+    for (const FileResult& file : result.files) {
+        if (file.outcome == FileOutcome::Error || file.outcome == FileOutcome::Refused)
+            dialog->AddFile(file, {});
+        else if (file.outcome == FileOutcome::Skipped)
+            notReached.push_back(file.path);
+    }
+    dialog->AddNotReached(notReached);
+    dialog->AddRegisteredKeys(result.registeredKeys);
+    dialog->open();
 }
 
 void FormCommands::Analyze()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 class QLabel;
 class QWidget;
 
@@ -39,6 +42,9 @@ public:
     // Where a Vesk run reports its totals (files done, bytes before and
     // after, unchanged, skipped and protected files); none: not reported.
     void SetReportLine(QLabel* label) { report_ = label; }
+
+    // Opens a dialog listing what Vesk would change in files, writing nothing.
+    void Preview(const std::vector<std::string>& files);
 
 private:
     // One notice naming the files whose signed or encrypted part was kept whole.

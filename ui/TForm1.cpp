@@ -59,6 +59,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(ui->PDelete);
+    PopupMenu1->addAction(ui->PPreview);
     PopupMenu1->addAction(ui->PAdd);
     PRestore = new QAction(tr("元に戻す"), this);
     PRestore->setObjectName(QStringLiteral("PRestore"));
@@ -98,6 +99,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     connect(ui->PDelete, &QAction::triggered, this, &TForm1::PDeleteClick);
     connect(ui->PAdd, &QAction::triggered, this, &TForm1::PAddClick);
     connect(PRestore, &QAction::triggered, this, &TForm1::PRestoreClick);
+    connect(ui->PPreview, &QAction::triggered, this, &TForm1::PPreviewClick);
     connect(ui->StringGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileGrid_->ShowMenu(pos); });
 
@@ -333,6 +335,11 @@ void TForm1::PDeleteClick()
 void TForm1::PAddClick()
 {
     fileGrid_->AddKey();
+}
+
+void TForm1::PPreviewClick()
+{
+    RunGuarded([this] { commands_->Preview(fileGrid_->SelectedNames()); });
 }
 
 void TForm1::ChkListBoxEx1ClickCheck(int index)

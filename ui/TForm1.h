@@ -81,6 +81,7 @@ public slots:
     void PDeleteClick();
     void PAddClick();
     void PRestoreClick();
+    void PPreviewClick();
     void ChkListBoxEx1ClickCheck(int index);
     void ChkListBoxEx1Click();
     void ChkListBoxEx1DblClick();

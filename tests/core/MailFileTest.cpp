@@ -91,6 +91,38 @@ TEST(MailFile, IsRefusedWhileAnotherProgramHoldsALock)
     EXPECT_EQ(ErrorOf([&] { MailFile file(path); }), "") << "the lock is gone with its holder";
 }
 
+TEST(MailFile, ReadAccessOpensReadOnlyUnderAReadLock)
+{
+    TempDir dir;
+    const std::string path = dir.File("m.eml");
+    WriteFile(path, "a\r\nb\r\n");
+    {
+        LockHolder holder(path);
+        ASSERT_TRUE(holder.Locked());
+        EXPECT_EQ(ErrorOf([&] { MailFile file(path, {}, MailAccess::kRead); }), Msg(kMsgInUse, path));
+    }
+    MailFile file(path, {}, MailAccess::kRead);
+    EXPECT_EQ(::fcntl(file.Descriptor(), F_GETFL) & O_ACCMODE, O_RDONLY);
+    // Another reader may lock it too; a writer may not.
+    const auto lockAs = [&](short type) {
+        return InChild([&] {
+            const int fd = ::open(path.c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = type;
+            lock.l_whence = SEEK_SET;
+            return std::string(::fcntl(fd, F_SETLK, &lock) == 0 ? "locked" : "refused");
+        });
+    };
+    EXPECT_EQ(lockAs(F_RDLCK), "locked");
+    EXPECT_EQ(lockAs(F_WRLCK), "refused");
+    // What a replacement would raise is still checked, without writing.
+    ::chmod(path.c_str(), 0444);
+    MailFile readOnly(path, {}, MailAccess::kRead);
+    MailReplacement replacement(readOnly);
+    EXPECT_EQ(ErrorOf([&] { replacement.Write("x"); }), Msg(kMsgCannotCreate, path));
+    EXPECT_EQ(ListFolder(dir.Path()), "m.eml ");
+}
+
 TEST(MailFile, NoticesEveryChangeOfTheFileItOpened)
 {
     TempDir dir;

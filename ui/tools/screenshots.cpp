@@ -1,7 +1,8 @@
 // Grabs both tab pages of the main window after an Analyze run on the bundled
-// samples, and the About box: docs/vesk.png, docs/option.png and
-// docs/about.png in Japanese; with "en", the same in English as vesk-en.png,
-// option-en.png and about-en.png.
+// samples, the preview of the first sample and the About box: docs/vesk.png,
+// docs/option.png, docs/preview.png and docs/about.png in Japanese; with
+// "en", the same in English as vesk-en.png, option-en.png, preview-en.png and
+// about-en.png.
 //
 //   build/ui/norvane_screenshots [samples-folder] [output-folder] [ja|en]
 //
@@ -13,8 +14,11 @@
 #include "app/Prompt.h"
 #include "translations/Translations.h"
 #include "ui/TForm1.h"
+#include "ui/TStringGrid.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QPainter>
 #include <QTabWidget>
 
@@ -35,26 +39,49 @@ public:
     }
 };
 
-// The About box with a plain caption bar drawn above it: offscreen windows
-// have no frames.
-bool SaveAbout(const QString& path)
+// A window with a plain caption bar drawn above it: offscreen windows have
+// no frames.
+bool SaveWithCaption(QWidget& window, const QString& path)
 {
-    TAboutG3F about(false);
-    about.show();
     QApplication::processEvents();
-    const QPixmap client = about.grab();
+    const QPixmap client = window.grab();
     constexpr int kCaption = 20;
     QPixmap picture(client.width(), client.height() + kCaption);
     picture.fill(QColor(0, 0, 128));
     QPainter painter(&picture);
     painter.setPen(Qt::white);
-    painter.setFont(about.font());
+    painter.setFont(window.font());
     const QRect bar(6, 0, client.width() - 12, kCaption);
-    painter.drawText(bar, Qt::AlignLeft | Qt::AlignVCenter, about.windowTitle());
+    painter.drawText(bar, Qt::AlignLeft | Qt::AlignVCenter, window.windowTitle());
     painter.drawText(bar, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("×"));
     painter.drawPixmap(0, kCaption, client);
     painter.end();
     return picture.save(path, "PNG");
+}
+
+bool SaveAbout(const QString& path)
+{
+    TAboutG3F about(false);
+    about.show();
+    return SaveWithCaption(about, path);
+}
+
+// The preview of the grid's first file, opened from the popup menu.
+bool SavePreview(norvane::TForm1& form, const QString& path)
+{
+    form.Grid()->SelectCell(1, 1);
+    form.PopupMenu1Popup();
+    auto* item = form.findChild<QAction*>(QStringLiteral("PPreview"));
+    if (!item || !item->isEnabled())
+        return false;
+    item->trigger();
+    auto* dialog = form.findChild<QDialog*>(QStringLiteral("PreviewDialog"));
+    if (!dialog)
+        return false;
+    dialog->resize(620, 440);
+    const bool saved = SaveWithCaption(*dialog, path);
+    dialog->close();
+    return saved;
 }
 
 }  // namespace
@@ -116,6 +143,9 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         if (!form.grab().save(QString::fromStdString((out / ("option" + suffix)).string())))
             status = 1;
+        pages->setCurrentIndex(0);
+        if (!SavePreview(form, QString::fromStdString((out / ("preview" + suffix)).string())))
+            status = 1;
     }
     if (!SaveAbout(QString::fromStdString((out / ("about" + suffix)).string())))
         status = 1;
@@ -123,6 +153,7 @@ int main(int argc, char** argv)
     fs::remove_all(scratch);
     if (status == 0)
         std::cout << "wrote " << (out / ("vesk" + suffix)).string() << ", " << (out / ("option" + suffix)).string()
-                  << " and " << (out / ("about" + suffix)).string() << '\n';
+                  << ", " << (out / ("preview" + suffix)).string() << " and " << (out / ("about" + suffix)).string()
+                  << '\n';
     return status;
 }
