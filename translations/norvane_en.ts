@@ -471,6 +471,10 @@ Empty: the attachments of a.eml go to a.eml.attachments</translation>
         <translation>  Signed or encrypted parts stay as they are</translation>
     </message>
     <message>
+        <source>  保存される添付ファイル: %1</source>
+        <translation>  Attachment to be saved: %1</translation>
+    </message>
+    <message>
         <source>ヘッダー行の削除 (%1 行)</source>
         <translation>Header lines removed (%1 lines)</translation>
     </message>

@@ -49,6 +49,8 @@ void PreviewDialog::AddFile(const FileResult& file, const PreviewReport& report)
         Append(tr("  変更なし"));
     if (file.protectedEntity)
         Append(tr("  署名・暗号メールの部分は変更しません"));
+    for (const std::string& path : file.saved)
+        Append(tr("  保存される添付ファイル: %1").arg(FromBytes(path)));
     for (const PreviewChange& change : report.changes) {
         QString caption;
         switch (change.kind) {

@@ -68,7 +68,7 @@ TEST_F(Preview, FromThePopupMenuListsWhatVeskWouldRemoveAndWritesNothing)
             ch == '\n' ? text.append(c.end) : text.append(1, ch);
         WriteFile((mail / "a.eml").string(), text);
         WriteFile((mail / "b.eml").string(), "Subject: s\r\n\r\nbody\r\n");
-        WriteIni("", "Dat1=Received\r\n");
+        WriteIni("SaveAttachments=1\r\n", "Dat1=Received\r\n");
         Start();
         Drop({(mail / "a.eml").string(), (mail / "b.eml").string()});
         Box(1)->setChecked(true);  // BackUp: still no backup
@@ -92,6 +92,12 @@ TEST_F(Preview, FromThePopupMenuListsWhatVeskWouldRemoveAndWritesNothing)
              {"a.eml", "ヘッダー行: 2", "1 行目: ヘッダー行の削除 (2 行)", "    - Received: from a\n    - \tby b\n",
               "charset 行の結合", "    + Content-Type: multipart/mixed; boundary=\"b\"; charset=iso-2022-jp",
               "添付ファイルの削除 (2 行, ", "    - QUJD\n", "空行の削除 (2 行)", "自動登録されるキー: Subject"}) {
+            EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
+        }
+        // The attachment's file and its note, as a run would make them.
+        for (const std::string expected :
+             {"保存される添付ファイル: " + (mail / "a.eml.attachments/x.bin").string(),
+              std::string("    + X-Norvane-Removed: 29 bytes; sha256=")}) {
             EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
         }
         // Only the selected row's file.
