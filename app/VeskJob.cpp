@@ -41,9 +41,10 @@ VeskJobResult RunVeskJob(const VeskJob& job, KeyList& keyList, JobObserver* obse
     // only the original. The run's targets are only read while files commit.
     const KeyList snapshot = job.workers > 1 ? keyList : KeyList();
     const KeyList& readList = job.workers > 1 ? snapshot : keyList;
-    const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
-        return PrepareVeskFile(path, readList, job.options, run);
-    };
+    const std::function<PreparedVesk(const std::string&, const PassControl&)> prepare =
+        [&](const std::string& path, const PassControl& control) {
+            return PrepareVeskFile(path, readList, job.options, run, &control);
+        };
     const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
         auto counts = CommitPrepared(prepared, keyList, run);
         file.outcome =
