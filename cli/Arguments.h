@@ -32,6 +32,9 @@ struct Arguments {
     bool nullEnds = false;
     std::vector<std::string> files;
     std::optional<unsigned> jobs;  // -j N, --jobs=N: files worked at once; default the cores
+    // --progress / --no-progress: the progress line on stderr; default: when
+    // stderr is a terminal.
+    std::optional<bool> progress;
 };
 
 inline constexpr unsigned kMaxJobs = 1024;

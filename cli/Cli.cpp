@@ -6,6 +6,7 @@
 #include "app/Prompt.h"
 #include "app/VeskJob.h"
 #include "cli/Arguments.h"
+#include "cli/Progress.h"
 #include "engine/KeyList.h"
 #include "settings/KeyListStorage.h"
 #include "settings/Language.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <unistd.h>
 
 namespace norvane::cli {
 
@@ -92,30 +94,55 @@ std::string FileError(const FileResult& file)
     return file.path + ": " + file.message;
 }
 
+// Follows a run: the progress line, and a stop on SIGINT or SIGTERM.
+class RunFollower : public JobObserver {
+public:
+    RunFollower(ProgressLine& line, const StopSignals& stop) : line_(line), stop_(stop) {}
+
+    const std::atomic<bool>* CancelFlag() override { return stop_.Flag(); }
+    void Progress(const JobProgress& progress) override
+    {
+        if (const auto& seam = ProgressSeam())
+            seam(progress);
+        line_.Show(progress);
+    }
+
+protected:
+    ProgressLine& line_;
+
+private:
+    const StopSignals& stop_;
+};
+
 // Prints each file's counts as soon as it is done, and the error that ends
 // the run.
-class VeskPrinter : public JobObserver {
+class VeskPrinter : public RunFollower {
 public:
-    VeskPrinter(std::FILE* out, std::FILE* err, RecordStyle style) : out_(out), err_(err), style_(style) {}
+    VeskPrinter(std::FILE* out, std::FILE* err, RecordStyle style, ProgressLine& line, const StopSignals& stop)
+        : RunFollower(line, stop), out_(out), err_(err), style_(style)
+    {
+    }
 
     void FileDone(const FileResult& file) override
     {
-        switch (file.outcome) {
-        case FileOutcome::Processed:
-        case FileOutcome::Unchanged:
-            Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
-                            style_.Field(file.path) + style_.End());
-            std::fflush(out_);
-            if (file.protectedEntity)
-                Warn(err_, file.path + ": signed or encrypted mail kept whole");
-            break;
-        case FileOutcome::Refused:
-        case FileOutcome::Error:
-            Warn(err_, FileError(file));
-            break;
-        case FileOutcome::Skipped:
-            break;
-        }
+        line_.Between([&] {
+            switch (file.outcome) {
+            case FileOutcome::Processed:
+            case FileOutcome::Unchanged:
+                Print(out_, std::to_string(file.attachmentLines) + "\t" + std::to_string(file.headerLines) + "\t" +
+                                style_.Field(file.path) + style_.End());
+                std::fflush(out_);
+                if (file.protectedEntity)
+                    Warn(err_, file.path + ": signed or encrypted mail kept whole");
+                break;
+            case FileOutcome::Refused:
+            case FileOutcome::Error:
+                Warn(err_, FileError(file));
+                break;
+            case FileOutcome::Skipped:
+                break;
+            }
+        });
     }
 
 private:
@@ -124,23 +151,52 @@ private:
     RecordStyle style_;
 };
 
-int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, std::FILE* out, std::FILE* err)
+// How far a stopped run came, for its last message.
+std::string StoppedText(const JobResult& result)
 {
-    VeskPrinter printer(out, err, style);
+    std::size_t done = 0;
+    for (const auto& file : result.files)
+        if (file.outcome != FileOutcome::Skipped)
+            ++done;
+    return "stopped after " + std::to_string(done) + " of " + std::to_string(result.files.size()) + " files";
+}
+
+int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, ProgressLine& line, std::FILE* out,
+            std::FILE* err)
+{
+    StopSignals stop;
+    VeskPrinter printer(out, err, style, line, stop);
+    // The key list is saved before this returns, a stop or not; a signal
+    // meanwhile only sets the flag again.
     const auto result = RunVeskJob(job, keyList, &printer);
+    line.Clear();
+    // A signal after the last file (while the keys were saved) still asked
+    // for a stop.
+    const bool stopped = result.cancelled || stop.Stopped();
+    if (stopped)
+        Warn(err, StoppedText(result));
     // Keys that could not be saved are reported after the run; the mail
     // files stay done.
-    if (result.saveError) {
+    if (result.saveError)
         Warn(err, result.saveError->what());
+    if (stopped)
+        return kExitCancelled;
+    if (result.saveError)
         return kExitFileError;
-    }
     return result.Failure() ? kExitFileError : kExitOk;
 }
 
 int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
-               unsigned workers, RecordStyle style, std::FILE* out, std::FILE* err)
+               unsigned workers, RecordStyle style, ProgressLine& line, std::FILE* out, std::FILE* err)
 {
-    const auto result = RunAnalyzeJob(files, keyList, options, nullptr, workers);
+    StopSignals stop;
+    RunFollower follower(line, stop);
+    const auto result = RunAnalyzeJob(files, keyList, options, &follower, workers);
+    line.Clear();
+    if (result.cancelled || stop.Stopped()) {
+        Warn(err, StoppedText(result));
+        return kExitCancelled;
+    }
     if (const auto* failure = result.Failure()) {
         Warn(err, FileError(*failure));
         return kExitFileError;
@@ -159,6 +215,12 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
 }
 
 }  // namespace
+
+std::function<void(const JobProgress&)>& ProgressSeam()
+{
+    static std::function<void(const JobProgress&)> seam;
+    return seam;
+}
 
 std::string EscapeField(std::string_view text)
 {
@@ -233,10 +295,11 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
                                    });
     const RecordStyle style{arguments.nullEnds};
     const unsigned workers = arguments.jobs.value_or(CoreCount());
+    ProgressLine line(err, arguments.progress.value_or(::isatty(::fileno(err)) == 1));
     const int status =
         arguments.command == Command::Analyze
-            ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, out, err)
-            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, out, err);
+            ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, line, out, err)
+            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, line, out, err);
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
