@@ -87,6 +87,10 @@
         <source>登録しました</source>
         <translation>Registered</translation>
     </message>
+    <message>
+        <source>処理を中止しました</source>
+        <translation>The run was cancelled</translation>
+    </message>
 </context>
 <context>
     <name>FileGrid</name>
@@ -120,6 +124,18 @@
     <message>
         <source>署名・暗号メールは変更せずに残しました：</source>
         <translation>Signed or encrypted mail kept whole:</translation>
+    </message>
+    <message>
+        <source>中止しました：%1 件中 %2 件処理しました</source>
+        <translation>Cancelled: %2 of %1 files were processed</translation>
+    </message>
+    <message>
+        <source>ヴェスクしています</source>
+        <translation>Vesk in progress</translation>
+    </message>
+    <message>
+        <source>ヘッダーを調査しています</source>
+        <translation>Analyzing the headers</translation>
     </message>
 </context>
 <context>
@@ -372,6 +388,29 @@ the bodies alone (not together with &quot;All text&quot;)</translation>
 オフでは CR LF にします</source>
         <translation>Writes each line with the line end it had (CR LF, LF or CR);
 off: CR LF</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ProgressDialog</name>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>処理中のファイルは変更せずに中止します</source>
+        <translation>Stops at once; the file being worked stays as it was</translation>
+    </message>
+    <message>
+        <source>%1 / %2 ファイル</source>
+        <translation>%1 / %2 files</translation>
+    </message>
+    <message>
+        <source>%1 / %2 MB</source>
+        <translation>%1 / %2 MB</translation>
+    </message>
+    <message>
+        <source>中止しています…</source>
+        <translation>Cancelling…</translation>
     </message>
 </context>
 <context>
