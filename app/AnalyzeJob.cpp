@@ -63,11 +63,12 @@ AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyL
     AnalyzeJobResult result;
     result.files = FileResults(files);
     Tally tally;
-    const std::function<FileCounts(const std::string&)> count = [&](const std::string& path) {
-        FileCounts counts;
-        counts.lines = CountHeaderKeys(path, counts.keys, options);
-        return counts;
-    };
+    const std::function<FileCounts(const std::string&, const PassControl&)> count =
+        [&](const std::string& path, const PassControl& control) {
+            FileCounts counts;
+            counts.lines = CountHeaderKeys(path, counts.keys, options, &control);
+            return counts;
+        };
     const std::function<void(FileResult&, FileCounts&)> merge = [&](FileResult& file, FileCounts& counts) {
         tally.Add(counts.keys);
         file.headerLines = counts.lines;

@@ -1,5 +1,7 @@
 #include "app/Job.h"
 
+#include "engine/Error.h"
+
 #include <exception>
 #include <thread>
 
@@ -29,21 +31,91 @@ const FileResult* JobResult::Failure() const
     return nullptr;
 }
 
+namespace {
+
+// Reading is reported in steps of this many bytes, so that an observer that
+// redraws is not asked to for every small block.
+constexpr std::uint64_t kProgressStep = std::uint64_t{1} << 20;
+
+}  // namespace
+
+JobFollower::JobFollower(JobObserver* observer, std::size_t filesTotal)
+    : observer_(observer), flag_(observer ? observer->CancelFlag() : nullptr), total_(filesTotal)
+{
+}
+
+bool JobFollower::Cancelled()
+{
+    if (flag_ && flag_->load(std::memory_order_relaxed))
+        return true;
+    return observer_ && observer_->Cancelled();
+}
+
+PassControl JobFollower::ControlFor(std::size_t index)
+{
+    PassControl control;
+    control.cancel = flag_;
+    if (observer_)
+        control.progress = [this, index](std::uint64_t done, std::uint64_t size) { Read(index, done, size); };
+    return control;
+}
+
+void JobFollower::Read(std::size_t index, std::uint64_t done, std::uint64_t size)
+{
+    // Files read ahead are not the one the job waits on.
+    if (index != done_.load(std::memory_order_relaxed))
+        return;
+    std::lock_guard lock(mutex_);
+    if (index != done_.load(std::memory_order_relaxed))
+        return;
+    if (done < reportedBytes_ + kProgressStep && done < size)
+        return;
+    reportedBytes_ = done;
+    observer_->Progress({index, total_, done, size});
+}
+
+void JobFollower::FilesDone(std::size_t filesDone)
+{
+    if (!observer_)
+        return;
+    std::lock_guard lock(mutex_);
+    done_.store(filesDone, std::memory_order_relaxed);
+    reportedBytes_ = 0;
+    observer_->Progress({filesDone, total_, 0, 0});
+}
+
 bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work)
 {
+    JobFollower follower(observer, result.files.size());
+    return RunFiles(result, follower, observer, work);
+}
+
+bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
+              const std::function<void(FileResult&)>& work)
+{
     for (auto& file : result.files) {
-        if (observer && observer->Cancelled()) {
+        if (follower.Cancelled()) {
             result.cancelled = true;
             return false;
         }
         try {
             work(file);
+        } catch (const Error& error) {
+            if (error.Cancelled()) {
+                // The file was left as it was: it counts as not reached.
+                file = FileResult{file.index, file.path};
+                result.cancelled = true;
+                return false;
+            }
+            file.outcome = FileOutcome::Error;
+            file.message = error.what();
         } catch (const std::exception& error) {
             file.outcome = FileOutcome::Error;
             file.message = error.what();
         }
         if (observer)
             observer->FileDone(file);
+        follower.FilesDone(file.index + 1);
         if (file.outcome == FileOutcome::Error)
             return false;
     }

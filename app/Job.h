@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/WorkAhead.h"
+#include "engine/PassControl.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,16 @@ struct FileResult {
     std::string message;      // Error and Refused: the error's text, not naming the file
 };
 
+// How far a job has come.
+struct JobProgress {
+    std::size_t filesDone = 0;  // files finished, the first ones of the list
+    std::size_t filesTotal = 0;
+    // Of the file the job works on next (the one after those done): bytes
+    // read so far and its size; 0 of 0 until it is read.
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+};
+
 // Follows a job. Files are reported in the order of the job's list on the
 // caller's thread, whatever order they are worked in.
 class JobObserver {
@@ -45,6 +58,43 @@ public:
     virtual void FileDone(const FileResult&) {}
     // Asked before each file; true ends the job there.
     virtual bool Cancelled() { return false; }
+    // A flag that stops the job at once, inside a file too: the file being
+    // worked stays as it was and is Skipped, the job ends cancelled. It may
+    // be set from any thread or from a signal handler. None: only Cancelled
+    // is asked, between files.
+    virtual const std::atomic<bool>* CancelFlag() { return nullptr; }
+    // How far the job has come: after each file on the caller's thread, and
+    // about every MiB while the next file is read, on the thread reading it
+    // (a worker's). Never two calls at once.
+    virtual void Progress(const JobProgress&) {}
+};
+
+// A job's side of its observer: whether to stop, and the control of each
+// file's pass, which stops it on the cancel flag and reports its reading
+// while the file is the one the job works on next.
+class JobFollower {
+public:
+    JobFollower(JobObserver* observer, std::size_t filesTotal);
+    JobFollower(const JobFollower&) = delete;
+    JobFollower& operator=(const JobFollower&) = delete;
+
+    // The observer's Cancelled, or the flag set.
+    bool Cancelled();
+    // The control for the pass over file `index` of the list.
+    PassControl ControlFor(std::size_t index);
+    // The first filesDone files are done; reports it.
+    void FilesDone(std::size_t filesDone);
+
+private:
+    void Report(const JobProgress& progress);
+    void Read(std::size_t index, std::uint64_t done, std::uint64_t size);
+
+    JobObserver* observer_;
+    const std::atomic<bool>* flag_ = nullptr;
+    std::size_t total_;
+    std::atomic<std::size_t> done_{0};
+    std::mutex mutex_;  // one report at a time
+    std::uint64_t reportedBytes_ = 0;  // of file done_, under mutex_
 };
 
 // What every job returns.
@@ -61,27 +111,32 @@ std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 
 // Works through result's files in order: asks the observer before each,
 // lets work set the file's outcome and counts (an exception it raises makes
-// the file an Error with the exception's text), reports the file, and ends
-// after an Error. True when every file was worked.
+// the file an Error with the exception's text; the cancelled error leaves it
+// Skipped and ends the job cancelled), reports the file, and ends after an
+// Error. True when every file was worked.
 bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work);
+bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
+              const std::function<void(FileResult&)>& work);
 
-// RunFiles in two steps: prepare(path) runs on `workers` threads, in groups
+// RunFiles in two steps: prepare(path, control) runs on `workers` threads, in groups
 // of `batch` files (a worker's share, so that a short prepare is not lost in
 // the handing over), at most twice `workers` groups ahead of the file being
 // finished; finish(file, prepared) runs on the caller's thread in the list's
 // order, where work runs in RunFiles. An exception prepare raised is the
 // file's error when its turn comes; work ahead of an Error or a cancel is
-// dropped unfinished. With one worker each file is prepared and finished on
-// the caller's thread in turn.
+// dropped unfinished (at once on the observer's cancel flag: the passes
+// that use their control stop at their next block). With one worker each file
+// is prepared and finished on the caller's thread in turn.
 template <class Prepared>
 bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
-                   const std::function<Prepared(const std::string&)>& prepare,
+                   const std::function<Prepared(const std::string&, const PassControl&)>& prepare,
                    const std::function<void(FileResult&, Prepared&)>& finish, std::size_t batch = 1)
 {
     const std::size_t count = result.files.size();
+    JobFollower follower(observer, count);
     if (workers <= 1 || count <= 1) {
-        return RunFiles(result, observer, [&](FileResult& file) {
-            Prepared prepared = prepare(file.path);
+        return RunFiles(result, follower, observer, [&](FileResult& file) {
+            Prepared prepared = prepare(file.path, follower.ControlFor(file.index));
             finish(file, prepared);
         });
     }
@@ -96,7 +151,7 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         for (std::size_t at = index * batch; at < count && at < (index + 1) * batch; ++at) {
             done.emplace_back();
             try {
-                done.back().prepared.emplace(prepare(result.files[at].path));
+                done.back().prepared.emplace(prepare(result.files[at].path, follower.ControlFor(at)));
             } catch (...) {
                 done.back().failure = std::current_exception();
                 break;  // the run ends there
@@ -108,7 +163,7 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
                                        prepareBatch);
     std::vector<Done> current;
     std::size_t next = 0;
-    return RunFiles(result, observer, [&](FileResult& file) {
+    return RunFiles(result, follower, observer, [&](FileResult& file) {
         if (next == current.size()) {
             current = ahead.Take();
             next = 0;

@@ -51,9 +51,10 @@ VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer
     // only the original. The run's targets are only read while files commit.
     const KeyList snapshot = workers > 1 ? keyList : KeyList();
     const KeyList& readList = workers > 1 ? snapshot : keyList;
-    const std::function<PreparedVesk(const std::string&)> prepare = [&](const std::string& path) {
-        return PrepareVeskFile(path, readList, options, run, mode);
-    };
+    const std::function<PreparedVesk(const std::string&, const PassControl&)> prepare =
+        [&](const std::string& path, const PassControl& control) {
+            return PrepareVeskFile(path, readList, options, run, mode, &control);
+        };
     const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
         std::optional<VeskPreview> kept;
         if (mode.keepResult)

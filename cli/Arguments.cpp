@@ -53,6 +53,8 @@ const std::string_view kUsage =
     "  --from=BACKUP                                  restore: this backup (one FILE)\n"
     "  --list                                         restore: list the backups with size\n"
     "                                                 and time, oldest first\n"
+    "  --progress | --no-progress                     a progress line on stderr (default: when\n"
+    "                                                 stderr is a terminal)\n"
     "  --backup | --no-backup                         option \"BackUp\"\n"
     "  --all-text | --no-all-text                     option \"全文章\" (--scope=all | first)\n"
     "  --auto-register | --no-auto-register           option \"自動登録\"\n"
@@ -84,10 +86,13 @@ const std::string_view kUsage =
     "      sha256=HEX\" (and where it was saved) is left where each attachment\n"
     "      was (default: on).\n"
     "\n"
+    "Ctrl-C (SIGINT) or SIGTERM stops the run at once: the file being worked stays\n"
+    "as it was, the files before it stay done.\n"
+    "\n"
     "Exit status: 0 every file done, 1 a file was refused or could not be read or\n"
     "written (the run stops there), 2 bad usage, 3 a FILE gave no file (missing,\n"
     "dangling link, loop, folder, not a regular file, a temporary file; the others\n"
-    "were done).\n";
+    "were done), 130 stopped by Ctrl-C or SIGTERM.\n";
 
 namespace {
 
@@ -255,6 +260,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             arguments.dryRun = true;
         } else if (arg == "--diff") {
             arguments.diff = arguments.dryRun = true;
+        } else if (arg == "--progress" || arg == "--no-progress") {
+            arguments.progress = arg == "--progress";
         } else if (!(arg.starts_with("--") && ApplyFlag(arg.substr(2), arguments))) {
             throw UsageError{"unknown option '" + std::string(arg) + "'"};
         }

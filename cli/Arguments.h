@@ -45,6 +45,9 @@ struct Arguments {
     bool oldest = false;
     std::optional<std::string> from;
     bool list = false;
+    // --progress / --no-progress: the progress line on stderr; default: when
+    // stderr is a terminal.
+    std::optional<bool> progress;
 };
 
 inline constexpr unsigned kMaxJobs = 1024;

@@ -10,6 +10,7 @@
 #include "cli/Output.h"
 #include "cli/RestoreCommand.h"
 #include "cli/Records.h"
+#include "cli/Progress.h"
 #include "engine/KeyList.h"
 #include "engine/MailDiff.h"
 #include "settings/KeyListStorage.h"
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <unistd.h>
 
 namespace norvane::cli {
 
@@ -76,37 +78,62 @@ std::string FileError(const FileResult& file)
     return file.path + ": " + file.message;
 }
 
+// Follows a run: the progress line, and a stop on SIGINT or SIGTERM.
+class RunFollower : public JobObserver {
+public:
+    RunFollower(ProgressLine& line, const StopSignals& stop) : line_(line), stop_(stop) {}
+
+    const std::atomic<bool>* CancelFlag() override { return stop_.Flag(); }
+    void Progress(const JobProgress& progress) override
+    {
+        if (const auto& seam = ProgressSeam())
+            seam(progress);
+        line_.Show(progress);
+    }
+
+protected:
+    ProgressLine& line_;
+
+private:
+    const StopSignals& stop_;
+};
+
 // Prints each file's counts as soon as it is done, and the error that ends
 // the run.
-class VeskPrinter : public JobObserver {
+class VeskPrinter : public RunFollower {
 public:
-    VeskPrinter(std::FILE* out, std::FILE* err, RecordStyle style) : out_(out), err_(err), style_(style) {}
+    VeskPrinter(std::FILE* out, std::FILE* err, RecordStyle style, ProgressLine& line, const StopSignals& stop)
+        : RunFollower(line, stop), out_(out), err_(err), style_(style)
+    {
+    }
 
     void FileDone(const FileResult& file) override
     {
-        if (style_.json)
-            PrintJson(file);
-        switch (file.outcome) {
-        case FileOutcome::Processed:
-        case FileOutcome::Unchanged:
-            if (!style_.json && !style_.diffs) {
-                std::string record = std::to_string(file.attachmentLines) + "\t" +
-                                     std::to_string(file.headerLines) + "\t" + style_.Field(file.path);
-                if (style_.sizes)
-                    record += "\t" + std::to_string(file.bytesBefore) + "\t" + std::to_string(file.bytesAfter);
-                Print(out_, record + style_.End() + SavedRecords(file.saved, style_.nullEnds));
+        line_.Between([&] {
+            if (style_.json)
+                PrintJson(file);
+            switch (file.outcome) {
+            case FileOutcome::Processed:
+            case FileOutcome::Unchanged:
+                if (!style_.json && !style_.diffs) {
+                    std::string record = std::to_string(file.attachmentLines) + "\t" +
+                                         std::to_string(file.headerLines) + "\t" + style_.Field(file.path);
+                    if (style_.sizes)
+                        record += "\t" + std::to_string(file.bytesBefore) + "\t" + std::to_string(file.bytesAfter);
+                    Print(out_, record + style_.End() + SavedRecords(file.saved, style_.nullEnds));
+                }
+                std::fflush(out_);
+                if (file.protectedEntity)
+                    Warn(err_, file.path + ": signed or encrypted mail kept whole");
+                break;
+            case FileOutcome::Refused:
+            case FileOutcome::Error:
+                Warn(err_, FileError(file));
+                break;
+            case FileOutcome::Skipped:
+                break;
             }
-            std::fflush(out_);
-            if (file.protectedEntity)
-                Warn(err_, file.path + ": signed or encrypted mail kept whole");
-            break;
-        case FileOutcome::Refused:
-        case FileOutcome::Error:
-            Warn(err_, FileError(file));
-            break;
-        case FileOutcome::Skipped:
-            break;
-        }
+        });
     }
 
     // The file's JSON record.
@@ -220,37 +247,66 @@ void PrintDiff(std::FILE* out, const FileResult& file, const VeskPreview& previe
     WriteUnifiedDiff(sink, name, name, preview.Before(), preview.After());
 }
 
-int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summary, std::FILE* out, std::FILE* err)
+// How far a stopped run came, for its last message.
+std::string StoppedText(const JobResult& result)
 {
-    VeskPrinter printer(out, err, style);
+    std::size_t done = 0;
+    for (const auto& file : result.files)
+        if (file.outcome != FileOutcome::Skipped)
+            ++done;
+    return "stopped after " + std::to_string(done) + " of " + std::to_string(result.files.size()) + " files";
+}
+
+int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summary, ProgressLine& line,
+            std::FILE* out, std::FILE* err)
+{
+    StopSignals stop;
+    VeskPrinter printer(out, err, style, line, stop);
     VeskPreviewFunction diff;
     if (style.diffs)
         diff = [out, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
             PrintDiff(out, file, preview, folder);
         };
     const auto started = std::chrono::steady_clock::now();
+    // The key list is saved before this returns, a stop or not; a signal
+    // meanwhile only sets the flag again.
     const auto result =
         style.sizes ? DryRunVeskJob(job, keyList, &printer, diff) : RunVeskJob(job, keyList, &printer);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    line.Clear();
     // Files the run never reached have a record too.
     for (const FileResult& file : result.files)
         if (style.json && file.outcome == FileOutcome::Skipped)
             printer.PrintJson(file);
     if (summary)
         Warn(err, SummaryText(result, took.count()));
+    // A signal after the last file (while the keys were saved) still asked
+    // for a stop.
+    const bool stopped = result.cancelled || stop.Stopped();
+    if (stopped)
+        Warn(err, StoppedText(result));
     // Keys that could not be saved are reported after the run; the mail
     // files stay done.
-    if (result.saveError) {
+    if (result.saveError)
         Warn(err, result.saveError->what());
+    if (stopped)
+        return kExitCancelled;
+    if (result.saveError)
         return kExitFileError;
-    }
     return result.Failure() ? kExitFileError : kExitOk;
 }
 
 int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, const AnalyzeOptions& options,
-               unsigned workers, RecordStyle style, std::FILE* out, std::FILE* err)
+               unsigned workers, RecordStyle style, ProgressLine& line, std::FILE* out, std::FILE* err)
 {
-    const auto result = RunAnalyzeJob(files, keyList, options, nullptr, workers);
+    StopSignals stop;
+    RunFollower follower(line, stop);
+    const auto result = RunAnalyzeJob(files, keyList, options, &follower, workers);
+    line.Clear();
+    if (result.cancelled || stop.Stopped()) {
+        Warn(err, StoppedText(result));
+        return kExitCancelled;
+    }
     if (const auto* failure = result.Failure()) {
         Warn(err, FileError(*failure));
         return kExitFileError;
@@ -302,6 +358,12 @@ int BadUsage(std::FILE* err, const UsageError& error)
 }
 
 }  // namespace
+
+std::function<void(const JobProgress&)>& ProgressSeam()
+{
+    static std::function<void(const JobProgress&)> seam;
+    return seam;
+}
 
 std::string EscapeField(std::string_view text)
 {
@@ -384,10 +446,12 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
 
     const auto files = expand();
     const unsigned workers = arguments.jobs.value_or(CoreCount());
+    ProgressLine line(err, arguments.progress.value_or(::isatty(::fileno(err)) == 1));
     const int status =
         arguments.command == Command::Analyze
-            ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, out, err)
-            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, arguments.summary, out, err);
+            ? RunAnalyze(files, keyList, AnalyzeOptionsFrom(options), workers, style, line, out, err)
+            : RunVesk(VeskJob{files, options, &keySession, workers}, keyList, style, arguments.summary, line, out,
+                      err);
     return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 

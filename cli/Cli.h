@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/Job.h"
+
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +15,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitFileMissing = 3;  // a FILE argument gave no file; the others were done
+inline constexpr int kExitCancelled = 130;  // stopped by SIGINT or SIGTERM (128 + SIGINT, as shells report it)
 
 // A path or key as one field of a record: a line feed as \n, a TAB as \t, a
 // backslash as \\, every other byte below 32 as \xHH.
@@ -22,5 +26,10 @@ std::string EscapeField(std::string_view text);
 // exePath is the tool's own path: the window's settings file is looked for
 // beside it.
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::FILE* out, std::FILE* err);
+
+// Seam for tests: sees each progress report of a run, on the thread that
+// reports it, before it is shown; so a test can send a signal at a chosen
+// point of a run.
+std::function<void(const JobProgress&)>& ProgressSeam();
 
 }  // namespace norvane::cli

@@ -50,4 +50,9 @@ void ThrowInUse(std::string_view fileName)
     throw Error(FormatMessage(kMsgInUse, fileName));
 }
 
+void ThrowCancelled()
+{
+    throw Error(std::string(Localized(kMsgCancelled)), ErrorKind::kCancelled);
+}
+
 }  // namespace norvane

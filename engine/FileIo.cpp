@@ -1,6 +1,7 @@
 #include "engine/FileIo.h"
 
 #include "engine/Error.h"
+#include "engine/PassControl.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -209,6 +210,7 @@ LineReader::LineReader(int fd, std::string_view errorName, const LineReaderOptio
 
 void LineReader::SizeBuffer(std::uint64_t fileSize)
 {
+    fileSize_ = fileSize;
     // Small files get a small buffer: a run over thousands of short mails
     // should not take a whole block for each.
     capacity_ = static_cast<std::size_t>(
@@ -247,6 +249,9 @@ bool LineReader::Fill()
         buffer_ = std::move(bigger);
         capacity_ *= 2;
     }
+    const PassControl* control = options_.control;
+    if (control)
+        control->Check();
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
         if (n < 0) {
@@ -259,6 +264,8 @@ bool LineReader::Fill()
             return false;
         }
         const auto read = static_cast<std::size_t>(n);
+        if (control)
+            control->Read(bufferOffset_ + end_ + read, fileSize_);
         if (options_.endAtByte26) {
             if (const void* mark = std::memchr(buffer_.get() + end_, kEndOfFileMark, read)) {
                 end_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_.get());

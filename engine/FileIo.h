@@ -12,6 +12,8 @@
 
 namespace norvane {
 
+struct PassControl;
+
 // Reads a whole file; a file that cannot be opened or read raises the
 // open error naming errorName (the path when empty).
 std::string ReadWholeFile(const std::string& path, std::string_view errorName = {});
@@ -32,6 +34,9 @@ struct LineReaderOptions {
     // after it are never returned.
     bool endAtByte26 = false;
     ReadErrorText errors = ReadErrorText::CannotOpen;
+    // Asked before each block is read (a set cancel flag raises the
+    // cancelled error) and told after it; none: nobody follows the reading.
+    const PassControl* control = nullptr;
 };
 
 // Splits a file into lines while reading it in blocks: a line ends at CR LF,
@@ -76,6 +81,7 @@ private:
     LineReaderOptions options_;
     std::unique_ptr<char[]> buffer_;  // not cleared: only bytes read are looked at
     std::size_t capacity_ = 0;
+    std::uint64_t fileSize_ = 0;  // as the reader was opened, for progress
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]

@@ -35,7 +35,8 @@ AnalyzeOptions OriginalRules(bool allText)
 
 }  // namespace
 
-int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options)
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options,
+                    const PassControl* control)
 {
     // The file's keys are gathered first and join the tally only once the
     // file has been read, so a read error leaves the tally as it was.
@@ -61,7 +62,9 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
     };
     int counted = 0;
     {
-        LineReader reader(fileName, kHeaderReading);
+        LineReaderOptions reading = kHeaderReading;
+        reading.control = control;
+        LineReader reader(fileName, reading);
         const bool allText = options.scope == HeaderScope::kAll;
         const FirstLetter blockLetter = options.anyCase ? FirstLetter::kAnyCase : FirstLetter::kUpperCase;
         // Header blocks past the first are told by the MIME structure, as

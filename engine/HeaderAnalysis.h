@@ -10,6 +10,8 @@
 
 namespace norvane {
 
+struct PassControl;
+
 // 'key=count' entries, one per key (keys compared without regard to ASCII
 // case), in the order the keys were first met.
 using KeyCountList = std::vector<std::string>;
@@ -30,8 +32,10 @@ struct AnalyzeOptions {
 // (a file whose first line does not begin with "From " is one message);
 // kAll reads the whole file with the strict ": " separator. Each counted
 // entry takes the letter case of the key's last occurrence. A read error
-// raises its cause (ReadErrorMessage) and leaves keyCountList as it was.
-int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options);
+// raises its cause (ReadErrorMessage) and leaves keyCountList as it was;
+// so does a stop asked for through control (the cancelled error).
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options,
+                    const PassControl* control = nullptr);
 // allText is the scope kAll, else kFirst.
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
 

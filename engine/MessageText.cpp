@@ -15,6 +15,7 @@ constexpr MessageForms kForms[] = {
     {NORVANE_CORE_TEXT("CoreMessage", "ﾌｧｲﾙ %s は通常のﾌｧｲﾙではありません"), "File %s is not a regular file"},
     {NORVANE_CORE_TEXT("CoreMessage", "ﾌｧｲﾙ %s は処理中に変更されました"), "File %s was changed while it was processed"},
     {NORVANE_CORE_TEXT("CoreMessage", "ﾌｧｲﾙ %s は他のﾌﾟﾛｸﾞﾗﾑが使用中です"), "File %s is in use by another program"},
+    {NORVANE_CORE_TEXT("CoreMessage", "処理を中止しました"), "The run was cancelled"},
     {NORVANE_CORE_TEXT("CoreMessage", "ﾌｧｲﾙが見つかりません"), "File not found"},
     {NORVANE_CORE_TEXT("CoreMessage", "ﾌｧｲﾙへのｱｸｾｽが拒否されました"), "Access to the file was denied"},
     {NORVANE_CORE_TEXT("CoreMessage", "I/O ｴﾗｰ (%d)"), "I/O error (%d)"},

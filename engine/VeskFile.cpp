@@ -6,6 +6,7 @@
 #include "engine/FileIo.h"
 #include "engine/MailFile.h"
 #include "engine/MailOutput.h"
+#include "engine/PassControl.h"
 #include "engine/StripHeaders.h"
 
 #include <exception>
@@ -31,6 +32,7 @@ struct PreparedVesk::State {
     std::vector<std::string> candidates;
     bool changes = false;
     std::exception_ptr failure;  // writing the replacement failed
+    PassControl control;  // a copy: the prepared file may outlive the caller's
 };
 
 namespace {
@@ -54,6 +56,7 @@ struct PassSetup {
     bool strip = false;  // strip headers and tidy after the removal
     StripOptions stripping;
     KeyList* keyList = nullptr;
+    const PassControl* control = nullptr;
 };
 
 // The one pass over a mail file shared by RemoveAttachments and VeskFile:
@@ -69,11 +72,15 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
     state->dryRun = setup.mode.dryRun;
     state->backup = setup.backup && !setup.mode.dryRun;
     state->removeBodies = setup.removeBodies;
+    if (setup.control)
+        state->control = *setup.control;
     state->file = std::make_unique<MailFile>(run.Target(fileName), fileName,
                                              setup.mode.dryRun ? MailAccess::kRead : MailAccess::kReplace);
     const MailFile& file = *state->file;
     state->counts.bytesBefore = state->counts.bytesAfter = file.Size();
-    LineReader reader(file.Descriptor(), fileName);
+    LineReaderOptions reading;
+    reading.control = &state->control;
+    LineReader reader(file.Descriptor(), fileName, reading);
     std::string_view line;
     if (!reader.Next(line))
         return state;
@@ -129,6 +136,8 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
         remover->Finish();
     if (stripper)
         stripper->Finish();
+    // The last block may have been read before a stop was asked for.
+    state->control.Check();
 
     state->counts.attachmentLines = remover ? remover->Removed() : 0;
     if (state->saver)
@@ -167,6 +176,9 @@ VeskCounts CommitPass(PreparedVesk::State& state, KeyList* keyList, VeskRun& run
     VeskCounts counts = state.counts;
     if (!state.mail)
         return counts;
+    // A stop asked for while the file waited for its turn leaves it as it
+    // is; once the backup is begun, the file is finished.
+    state.control.Check();
     // Stripping on its own registers the file's keys even when the file
     // cannot be written; after a removal that could not be written it never
     // runs.
@@ -276,10 +288,12 @@ VeskPreview PreparedVesk::TakePreview()
 }
 
 PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
-                             const VeskRun& run, VeskMode mode)
+                             const VeskRun& run, VeskMode mode, const PassControl* control)
 {
     // The pass only reads the list: registering is the commit's business.
-    return PreparedVesk(PreparePass(fileName, VeskSetup(options, const_cast<KeyList&>(keyList), mode), run));
+    PassSetup setup = VeskSetup(options, const_cast<KeyList&>(keyList), mode);
+    setup.control = control;
+    return PreparedVesk(PreparePass(fileName, setup, run));
 }
 
 VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run)
@@ -289,9 +303,11 @@ VeskCounts CommitPrepared(PreparedVesk& prepared, KeyList& keyList, VeskRun& run
 }
 
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run,
-                    VeskMode mode)
+                    VeskMode mode, const PassControl* control)
 {
-    return RunPass(fileName, VeskSetup(options, keyList, mode), run);
+    PassSetup setup = VeskSetup(options, keyList, mode);
+    setup.control = control;
+    return RunPass(fileName, setup, run);
 }
 
 }  // namespace norvane

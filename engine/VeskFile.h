@@ -11,6 +11,8 @@
 
 namespace norvane {
 
+struct PassControl;
+
 // The option check boxes as the Vesk command reads them. Every option off
 // (and the scope kFirst) gives the original rules.
 struct VeskOptions {
@@ -114,8 +116,13 @@ struct VeskCounts {
 // that cannot be written; the changed
 // error when the file is no longer what was read. The mail file is then
 // untouched, and no backup is left unless the replacement itself failed.
+//
+// control, when given, follows the reading and may stop it: a stop asked
+// for before the backup is begun raises the cancelled error and leaves the
+// file, the key list and the folder as they were (no temporary file, no
+// backup); later the file is finished.
 VeskCounts VeskFile(const std::string& fileName, KeyList& keyList, const VeskOptions& options, VeskRun& run,
-                    VeskMode mode = {});
+                    VeskMode mode = {}, const PassControl* control = nullptr);
 
 // VeskFile in two steps, so that several files can be worked at once and
 // still be committed one after another in their order.
@@ -153,8 +160,10 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// control (see VeskFile), copied, also holds for the commit of the prepared
+// file.
 PreparedVesk PrepareVeskFile(const std::string& fileName, const KeyList& keyList, const VeskOptions& options,
-                             const VeskRun& run, VeskMode mode = {});
+                             const VeskRun& run, VeskMode mode = {}, const PassControl* control = nullptr);
 
 // Finishes a prepared file as VeskFile would: registers the candidates that
 // keyList still lacks (in order), then takes the backup under the next name

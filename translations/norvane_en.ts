@@ -95,6 +95,10 @@
         <source>ﾊﾞｯｸｱｯﾌﾟ %s は他のﾌｧｲﾙのものかもしれません</source>
         <translation>Backup %s may belong to another file</translation>
     </message>
+    <message>
+        <source>処理を中止しました</source>
+        <translation>The run was cancelled</translation>
+    </message>
 </context>
 <context>
     <name>FileGrid</name>
@@ -144,6 +148,18 @@
     <message>
         <source>ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？</source>
         <translation>from backup %1 (%2)?</translation>
+    </message>
+    <message>
+        <source>中止しました：%1 件中 %2 件処理しました</source>
+        <translation>Cancelled: %2 of %1 files were processed</translation>
+    </message>
+    <message>
+        <source>ヴェスクしています</source>
+        <translation>Vesk in progress</translation>
+    </message>
+    <message>
+        <source>ヘッダーを調査しています</source>
+        <translation>Analyzing the headers</translation>
     </message>
 </context>
 <context>
@@ -513,6 +529,29 @@ Empty: the attachments of a.eml go to a.eml.attachments</translation>
     <message>
         <source>自動登録されるキー:</source>
         <translation>Keys auto-registration would add:</translation>
+    </message>
+</context>
+<context>
+    <name>norvane::ProgressDialog</name>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>処理中のファイルは変更せずに中止します</source>
+        <translation>Stops at once; the file being worked stays as it was</translation>
+    </message>
+    <message>
+        <source>%1 / %2 ファイル</source>
+        <translation>%1 / %2 files</translation>
+    </message>
+    <message>
+        <source>%1 / %2 MB</source>
+        <translation>%1 / %2 MB</translation>
+    </message>
+    <message>
+        <source>中止しています…</source>
+        <translation>Cancelling…</translation>
     </message>
 </context>
 <context>

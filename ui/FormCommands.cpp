@@ -11,6 +11,7 @@
 #include "engine/Restore.h"
 #include "settings/Settings.h"
 #include "app/ExtraOptions.h"
+#include "ui/BackgroundJob.h"
 #include "ui/ExtraPage.h"
 #include "ui/FileGrid.h"
 #include "ui/FileSelection.h"
@@ -87,6 +88,21 @@ void FormCommands::ListProtectedFiles(const VeskJobResult& result)
     prompt->Show(PromptKind::Notice, kMessageCaption, heading + text);
 }
 
+void FormCommands::ReportStopped(const JobResult& result)
+{
+    std::size_t done = 0;
+    for (const FileResult& file : result.files)
+        if (file.outcome != FileOutcome::Skipped)
+            ++done;
+    Prompt* prompt = CurrentPrompt();
+    if (!prompt)
+        return;
+    const QString text = QCoreApplication::translate("FormCommands", "中止しました：%1 件中 %2 件処理しました")
+                             .arg(result.files.size())
+                             .arg(done);
+    prompt->Show(PromptKind::Notice, kMessageCaption, ToBytes(text));
+}
+
 void FormCommands::Vesk()
 {
     if (grid_.SelectedFiles().empty())
@@ -96,13 +112,20 @@ void FormCommands::Vesk()
         BusyCursorGuard busy;
         // A failed save of the registered keys is not shown here: the list
         // keeps them, and the save at close tries again and reports.
-        result = RunVeskJob({grid_.ListedFiles(), Options(), &session_, CoreCount()}, keys_);
-        // Keys registered before an error are shown all the same.
+        const VeskJob job{grid_.ListedFiles(), Options(), &session_, CoreCount()};
+        BackgroundJob background(window_, QCoreApplication::translate("FormCommands", "ヴェスクしています"));
+        background.Run(job.files.size(),
+                       [&](JobObserver& observer) { result = RunVeskJob(job, keys_, &observer); });
+        // Keys registered before an error or a stop are shown all the same.
         if (!result.registeredKeys.empty())
             panel_.Rebuild();
     }
     Report(result);
     ListProtectedFiles(result);
+    if (result.cancelled) {
+        ReportStopped(result);
+        return;
+    }
     if (const FileResult* failure = result.Failure())
         throw Error(failure->message);
     if (NotifyUser(MessageCode::AskAnalyzeAfterVesk, ""))
@@ -193,10 +216,19 @@ void FormCommands::Analyze()
     AnalyzeJobResult result;
     {
         BusyCursorGuard busy;
-        result = RunAnalyzeJob(grid_.ListedFiles(), keys_, AnalyzeOptionsFrom(Options()), nullptr, CoreCount());
-        // On an error the grid stays as it was.
-        if (!result.Failure())
+        const std::vector<std::string> files = grid_.ListedFiles();
+        const AnalyzeOptions options = AnalyzeOptionsFrom(Options());
+        BackgroundJob background(window_, QCoreApplication::translate("FormCommands", "ヘッダーを調査しています"));
+        background.Run(files.size(), [&](JobObserver& observer) {
+            result = RunAnalyzeJob(files, keys_, options, &observer, CoreCount());
+        });
+        // On an error or a stop the grid stays as it was.
+        if (!result.Failure() && !result.cancelled)
             grid_.ShowAnalysis(result.tally);
+    }
+    if (result.cancelled) {
+        ReportStopped(result);
+        return;
     }
     if (const FileResult* failure = result.Failure())
         throw Error(failure->message);

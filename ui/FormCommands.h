@@ -8,6 +8,7 @@ class QWidget;
 
 namespace norvane {
 
+struct JobResult;
 struct VeskJobResult;
 struct VeskOptions;
 
@@ -21,9 +22,11 @@ class KeyPanel;
 class OptionPage;
 
 // The file page's commands: choosing files, Vesk over the listed files and
-// Analyze of them. Each runs to its end on the user-interface thread; an
-// error ends it and goes on to the caller, which reports it once the busy
-// cursor is off again.
+// Analyze of them. A run goes on off the user-interface thread while the
+// window repaints (see BackgroundJob), with a progress dialog when it takes
+// a while, and may be stopped there; the command returns when it is over.
+// An error ends it and goes on to the caller, which reports it once the busy
+// cursor is off again; a stop is told in a notice.
 class FormCommands {
 public:
     FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, KeyListSession& session,
@@ -49,6 +52,8 @@ public:
 private:
     // One notice naming the files whose signed or encrypted part was kept whole.
     static void ListProtectedFiles(const VeskJobResult& result);
+    // One notice saying how many of the files listed a stopped run did.
+    static void ReportStopped(const JobResult& result);
 
     // The ticks of both option pages as the engine takes them.
     VeskOptions Options() const;
