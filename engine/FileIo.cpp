@@ -181,7 +181,7 @@ LineReader::LineReader(const std::string& path, const LineReaderOptions& options
             Fail(EISDIR);
         ThrowNotRegular(path_);
     }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    // The flag stays: it changes nothing for reading a regular file.
     SizeBuffer(static_cast<std::uint64_t>(st.st_size));
 }
 
