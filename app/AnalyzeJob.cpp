@@ -2,6 +2,7 @@
 
 #include "engine/TextRules.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace norvane {
@@ -73,9 +74,10 @@ AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyL
         file.headerLines = counts.lines;
         file.outcome = FileOutcome::Processed;
     };
-    // A file's count is quick: workers take files in groups.
-    constexpr std::size_t kBatch = 64;
-    if (RunFilesAhead(result, observer, workers, count, merge, kBatch))
+    // A file's count is quick: workers take files in groups, as large as
+    // leaves each worker several, since every handing over may wake a thread.
+    const std::size_t batch = std::clamp<std::size_t>(files.size() / (8 * std::max(workers, 1u)), 16, 256);
+    if (RunFilesAhead(result, observer, workers, count, merge, batch))
         result.tally = AnalyzeResult(tally.Entries(), keyList);
     return result;
 }

@@ -39,6 +39,7 @@ int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& file
                         const AnalyzeOptions& options)
 {
     std::vector<KeyCount> seen;
+    seen.reserve(32);  // one allocation for a usual mail
     std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index;
     // A mail holds a few dozen distinct keys as a rule: searching them in
     // order costs less than hashing each and allocating map nodes; the index
