@@ -2,7 +2,7 @@
 
 #include "engine/TextRules.h"
 
-#include <charconv>
+#include <algorithm>
 #include <unordered_map>
 
 namespace norvane {
@@ -11,29 +11,33 @@ namespace {
 
 struct FileCounts {
     int lines = 0;
-    KeyCountList keys;
+    std::vector<KeyCount> keys;
 };
 
 // The tally CountHeaderKeys builds file after file, merged from each file's
-// own counts with an index, so a large tally is not searched per key.
+// own key and count pairs with an index, so a large tally is not searched
+// per key.
 class Tally {
 public:
-    void Add(const KeyCountList& file)
+    void Add(const std::vector<KeyCount>& file)
     {
-        for (const auto& entry : file) {
-            const auto eq = entry.find('=');
-            const std::string_view key = std::string_view(entry).substr(0, eq);
-            long long count = 0;
-            if (eq != std::string::npos)
-                std::from_chars(entry.data() + eq + 1, entry.data() + entry.size(), count);
-            if (const auto at = index_.find(key); at != index_.end()) {
-                // The letter case of the key's last occurrence.
-                entries_[at->second].key.assign(key);
-                entries_[at->second].count += count;
-            } else {
-                index_.emplace(std::string(key), entries_.size());
-                entries_.push_back({std::string(key), count});
+        for (const auto& [key, count] : file) {
+            // Files of one archive list their keys in much the same order:
+            // the entry after the last one met is tried before the index.
+            std::size_t at = next_;
+            if (at >= entries_.size() || (entries_[at].key != key && !EqualsAsciiNoCase(entries_[at].key, key))) {
+                const auto found = index_.find(key);
+                at = found != index_.end() ? found->second : entries_.size();
             }
+            if (at < entries_.size()) {
+                // The letter case of the key's last occurrence.
+                entries_[at].key.assign(key);
+                entries_[at].count += count;
+            } else {
+                index_.emplace(key, at);
+                entries_.push_back({key, count});
+            }
+            next_ = at + 1;
         }
     }
 
@@ -47,11 +51,8 @@ public:
     }
 
 private:
-    struct Entry {
-        std::string key;
-        long long count = 0;
-    };
-    std::vector<Entry> entries_;
+    std::vector<KeyCount> entries_;
+    std::size_t next_ = 0;
     std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index_;
 };
 
@@ -66,7 +67,7 @@ AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyL
     const std::function<FileCounts(const std::string&, const PassControl&)> count =
         [&](const std::string& path, const PassControl& control) {
             FileCounts counts;
-            counts.lines = CountHeaderKeys(path, counts.keys, options, &control);
+            counts.lines = CountFileHeaderKeys(path, counts.keys, options, &control);
             return counts;
         };
     const std::function<void(FileResult&, FileCounts&)> merge = [&](FileResult& file, FileCounts& counts) {
@@ -74,9 +75,10 @@ AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyL
         file.headerLines = counts.lines;
         file.outcome = FileOutcome::Processed;
     };
-    // A file's count is quick: workers take files in groups.
-    constexpr std::size_t kBatch = 64;
-    if (RunFilesAhead(result, observer, workers, count, merge, kBatch))
+    // A file's count is quick: workers take files in groups, as large as
+    // leaves each worker several, since every handing over may wake a thread.
+    const std::size_t batch = std::clamp<std::size_t>(files.size() / (8 * std::max(workers, 1u)), 16, 256);
+    if (RunFilesAhead(result, observer, workers, count, merge, batch))
         result.tally = AnalyzeResult(tally.Entries(), keyList);
     return result;
 }

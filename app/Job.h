@@ -118,7 +118,8 @@ bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void
 bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
               const std::function<void(FileResult&)>& work);
 
-// RunFiles in two steps: prepare(path, control) runs on `workers` threads, in groups
+// RunFiles in two steps: prepare(path, control) runs on `workers` threads
+// (the caller's among them, while it waits for the next group), in groups
 // of `batch` files (a worker's share, so that a short prepare is not lost in
 // the handing over), at most twice `workers` groups ahead of the file being
 // finished; finish(file, prepared) runs on the caller's thread in the list's
@@ -159,7 +160,8 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         }
         return done;
     };
-    WorkAhead<std::vector<Done>> ahead((count + batch - 1) / batch, workers, 2 * std::size_t{workers},
+    // The caller works groups too while it waits: one thread fewer.
+    WorkAhead<std::vector<Done>> ahead((count + batch - 1) / batch, workers - 1, 2 * std::size_t{workers},
                                        prepareBatch);
     std::vector<Done> current;
     std::size_t next = 0;

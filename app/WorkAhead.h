@@ -16,8 +16,10 @@ unsigned CoreCount();
 
 // Runs work(0), work(1), ... work(count - 1) on worker threads, never more
 // than `ahead` items past the one the caller takes next, and hands the
-// results to the caller in index order. Destroying it stops the workers after
-// the items they are on and drops every result not taken.
+// results to the caller in index order. While the caller waits in Take it
+// works the next unclaimed item itself, so `workers` threads and the caller
+// work at once. Destroying it stops the workers after the items they are on
+// and drops every result not taken.
 template <class Result>
 class WorkAhead {
 public:
@@ -38,12 +40,18 @@ public:
     WorkAhead(const WorkAhead&) = delete;
     WorkAhead& operator=(const WorkAhead&) = delete;
 
-    // The next item's result, waiting for it; raises what its work raised.
+    // The next item's result, working items or waiting until it is done;
+    // raises what its work raised.
     Result Take()
     {
         std::unique_lock lock(mutex_);
         Slot& slot = slots_[taken_ % ahead_];
-        done_.wait(lock, [&] { return slot.done; });
+        while (!slot.done) {
+            if (Claimable())
+                WorkOne(lock);
+            else
+                done_.wait(lock);
+        }
         Slot taken = std::move(slot);
         slot = Slot{};
         ++taken_;
@@ -73,6 +81,25 @@ private:
         threads_.clear();
     }
 
+    bool Claimable() const { return next_ < count_ && next_ < taken_ + ahead_; }
+
+    // Claims the next item and works it with the lock released.
+    void WorkOne(std::unique_lock<std::mutex>& lock)
+    {
+        const std::size_t index = next_++;
+        lock.unlock();
+        Slot slot;
+        try {
+            slot.result.emplace(work_(index));
+        } catch (...) {
+            slot.failure = std::current_exception();
+        }
+        slot.done = true;
+        lock.lock();
+        slots_[index % ahead_] = std::move(slot);
+        done_.notify_all();
+    }
+
     void Work()
     {
         std::unique_lock lock(mutex_);
@@ -80,18 +107,7 @@ private:
             wanted_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
             if (stop_ || next_ >= count_)
                 return;
-            const std::size_t index = next_++;
-            lock.unlock();
-            Slot slot;
-            try {
-                slot.result.emplace(work_(index));
-            } catch (...) {
-                slot.failure = std::current_exception();
-            }
-            slot.done = true;
-            lock.lock();
-            slots_[index % ahead_] = std::move(slot);
-            done_.notify_all();
+            WorkOne(lock);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "engine/PassControl.h"
+#include "engine/TextRules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -196,7 +197,7 @@ LineReader::LineReader(const std::string& path, const LineReaderOptions& options
             Fail(EISDIR);
         ThrowNotRegular(path_);
     }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    // The flag stays: it changes nothing for reading a regular file.
     SizeBuffer(static_cast<std::uint64_t>(st.st_size));
 }
 
@@ -240,6 +241,7 @@ bool LineReader::Fill()
         bufferOffset_ += begin_;
         end_ -= begin_;
         noLfBefore_ = noLfBefore_ > begin_ ? noLfBefore_ - begin_ : 0;
+        noAbsentBefore_ = noAbsentBefore_ > begin_ ? noAbsentBefore_ - begin_ : 0;
         begin_ = 0;
     }
     if (end_ == capacity_) {
@@ -325,11 +327,89 @@ bool LineReader::Next(std::string_view& line)
     }
 }
 
+LineRun LineReader::TakeRun(const PlainLineRule& rule)
+{
+    LineRun run;
+    if (rule.absent != absent_) {
+        absent_ = rule.absent;
+        noAbsentBefore_ = 0;
+    }
+    const char* const base = buffer_.get();
+    const std::size_t start = begin_;
+    std::size_t at = begin_;
+    std::size_t lastLine = at;
+    while (at < end_) {
+        const char first = base[at];
+        if (first == '\r' || first == '\n')
+            break;  // an empty line
+        bool excluded = false;
+        for (const char c : rule.notFirst)
+            excluded = excluded || c == first;
+        if (excluded)
+            break;
+        // The prefix holds no line end, so a match lies within this line.
+        if (!rule.notPrefix.empty() && FoldAscii(first) == FoldAscii(rule.notPrefix.front())) {
+            const std::string_view rest(base + at, end_ - at);
+            if (rule.prefixAnyCase ? StartsWithAsciiNoCase(rest, rule.notPrefix) : rest.starts_with(rule.notPrefix))
+                break;
+        }
+        // The line's end, found as Next finds it.
+        const std::size_t lfFrom = std::max(at, noLfBefore_);
+        const char* lf = static_cast<const char*>(std::memchr(base + lfFrom, '\n', end_ - lfFrom));
+        noLfBefore_ = lf ? static_cast<std::size_t>(lf - base) : end_;
+        const char* cr = static_cast<const char*>(std::memchr(base + at, '\r', noLfBefore_ - at));
+        std::size_t lineEnd;
+        std::size_t next;
+        LineEnd end;
+        if (cr) {
+            lineEnd = static_cast<std::size_t>(cr - base);
+            if (lineEnd + 1 == end_)
+                break;  // the next byte, not held yet, decides
+            if (base[lineEnd + 1] == '\n') {
+                end = LineEnd::kCrLf;
+                next = lineEnd + 2;
+            } else {
+                end = LineEnd::kCr;
+                next = lineEnd + 1;
+            }
+        } else if (lf) {
+            end = LineEnd::kLf;
+            lineEnd = noLfBefore_;
+            next = lineEnd + 1;
+        } else {
+            break;  // not held whole, or the last line without an end
+        }
+        if (rule.crLfOnly && end != LineEnd::kCrLf)
+            break;
+        if (rule.absent != 0) {
+            const std::size_t from = std::max(at, noAbsentBefore_);
+            if (from < lineEnd) {
+                const char* found = static_cast<const char*>(std::memchr(base + from, rule.absent, end_ - from));
+                noAbsentBefore_ = found ? static_cast<std::size_t>(found - base) : end_;
+            }
+            if (noAbsentBefore_ < lineEnd)
+                break;
+        }
+        lastLine = at;
+        ++run.lines;
+        run.lastEnd = end;
+        run.allCrLf = run.allCrLf && end == LineEnd::kCrLf;
+        at = next;
+    }
+    if (run.lines > 0) {
+        run.bytes = std::string_view(base + start, at - start);
+        lineOffset_ = bufferOffset_ + lastLine;
+        lineEnd_ = run.lastEnd;
+        begin_ = at;
+    }
+    return run;
+}
+
 void LineReader::Seek(std::uint64_t offset)
 {
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
         Fail(errno);
-    begin_ = end_ = noLfBefore_ = 0;
+    begin_ = end_ = noLfBefore_ = noAbsentBefore_ = 0;
     bufferOffset_ = offset;
     eof_ = false;
 }

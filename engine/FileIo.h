@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LineEnd.h"
+#include "engine/LineSink.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +40,17 @@ struct LineReaderOptions {
     const PassControl* control = nullptr;
 };
 
+// Which lines a LineReader may hand over in one run (see TakeRun): never an
+// empty line, nor one that begins with a byte of notFirst or with notPrefix,
+// nor one that holds the byte absent (when not NUL).
+struct PlainLineRule {
+    bool crLfOnly = true;  // only lines that end in CR LF, else any line with its end
+    char absent = 0;
+    std::string_view notFirst;
+    std::string_view notPrefix;
+    bool prefixAnyCase = false;  // notPrefix in any ASCII letter case
+};
+
 // Splits a file into lines while reading it in blocks: a line ends at CR LF,
 // at a lone CR or at a lone LF (LF followed by CR is two line ends); a last
 // line without line end is a line; a final line end adds no empty line. NUL
@@ -59,6 +71,11 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     bool Next(std::string_view& line);
+    // Takes the lines Next would return next, as long as they are already
+    // held, whole with their ends, and follow rule, in one piece (none when
+    // the next line does not). Afterwards LineOffset and LastLineEnd are
+    // those of the run's last line, as if Next had returned each.
+    LineRun TakeRun(const PlainLineRule& rule);
     // Byte offset in the file where the line last returned by Next begins.
     std::uint64_t LineOffset() const { return lineOffset_; }
     // The bytes the reader holds and the file offset of the first: valid
@@ -90,6 +107,9 @@ private:
     // buffer_[begin_, noLfBefore_) is known to hold no LF, so a file with CR
     // line ends is not searched to the end of the block for every line.
     std::size_t noLfBefore_ = 0;
+    // The same for the byte a run rule keeps out.
+    std::size_t noAbsentBefore_ = 0;
+    char absent_ = 0;
     bool eof_ = false;
 };
 

@@ -35,22 +35,17 @@ AnalyzeOptions OriginalRules(bool allText)
 
 }  // namespace
 
-int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options,
-                    const PassControl* control)
+int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& fileCounts,
+                        const AnalyzeOptions& options, const PassControl* control)
 {
-    // The file's keys are gathered first and join the tally only once the
-    // file has been read, so a read error leaves the tally as it was.
-    struct Seen {
-        std::string key;  // in the letter case of its last occurrence
-        long long count = 0;
-    };
-    std::vector<Seen> seen;
+    std::vector<KeyCount> seen;
+    seen.reserve(32);  // one allocation for a usual mail
     std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index;
     // A mail holds a few dozen distinct keys as a rule: searching them in
     // order costs less than hashing each and allocating map nodes; the index
     // is built once a file holds many.
     constexpr std::size_t kIndexFrom = 48;
-    const auto find = [&](std::string_view key) -> Seen* {
+    const auto find = [&](std::string_view key) -> KeyCount* {
         if (!index.empty()) {
             const auto at = index.find(key);
             return at == index.end() ? nullptr : &seen[at->second];
@@ -94,7 +89,7 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
             }
             if (found.key.empty())
                 continue;
-            if (Seen* known = find(found.key)) {
+            if (KeyCount* known = find(found.key)) {
                 known->key.assign(found.key);
                 ++known->count;
             } else {
@@ -108,6 +103,17 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
             ++counted;
         }
     }
+    fileCounts = std::move(seen);
+    return counted;
+}
+
+int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options,
+                    const PassControl* control)
+{
+    // The file's keys are gathered first and join the tally only once the
+    // file has been read, so a read error leaves the tally as it was.
+    std::vector<KeyCount> seen;
+    const int counted = CountFileHeaderKeys(fileName, seen, options, control);
     for (const auto& key : seen) {
         // A key holds no '=', so an entry names it exactly when the key's
         // length ends the entry or meets its first '='.

@@ -36,6 +36,19 @@ struct AnalyzeOptions {
 // so does a stop asked for through control (the cancelled error).
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, const AnalyzeOptions& options,
                     const PassControl* control = nullptr);
+
+// One file's header keys with their counts, in the order first met, each in
+// the letter case of its last occurrence.
+struct KeyCount {
+    std::string key;
+    long long count = 0;
+};
+
+// Counts the header keys of one mail file as CountHeaderKeys does, into
+// fileCounts (replacing what it held), and returns how many header lines it
+// counted; fileCounts is left as it was on a read error or a stop.
+int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& fileCounts,
+                        const AnalyzeOptions& options, const PassControl* control = nullptr);
 // allText is the scope kAll, else kFirst.
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
 

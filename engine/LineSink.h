@@ -2,9 +2,19 @@
 
 #include "engine/LineEnd.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace norvane {
+
+// Whole lines as a file holds them, in one piece: each with its end, none
+// empty, none without an end.
+struct LineRun {
+    std::string_view bytes;
+    std::size_t lines = 0;
+    LineEnd lastEnd = LineEnd::kNone;
+    bool allCrLf = true;  // every line ends in CR LF
+};
 
 // Receives lines one at a time from a stage of the per-file job. The view is
 // valid only during the call.
@@ -19,6 +29,9 @@ public:
         static_cast<void>(end);
         PutLine(line);
     }
+    // The run's lines one by one with their ends; a sink that writes them as
+    // they are takes the run in one piece.
+    virtual void PutLines(const LineRun& run);
 };
 
 // Passes lines on, each with the end KeptLineEnd gives, so that what it

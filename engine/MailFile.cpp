@@ -17,6 +17,7 @@ namespace norvane {
 namespace {
 
 constexpr std::size_t kCompareBlock = 1 << 20;
+constexpr std::size_t kShortWrite = 4;  // a line end: compared byte by byte
 
 bool SameFile(const struct stat& a, const struct stat& b)
 {
@@ -188,6 +189,26 @@ void MailReplacement::Write(std::string_view bytes)
         writer_->Write(bytes);
         return;
     }
+    if (held_) {
+        // Bytes the reader holds are the file's: those it holds at their own
+        // place need no comparing, and a short write is compared in place.
+        const std::string_view held = held_->Held();
+        const std::uint64_t heldAt = held_->HeldOffset();
+        const std::uint64_t at = equal_ - heldAt;
+        if (equal_ >= heldAt && at <= held.size() && bytes.size() <= held.size() - at) {
+            const char* file = held.data() + at;
+            bool same = file == bytes.data();
+            if (!same && bytes.size() <= kShortWrite) {
+                same = true;
+                for (std::size_t i = 0; i < bytes.size(); ++i)
+                    same = same && file[i] == bytes[i];
+            }
+            if (same) {
+                equal_ += bytes.size();
+                return;
+            }
+        }
+    }
     if (blockHeld_) {
         // The reader may have moved its bytes since the last write.
         blockAt_ = equal_;
@@ -195,7 +216,7 @@ void MailReplacement::Write(std::string_view bytes)
         blockHeld_ = false;
     }
     while (!bytes.empty()) {
-        if (equal_ == blockAt_ + blockLength_ && !Refill()) {
+        if (equal_ >= blockAt_ + blockLength_ && !Refill()) {
             Diverge(bytes);  // longer than the file
             return;
         }

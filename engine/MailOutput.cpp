@@ -51,6 +51,25 @@ void MailOutput::PutLineWithEnd(std::string_view line, LineEnd end)
     }
 }
 
+void MailOutput::PutLines(const LineRun& run)
+{
+    if (!keepLineEnds_ && !run.allCrLf) {
+        LineSink::PutLines(run);
+        return;
+    }
+    if (failure_)
+        return;
+    // No line of a run is empty, so each keeps its end.
+    lastEnd_ = run.lastEnd;
+    try {
+        if (copy_)
+            copy_->Write(run.bytes);
+        replacement_->Write(run.bytes);
+    } catch (const Error&) {
+        failure_ = std::current_exception();
+    }
+}
+
 bool MailOutput::Finish()
 {
     if (!failure_) {

@@ -26,6 +26,8 @@ public:
     // A line without its end: it ends with CR LF.
     void PutLine(std::string_view line) override;
     void PutLineWithEnd(std::string_view line, LineEnd end) override;
+    // In one piece when the lines are written as they are.
+    void PutLines(const LineRun& run) override;
 
     // Compares with the bytes reader, reading the same file, still holds.
     void CompareWith(const LineReader& reader)

@@ -52,6 +52,17 @@ public:
     // Classifies the next line of the file.
     MimeLine Next(std::string_view line);
 
+    // Whether the lines that come next, as long as none is empty or begins
+    // with '-', are body lines that change nothing here, so that Next may be
+    // skipped for them; inProtected is then theirs.
+    bool PlainBody(bool& inProtected) const
+    {
+        if (!started_ || block_ != HeaderBlock::kNone || previousEmpty_)
+            return false;
+        inProtected = bodyProtected_;
+        return true;
+    }
+
     // Whether the first line began with "From ": then every "From " line
     // after an empty line starts a message.
     bool Mailbox() const { return mailbox_; }

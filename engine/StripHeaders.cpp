@@ -94,6 +94,60 @@ void HeaderStripper::PutLineWithEnd(std::string_view line, LineEnd end)
         Tidy(line, end);
 }
 
+HeaderStripper::PlainPath HeaderStripper::PathOfPlain() const
+{
+    if (holding_ || !trailing_.Empty() || finished_)
+        return PlainPath::kNone;
+    bool inProtected = false;
+    if (tracker_ && !tracker_->PlainBody(inProtected))
+        return PlainPath::kNone;
+    if (options_.protectSigned && inProtected)
+        return PlainPath::kProtected;
+    const bool mainPass = options_.scope == HeaderScope::kAll || inMainPass_;
+    if (options_.scope == HeaderScope::kMessages && tracker_->Mailbox())
+        return PlainPath::kBody;
+    if (!mainPass)
+        return PlainPath::kTidy;
+    // A continuation line may still be removed.
+    return removing_ ? PlainPath::kNone : PlainPath::kMainPass;
+}
+
+std::optional<PlainLineRule> HeaderStripper::PlainRule() const
+{
+    const PlainPath path = PathOfPlain();
+    if (path == PlainPath::kNone)
+        return std::nullopt;
+    PlainLineRule rule;
+    rule.crLfOnly = !options_.keepLineEnds;
+    // A line of byte 26 may trail; a delimiter changes the structure.
+    rule.notFirst = tracker_ ? std::string_view("\x1a-") : std::string_view("\x1a");
+    if (path == PlainPath::kMainPass) {
+        rule.absent = ':';  // no key
+        rule.notPrefix = kContentType;
+        rule.prefixAnyCase = options_.anyCase;
+    }
+    return rule;
+}
+
+void HeaderStripper::PutRun(const LineRun& run)
+{
+    switch (PathOfPlain()) {
+    case PlainPath::kProtected:
+        keptProtected_ = true;
+        removing_ = false;
+        break;
+    case PlainPath::kBody:
+    case PlainPath::kMainPass:
+        removing_ = false;
+        break;
+    case PlainPath::kTidy:
+    case PlainPath::kNone:
+        break;
+    }
+    lastTidiedEmpty_ = false;
+    out_.PutLines(run);
+}
+
 void HeaderStripper::MainPassLine(std::string_view line, LineEnd end, bool allText, FirstLetter first)
 {
     const HeaderKeyResult extracted = ExtractHeaderKey(line, allText, first);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FileIo.h"
 #include "engine/HeaderKey.h"
 #include "engine/HeldLines.h"
 #include "engine/KeyList.h"
@@ -73,6 +74,13 @@ public:
     void PutLine(std::string_view line) override;
     void PutLineWithEnd(std::string_view line, LineEnd end) override;
 
+    // The rule a reader's run of lines (LineReader::TakeRun) must follow to
+    // pass through here unchanged in one piece, or nullopt when the next line
+    // must come alone. PutRun takes such a run, as PutLineWithEnd would take
+    // each of its lines.
+    std::optional<PlainLineRule> PlainRule() const;
+    void PutRun(const LineRun& run);
+
     // Ends the file: passes on what was held back and drops trailing lines.
     // No PutLine may follow.
     void Finish();
@@ -93,6 +101,15 @@ public:
     bool CommitRegisteredKeys();
 
 private:
+    // What a plain line (not empty, no key, no Content-Type) meets here.
+    enum class PlainPath {
+        kNone,           // it must come alone
+        kMainPass,       // kept as a line without key
+        kTidy,           // below the header block: only tidied
+        kBody,           // a body line between messages: tidied, ends a removal
+        kProtected,      // kept whole
+    };
+    PlainPath PathOfPlain() const;
     void MainPassLine(std::string_view line, LineEnd end, bool allText, FirstLetter first);
     void Keep(std::string_view line, LineEnd end, bool hasKey);
     void KeepWhole(std::string_view line, LineEnd end);

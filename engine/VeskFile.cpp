@@ -129,9 +129,17 @@ std::unique_ptr<PreparedVesk::State> PreparePass(const std::string& fileName, co
             afterRemoval->PutLineWithEnd(text, end);
     };
     put(first, 0, firstEnd);
-    do
+    // Lines that pass the stripper unchanged go on from the reader in runs,
+    // written (or, while the file has not changed, compared) in one piece.
+    const bool runs = stripper && !remover;
+    do {
         put(line, reader.LineOffset(), reader.LastLineEnd());
-    while (reader.Next(line));
+        if (runs) {
+            if (const auto rule = stripper->PlainRule())
+                if (const LineRun run = reader.TakeRun(*rule); run.lines > 0)
+                    stripper->PutRun(run);
+        }
+    } while (reader.Next(line));
     if (remover)
         remover->Finish();
     if (stripper)

@@ -1,7 +1,8 @@
 // The line reader over any bytes, alone and behind a long line that puts
 // them across a block end: the lines with their line ends put back give the
-// file again, no line holds CR or LF, a CR LF is one line end, and going
-// back to where a line began reads the same lines again.
+// file again, no line holds CR or LF, a CR LF is one line end, going back
+// to where a line began reads the same lines again, and runs taken between
+// lines hold exactly the lines Next would have given, each as the rule asks.
 #include "engine/FileIo.h"
 #include "fuzz/FuzzSupport.h"
 
@@ -46,6 +47,44 @@ void CheckLines(std::string_view input, std::size_t seekTo)
         joined += end;
     }
     FUZZ_REQUIRE_EQ(input, joined, "the lines joined with their line ends give the file");
+
+    // Runs taken after each line give the same lines.
+    const std::size_t ruleBits = seekTo;
+    PlainLineRule rule;
+    rule.crLfOnly = (ruleBits & 1) != 0;
+    rule.absent = (ruleBits & 2) != 0 ? ':' : '\0';
+    rule.notFirst = (ruleBits & 4) != 0 ? std::string_view("\x1a-") : std::string_view();
+    rule.notPrefix = (ruleBits & 8) != 0 ? std::string_view("Content-Type") : std::string_view();
+    rule.prefixAnyCase = (ruleBits & 16) != 0;
+    {
+        LineReader mixed(path);
+        std::size_t at = 0;
+        while (mixed.Next(line)) {
+            FUZZ_REQUIRE(at < lines.size() && lines[at].text == line, "between runs Next gives the same lines");
+            ++at;
+            const LineRun run = mixed.TakeRun(rule);
+            if (run.lines == 0)
+                continue;
+            FUZZ_REQUIRE(at + run.lines <= lines.size(), "a run holds no more lines than the file");
+            const std::size_t begin = lines[at].offset;
+            at += run.lines;
+            const std::size_t end = at < lines.size() ? lines[at].offset : size;
+            FUZZ_REQUIRE_EQ(input.substr(begin, end - begin), run.bytes, "a run is the bytes of its lines");
+            FUZZ_REQUIRE_EQ(static_cast<long long>(lines[at - 1].offset), static_cast<long long>(mixed.LineOffset()),
+                            "after a run the offset is its last line's");
+            for (std::size_t i = at - run.lines; i < at; ++i) {
+                const std::string& text = lines[i].text;
+                FUZZ_REQUIRE(!text.empty() && rule.notFirst.find(text.front()) == std::string_view::npos,
+                             "a run holds no empty line and none that begins with an excluded byte");
+                FUZZ_REQUIRE(rule.absent == 0 || text.find(rule.absent) == std::string::npos,
+                             "a run holds no line with the absent byte");
+                FUZZ_REQUIRE(rule.notPrefix.empty() || !text.starts_with(rule.notPrefix),
+                             "a run holds no line with the excluded prefix");
+            }
+        }
+        FUZZ_REQUIRE_EQ(static_cast<long long>(lines.size()), static_cast<long long>(at),
+                        "runs and lines together reach every line");
+    }
 
     // Going back to a line (as attachment removal does) reads from there on
     // the same lines with the same offsets.

@@ -1,10 +1,12 @@
 #include "app/AnalyzeJob.h"
 #include "app/VeskJob.h"
+#include "app/WorkAhead.h"
 
 #include "engine/FileIo.h"
 #include "TestFiles.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace norvane::test {
 
@@ -211,5 +213,31 @@ TEST(RunVeskJob, ACancelLeavesTheFilesNotReachedAndNoTemporaryFiles)
 }
 
 }  // namespace
+
+TEST(WorkAhead, TheCallerWorksItemsWhileItWaits)
+{
+    struct Case {
+        const char* name;
+        unsigned threads;
+        std::size_t ahead;
+    } cases[] = {
+        {"no thread: the caller works every item", 0, 1},
+        {"no thread, a window of three", 0, 3},
+        {"one thread beside the caller", 1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkAhead<int> ahead(40, c.threads, c.ahead, [](std::size_t i) {
+            if (i == 25)
+                throw std::runtime_error("item 25");
+            return static_cast<int>(i * i);
+        });
+        for (int i = 0; i < 25; ++i)
+            EXPECT_EQ(ahead.Take(), i * i);
+        EXPECT_THROW(ahead.Take(), std::runtime_error);
+        EXPECT_EQ(ahead.Take(), 26 * 26);
+    }
+}
+
 
 }  // namespace norvane::test

@@ -120,7 +120,7 @@ TEST(VeskFile, ACancelAtAnyPointLeavesTheFileWholeAndNothingBeside)
                 VeskRun run({path});
                 bool cancelled = false;
                 try {
-                    PreparedVesk prepared = PrepareVeskFile(path, keys, options, run, &control);
+                    PreparedVesk prepared = PrepareVeskFile(path, keys, options, run, {}, &control);
                     if (c.stopAfter == kBeforeCommit) {
                         EXPECT_EQ(lastDone, mail.size());
                         EXPECT_TRUE(prepared.Changes());
@@ -161,7 +161,7 @@ TEST(VeskFile, AControlThatIsNeverSetChangesNothingAndSeesTheWholeFile)
     KeyList sameKeys = keys;
     VeskRun run({plain, followed});
     const VeskCounts a = VeskFile(plain, keys, options, run);
-    const VeskCounts b = VeskFile(followed, sameKeys, options, run, &control);
+    const VeskCounts b = VeskFile(followed, sameKeys, options, run, {}, &control);
     EXPECT_EQ(ReadFile(followed), ReadFile(plain));
     EXPECT_EQ(b.headerLines, a.headerLines);
     EXPECT_EQ(b.attachmentLines, a.attachmentLines);

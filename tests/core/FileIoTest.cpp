@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <random>
 #include <vector>
 
 namespace norvane::test {
@@ -113,6 +114,146 @@ TEST(LineReader, OffsetsAndSeek)
     ASSERT_TRUE(reader.Next(line));
     EXPECT_EQ(line, "ef");
     EXPECT_FALSE(reader.Next(line));
+}
+
+TEST(LineReader, TakesARunOfLinesThatFollowTheRule)
+{
+    PlainLineRule crLf;
+    crLf.absent = ':';
+    crLf.notFirst = "\x1a-";
+    crLf.notPrefix = "Content-Type";
+    PlainLineRule anyEnd = crLf;
+    anyEnd.crLfOnly = false;
+    PlainLineRule anyCase = crLf;
+    anyCase.prefixAnyCase = true;
+    struct Case {
+        const char* name;
+        std::string bytes;  // a first line, then the run, then the line that stops it
+        PlainLineRule rule;
+        std::string run;
+        std::size_t lines;
+        LineEnd lastEnd;
+        std::string next;  // what Next gives after the run
+    } cases[] = {
+        {"up to a line with the absent byte", "a\r\nb\r\nc\r\nd: x\r\n", crLf, "b\r\nc\r\n", 2, LineEnd::kCrLf, "d: x"},
+        {"up to a line ending LF", "a\r\nb\r\nc\nd\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf, "c"},
+        {"up to a line ending CR", "a\r\nb\r\nc\rd\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf, "c"},
+        {"any end, the last line without end stays", "a\nb\rc\r\nd\nend", anyEnd, "b\rc\r\nd\n", 3, LineEnd::kLf,
+         "end"},
+        {"up to an empty line", "a\r\nb\r\n\r\nc\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf, ""},
+        {"up to an empty line after CR", "a\rb\r\rc\r", anyEnd, "b\r", 1, LineEnd::kCr, ""},
+        {"up to a line beginning with an excluded byte", "a\r\nb\r\n\x1a\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf,
+         "\x1a"},
+        {"up to a delimiter", "a\r\nb\r\n--b\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf, "--b"},
+        {"up to the prefix", "a\r\nb\r\nContent-Typed\r\n", crLf, "b\r\n", 1, LineEnd::kCrLf, "Content-Typed"},
+        {"the prefix in another case passes", "a\r\nb\r\ncontent-typed\r\nc:\r\n", crLf, "b\r\ncontent-typed\r\n",
+         2, LineEnd::kCrLf, "c:"},
+        {"the prefix in any case", "a\r\nb\r\ncontent-typed\r\n", anyCase, "b\r\n", 1, LineEnd::kCrLf,
+         "content-typed"},
+        {"none when the next line does not follow", "a\r\nb: x\r\n", crLf, "", 0, LineEnd::kCrLf, "b: x"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(dir.File("m"), c.bytes);
+        LineReader reader(dir.File("m"));
+        std::string_view line;
+        ASSERT_TRUE(reader.Next(line));
+        const LineRun run = reader.TakeRun(c.rule);
+        EXPECT_EQ(run.bytes, c.run);
+        EXPECT_EQ(run.lines, c.lines);
+        if (c.lines > 0) {
+            EXPECT_EQ(run.lastEnd, c.lastEnd);
+            EXPECT_EQ(reader.LastLineEnd(), c.lastEnd);
+            std::string others = c.run;  // the ends that are not CR LF
+            for (std::size_t at; (at = others.find("\r\n")) != std::string::npos;)
+                others.erase(at, 2);
+            EXPECT_EQ(run.allCrLf, others.find_first_of("\r\n") == std::string::npos);
+        }
+        ASSERT_TRUE(reader.Next(line));
+        EXPECT_EQ(line, c.next);
+    }
+}
+
+TEST(LineReader, RunsAndSingleLinesTogetherGiveTheLinesNextGives)
+{
+    const std::string_view vocabulary[] = {"plain", "Received: x", "", "\x1a", "--b", "Content-Type: t", "x"};
+    const std::string_view ends[] = {"\r\n", "\r\n", "\r\n", "\n", "\r"};
+    std::mt19937 random(7);
+    std::string bytes;
+    while (bytes.size() < 40000) {
+        const std::string_view word = vocabulary[random() % std::size(vocabulary)];
+        bytes.append(word);
+        if (random() % 4 == 0)
+            bytes.append(random() % 300, 'q');  // lines of any length cross block ends
+        bytes += ends[random() % std::size(ends)];
+    }
+    TempDir dir;
+    WriteFile(dir.File("m"), bytes);
+    struct Line {
+        std::string text;
+        std::uint64_t offset;
+        LineEnd end;
+    };
+    const LineReaderOptions small{4096};
+    std::vector<Line> expected;
+    {
+        LineReader reader(dir.File("m"), small);
+        std::string_view line;
+        while (reader.Next(line))
+            expected.push_back({std::string(line), reader.LineOffset(), reader.LastLineEnd()});
+    }
+    PlainLineRule rules[3];
+    rules[0].absent = ':';
+    rules[0].notFirst = "\x1a-";
+    rules[0].notPrefix = "Content-Type";
+    rules[1] = rules[0];
+    rules[1].crLfOnly = false;
+    rules[2].crLfOnly = false;
+    for (const auto& rule : rules) {
+        LineReader reader(dir.File("m"), small);
+        std::string_view line;
+        std::size_t at = 0;
+        std::size_t runs = 0;
+        while (reader.Next(line)) {
+            ASSERT_LT(at, expected.size());
+            EXPECT_EQ(line, expected[at].text);
+            ++at;
+            const LineRun run = reader.TakeRun(rule);
+            if (run.lines == 0)
+                continue;
+            ++runs;
+            const std::uint64_t begin = expected[at].offset;
+            at += run.lines;
+            const std::uint64_t end = at < expected.size() ? expected[at].offset : bytes.size();
+            ASSERT_EQ(run.bytes, std::string_view(bytes).substr(begin, end - begin));
+            EXPECT_EQ(reader.LineOffset(), expected[at - 1].offset);
+            EXPECT_EQ(reader.LastLineEnd(), expected[at - 1].end);
+            for (std::size_t i = at - run.lines; i < at; ++i) {
+                const std::string& text = expected[i].text;
+                EXPECT_FALSE(text.empty() || rule.notFirst.find(text.front()) != std::string_view::npos ||
+                             (rule.absent && text.find(':') != text.npos));
+                EXPECT_TRUE(!rule.crLfOnly || expected[i].end == LineEnd::kCrLf);
+            }
+        }
+        EXPECT_EQ(at, expected.size());
+        EXPECT_GT(runs, 50u);
+    }
+}
+
+TEST(LineSink, SplitsARunIntoItsLines)
+{
+    class Collect final : public LineSink {
+    public:
+        void PutLine(std::string_view line) override { PutLineWithEnd(line, LineEnd::kCrLf); }
+        void PutLineWithEnd(std::string_view line, LineEnd end) override
+        {
+            text += std::string(line) + "|" + std::string(LineEndBytes(end));
+        }
+        std::string text;
+    } sink;
+    sink.PutLines({"a\r\nb\rc\nd\r", 4, LineEnd::kCr, false});
+    EXPECT_EQ(sink.text, "a|\r\nb|\rc|\nd|\r");
 }
 
 TEST(LineReader, MissingFileNamesIt)

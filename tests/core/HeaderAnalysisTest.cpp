@@ -135,6 +135,38 @@ TEST(CountHeaderKeys, AddsToTheCallersTally)
     EXPECT_EQ(tally, (KeyCountList{"Received=12", "Mime-Version=2", "Subject=1", "X-NEW=2"}));
 }
 
+TEST(CountFileHeaderKeys, GivesTheFilesOwnPairsInOrderMet)
+{
+    TempDir dir;
+    WriteFile(dir.File("1.eml"), "received: x\r\nSubject: a\r\nReceived: y\r\nX-New: 1\r\n\r\nBody: b\r\n");
+    WriteFile(dir.File("2.eml"), "Subject: b\n");
+    struct Case {
+        const char* name;
+        AnalyzeOptions options;
+        int lines;
+        std::vector<std::pair<std::string, long long>> pairs;
+    } cases[] = {
+        {"upper case only", {HeaderScope::kFirst, false}, 3, {{"Subject", 1}, {"Received", 1}, {"X-New", 1}}},
+        {"any case, the last occurrence's case", {HeaderScope::kFirst, true}, 4,
+         {{"Received", 2}, {"Subject", 1}, {"X-New", 1}}},
+        {"all text", {HeaderScope::kAll, false}, 4, {{"Subject", 1}, {"Received", 1}, {"X-New", 1}, {"Body", 1}}},
+    };
+    std::vector<KeyCount> counts = {{"Old", 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CountFileHeaderKeys(dir.File("1.eml"), counts, c.options), c.lines);
+        std::vector<std::pair<std::string, long long>> pairs;
+        for (const auto& [key, count] : counts)
+            pairs.emplace_back(key, count);
+        EXPECT_EQ(pairs, c.pairs);
+    }
+    EXPECT_THROW(CountFileHeaderKeys(dir.File("none.eml"), counts, {}), Error);
+    EXPECT_EQ(counts.size(), 4u);
+    EXPECT_EQ(CountFileHeaderKeys(dir.File("2.eml"), counts, {}), 1);
+    ASSERT_EQ(counts.size(), 1u);
+    EXPECT_EQ(counts[0].key, "Subject");
+}
+
 TEST(CountHeaderKeys, ReadErrorsLeaveTheTallyAlone)
 {
     TempDir dir;
