@@ -94,13 +94,16 @@ void AttachmentSaver::Sink::Write(std::string_view bytes)
 AttachmentSaver::AttachmentSaver(const SaveOptions& options, const std::string& mailPath, const struct stat& mail)
     : options_(options), mail_(mail)
 {
-    const std::string mailFolder = SplitPath(mailPath).first;
+    const auto [mailFolder, mailName] = SplitPath(mailPath);
     if (options_.folder.empty()) {
-        if (const auto top = MaildirTop(mailFolder))
+        // As DefaultAttachmentFolder gives it, with the Maildir looked for once.
+        if (const auto top = MaildirTop(mailFolder)) {
             shownFolder_ = *top + std::string(kMaildirFolder);
-        else
+            noteFolder_ = "../" + std::string(kMaildirFolder);
+        } else {
             shownFolder_ = mailPath + std::string(kAttachmentsSuffix);
-        noteFolder_ = DefaultAttachmentFolder(mailPath);
+            noteFolder_ = mailName + std::string(kAttachmentsSuffix);
+        }
     } else {
         shownFolder_ = WithSlash(options_.folder);
         noteFolder_ = NoteFolderFor(options_.folder, mailFolder);
@@ -251,14 +254,8 @@ void AttachmentSaver::CreateFile()
 
 void AttachmentSaver::WriteFile(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ThrowCannotCreate(shownFolder_ + name_);
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (!WriteAll(fd_, bytes))
+        ThrowCannotCreate(shownFolder_ + name_);
 }
 
 std::string AttachmentSaver::CloseFile()

@@ -29,18 +29,6 @@ std::string NameOr(std::string_view errorName, const std::string& path)
     return errorName.empty() ? path : std::string(errorName);
 }
 
-// The file a path finally names, following symbolic links; the path itself
-// when it does not exist yet.
-std::string ResolveTarget(const std::string& path)
-{
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        std::string resolved(real);
-        std::free(real);
-        return resolved;
-    }
-    return path;
-}
-
 constexpr std::string_view kTempMark = ".nvtmp-";
 constexpr std::size_t kTempRandom = 6;
 
@@ -56,6 +44,35 @@ bool GiveOwner(int fd, const struct stat& like)
 }
 
 }  // namespace
+
+std::string ResolveTarget(const std::string& path)
+{
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    return path;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
 
 FileSystemSeam& TestSeam()
 {
@@ -128,14 +145,8 @@ bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)
             block.resize(kBlock);
             n = ::pread(from, block.data(), std::min(chunk, kBlock), at);
             if (n > 0) {
-                for (ssize_t done = 0; done < n;) {
-                    const ssize_t w = ::write(to, block.data() + done, static_cast<std::size_t>(n - done));
-                    if (w < 0 && errno == EINTR)
-                        continue;
-                    if (w <= 0)
-                        return false;
-                    done += w;
-                }
+                if (!WriteAll(to, std::string_view(block.data(), static_cast<std::size_t>(n))))
+                    return false;
                 at += n;
             }
         }
@@ -511,16 +522,8 @@ void AtomicFileWriter::CopyFrom(int from, std::uint64_t offset, std::uint64_t le
 
 void AtomicFileWriter::FlushBuffer()
 {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail();
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(fd_, buffer_))
+        Fail();
     buffer_.clear();
 }
 

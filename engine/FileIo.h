@@ -187,6 +187,17 @@ private:
 // Writes text into a file atomically (see AtomicFileWriter).
 void WriteWholeFile(const std::string& path, std::string_view text, std::string_view errorName = {});
 
+// The file a path finally names, following symbolic links; the path itself
+// when it does not exist yet.
+std::string ResolveTarget(const std::string& path);
+
+// Whether path names a folder (following links).
+bool IsFolder(const std::string& path);
+
+// Writes all of bytes to fd, going on after an interrupted or short write;
+// false when a write fails.
+bool WriteAll(int fd, std::string_view bytes);
+
 // Seam for tests: conditions a test cannot provoke when it runs as root.
 struct FileSystemSeam {
     // Whether the user may write an existing file (default: access(W_OK)).

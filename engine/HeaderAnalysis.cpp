@@ -68,8 +68,7 @@ int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& file
         if (options.scope == HeaderScope::kMessages || (allText && options.anyCase))
             tracker.emplace();
         std::string_view line;
-        bool last = true;
-        while ((last || tracker || allText) && reader.Next(line)) {
+        while (reader.Next(line)) {
             MimeLine mime;
             if (tracker)
                 mime = tracker->Next(line);
@@ -83,7 +82,6 @@ int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& file
                 found = ExtractHeaderKey(line, false, blockLetter);
             } else {
                 found = ExtractHeaderKey(line, false, blockLetter);
-                last = found.result;
                 if (!found.result)
                     break;
             }

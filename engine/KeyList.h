@@ -68,6 +68,8 @@ public:
     int Find(std::string_view key) const;
     bool Contains(std::string_view key) const { return Find(key) >= 0; }
     bool IsTicked(std::string_view key) const;
+    // Whether the list holds the key unticked.
+    bool IsKept(std::string_view key) const { return FindKept(key) >= 0; }
 
     // Appends the key, ticked or kept; false when the list holds it already
     // in either form or it is not storable.

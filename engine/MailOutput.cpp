@@ -13,13 +13,8 @@ MailOutput::MailOutput(const MailFile& mail, bool keepLineEnds) : keepLineEnds_(
 
 MailOutput::MailOutput(const std::string& fileName, bool keepLineEnds) : keepLineEnds_(keepLineEnds)
 {
-    std::string target = fileName;
-    if (char* real = ::realpath(fileName.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
     try {
-        ownFile_ = std::make_unique<MailFile>(target, fileName);
+        ownFile_ = std::make_unique<MailFile>(ResolveTarget(fileName), fileName);
         replacement_.emplace(*ownFile_);
     } catch (const Error&) {
         failure_ = std::current_exception();

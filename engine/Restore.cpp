@@ -62,12 +62,6 @@ std::vector<std::string> MailFolders(const std::string& mailFile, const std::str
     return {top + "cur" + folder.back(), top + "new" + folder.back()};
 }
 
-bool IsFolderEntry(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // Another file whose extension rule's backup name is plain too, or empty.
 std::string Sharer(const std::string& mailFile, const std::string& backupFolder, const std::string& plain,
                    const TextRules& rules)
@@ -77,7 +71,7 @@ std::string Sharer(const std::string& mailFile, const std::string& backupFolder,
             const std::string path = folder + name;
             if (path == mailFile || path == plain || IsTemporaryName(name))
                 continue;
-            if (backupFolder + ReplaceExtension(name, ".bak", rules) == plain && !IsFolderEntry(path))
+            if (backupFolder + ReplaceExtension(name, ".bak", rules) == plain && !IsFolder(path))
                 return path;
         }
     }
@@ -98,7 +92,7 @@ std::string LocalTimeText(const struct timespec& time)
 BackupSet FindBackups(const std::string& mailPath, const TextRules& rules)
 {
     BackupSet set;
-    set.mailFile = VeskRun({mailPath}, rules).Target(mailPath);
+    set.mailFile = ResolveTarget(mailPath);
     const std::string folder = BackupFolder(set.mailFile, rules);
     const std::string plain = BackupCandidate(set.mailFile, 0, rules);
     const std::string full = BackupCandidate(set.mailFile, 1, rules);
@@ -144,7 +138,7 @@ const BackupFile& ChooseBackup(const BackupSet& set, BackupChoice choice, std::s
 
 bool RestoreFromBackup(const std::string& mailPath, const std::string& backupPath, std::string_view errorName)
 {
-    const std::string target = VeskRun({mailPath}).Target(mailPath);
+    const std::string target = ResolveTarget(mailPath);
     const MailFile backup(backupPath);
     const MailFile mail(target, errorName.empty() ? std::string_view(mailPath) : errorName);
     if (backup.Status().st_dev == mail.Status().st_dev && backup.Status().st_ino == mail.Status().st_ino)

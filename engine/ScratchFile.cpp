@@ -1,6 +1,7 @@
 #include "engine/ScratchFile.h"
 
 #include "engine/Error.h"
+#include "engine/FileIo.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -92,15 +93,8 @@ void ScratchFile::Write(std::string_view bytes)
 
 void ScratchFile::Flush()
 {
-    std::string_view rest = buffer_;
-    while (!rest.empty()) {
-        const ssize_t n = ::write(fd_, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ThrowCannotCreate(folder_);
-        rest.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (!WriteAll(fd_, buffer_))
+        ThrowCannotCreate(folder_);
     buffer_.clear();
 }
 

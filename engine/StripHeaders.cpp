@@ -166,7 +166,8 @@ void HeaderStripper::MainPassLine(std::string_view line, LineEnd end, bool allTe
             return;
         }
         removing_ = false;
-        if (options_.autoRegister && !keyList_.Contains(extracted.key) &&
+        // Not ticked, as just seen: the list holds it only if it is kept.
+        if (options_.autoRegister && !keyList_.IsKept(extracted.key) &&
             registeredHere_.emplace(extracted.key).second)
             registered_.emplace_back(extracted.key);
     } else if (removing_ && IsContinuation(line)) {

@@ -277,11 +277,6 @@ bool PreparedVesk::Changes() const
     return state_->changes;
 }
 
-const std::vector<std::string>& PreparedVesk::CandidateKeys() const
-{
-    return state_->candidates;
-}
-
 VeskPreview PreparedVesk::TakePreview()
 {
     VeskPreview preview;

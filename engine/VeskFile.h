@@ -148,9 +148,6 @@ public:
     const VeskCounts& Counts() const;
     // Whether the result differs from the file.
     bool Changes() const;
-    // The keys the file would register: those met for the first time and
-    // missing from the list the pass read, in order met.
-    const std::vector<std::string>& CandidateKeys() const;
     // A dry run's file and, with keepResult, its result (before the commit,
     // once). Raises the open error when the file cannot be mapped.
     VeskPreview TakePreview();

@@ -1,31 +1,13 @@
 #include "engine/VeskRun.h"
 
+#include "engine/FileIo.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
 
 namespace norvane {
-
-namespace {
-
-std::string Resolve(const std::string& path)
-{
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        std::string resolved(real);
-        std::free(real);
-        return resolved;
-    }
-    return path;
-}
-
-bool IsFolder(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-}  // namespace
 
 std::string FileIdentity(const std::string& path)
 {
@@ -46,14 +28,14 @@ VeskRun::VeskRun(const std::vector<std::string>& selection, const TextRules& rul
     for (const auto& path : selection)
         if (fileIds_.insert(FileIdentity(path)).second) {
             files_.push_back(path);
-            targets_.emplace(path, Resolve(path));
+            targets_.emplace(path, ResolveTarget(path));
         }
 }
 
 std::string VeskRun::Target(const std::string& file) const
 {
     const auto found = targets_.find(file);
-    return found != targets_.end() ? found->second : Resolve(file);
+    return found != targets_.end() ? found->second : ResolveTarget(file);
 }
 
 bool VeskRun::Taken(const std::string& candidate, const std::string& mailId) const
@@ -88,20 +70,35 @@ std::string BackupFolder(const std::string& mailFile, const TextRules& rules)
     return top ? *top + "norvane-backup" + folder.back() : folder;
 }
 
-std::string BackupCandidate(const std::string& mailFile, int place, const TextRules& rules)
+namespace {
+
+// The mail file's name in its backup folder.
+std::string BackupBase(const std::string& mailFile, const TextRules& rules)
 {
-    const std::string base = BackupFolder(mailFile, rules) + SplitPath(mailFile, rules).second;
+    return BackupFolder(mailFile, rules) + SplitPath(mailFile, rules).second;
+}
+
+std::string CandidateOf(const std::string& base, int place, const TextRules& rules)
+{
     if (place == 0)
         return ReplaceExtension(base, ".bak", rules);
     return place == 1 ? base + ".bak" : base + ".bak." + std::to_string(place);
+}
+
+}  // namespace
+
+std::string BackupCandidate(const std::string& mailFile, int place, const TextRules& rules)
+{
+    return CandidateOf(BackupBase(mailFile, rules), place, rules);
 }
 
 std::string VeskRun::BackupName(const std::string& mailFile) const
 {
     const std::string mail = Target(mailFile);
     const std::string mailId = FileIdentity(mail);
+    const std::string base = BackupBase(mail, rules_);
     for (int place = 0;; ++place) {
-        std::string candidate = BackupCandidate(mail, place, rules_);
+        std::string candidate = CandidateOf(base, place, rules_);
         if (!Taken(candidate, mailId))
             return candidate;
     }
