@@ -84,10 +84,25 @@ void JobFollower::FilesDone(std::size_t filesDone)
     observer_->Progress({filesDone, total_, 0, 0});
 }
 
-bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work)
+JobTotals Totals(const JobResult& result)
 {
-    JobFollower follower(observer, result.files.size());
-    return RunFiles(result, follower, observer, work);
+    JobTotals totals;
+    for (const FileResult& file : result.files) {
+        if (file.outcome == FileOutcome::Skipped) {
+            ++totals.skipped;
+            continue;
+        }
+        ++totals.reached;
+        if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
+            continue;
+        ++totals.done;
+        totals.unchanged += file.outcome == FileOutcome::Unchanged ? 1 : 0;
+        totals.protectedFiles += file.protectedEntity ? 1 : 0;
+        totals.saved += file.saved.size();
+        totals.bytesBefore += file.bytesBefore;
+        totals.bytesAfter += file.bytesAfter;
+    }
+    return totals;
 }
 
 bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,

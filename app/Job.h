@@ -86,7 +86,6 @@ public:
     void FilesDone(std::size_t filesDone);
 
 private:
-    void Report(const JobProgress& progress);
     void Read(std::size_t index, std::uint64_t done, std::uint64_t size);
 
     JobObserver* observer_;
@@ -106,6 +105,20 @@ struct JobResult {
     const FileResult* Failure() const;
 };
 
+// A job's files counted by what became of them.
+struct JobTotals {
+    std::size_t reached = 0;    // every outcome but Skipped
+    std::size_t done = 0;       // Processed or Unchanged
+    std::size_t unchanged = 0;
+    std::size_t skipped = 0;
+    std::size_t protectedFiles = 0;  // done, with a signed or encrypted entity kept whole
+    std::size_t saved = 0;           // attachments saved by the files done
+    std::uint64_t bytesBefore = 0;   // of the files done
+    std::uint64_t bytesAfter = 0;
+};
+
+JobTotals Totals(const JobResult& result);
+
 // One Skipped result per path, numbered in order.
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 
@@ -114,7 +127,6 @@ std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 // the file an Error with the exception's text; the cancelled error leaves it
 // Skipped and ends the job cancelled), reports the file, and ends after an
 // Error. True when every file was worked.
-bool RunFiles(JobResult& result, JobObserver* observer, const std::function<void(FileResult&)>& work);
 bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
               const std::function<void(FileResult&)>& work);
 

@@ -72,4 +72,10 @@ bool NotifyUser(MessageCode code, std::string_view text)
     return message.kind == PromptKind::Question && yes;
 }
 
+bool ShowMessage(PromptKind kind, std::string_view text)
+{
+    Prompt* prompt = CurrentPrompt();
+    return prompt && prompt->Show(kind, Localized(kMessageCaption), text);
+}
+
 }  // namespace norvane

@@ -66,4 +66,8 @@ public:
 // Yes. Without a prompt installed nothing is shown and the answer is false.
 bool NotifyUser(MessageCode code, std::string_view text);
 
+// Shows text as it stands under the program's message caption (in the
+// message language). False without a prompt, or when a question is declined.
+bool ShowMessage(PromptKind kind, std::string_view text);
+
 }  // namespace norvane

@@ -158,6 +158,16 @@ unsigned ParseJobs(std::string_view text)
     return jobs;
 }
 
+// The command a word names, or None.
+Command CommandNamed(std::string_view word)
+{
+    if (word == "vesk")
+        return Command::Vesk;
+    if (word == "analyze")
+        return Command::Analyze;
+    return word == "restore" ? Command::Restore : Command::None;
+}
+
 void CheckCombinations(const Arguments& arguments)
 {
     if (arguments.nullEnds && arguments.json)
@@ -189,13 +199,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
         if (!isOption) {
             if (arguments.command == Command::None && !optionsEnded) {
-                if (arg == "vesk")
-                    arguments.command = Command::Vesk;
-                else if (arg == "analyze")
-                    arguments.command = Command::Analyze;
-                else if (arg == "restore")
-                    arguments.command = Command::Restore;
-                else
+                arguments.command = CommandNamed(arg);
+                if (arguments.command == Command::None)
                     throw UsageError{"unknown command '" + std::string(arg) + "'"};
             } else {
                 arguments.files.emplace_back(arg);
@@ -206,13 +211,9 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             optionsEnded = true;
             if (arguments.command == Command::None && i + 1 < args.size()) {
                 // The command may still come right after "--".
-                const std::string_view next = args[i + 1];
-                if (next == "vesk" || next == "analyze" || next == "restore") {
-                    arguments.command = next == "vesk"      ? Command::Vesk
-                                        : next == "analyze" ? Command::Analyze
-                                                            : Command::Restore;
+                arguments.command = CommandNamed(args[i + 1]);
+                if (arguments.command != Command::None)
                     ++i;
-                }
             }
         } else if (arg == "--help" || arg == "-h") {
             arguments.help = true;

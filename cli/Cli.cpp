@@ -9,7 +9,6 @@
 #include "cli/Arguments.h"
 #include "cli/Output.h"
 #include "cli/RestoreCommand.h"
-#include "cli/Records.h"
 #include "cli/Progress.h"
 #include "engine/KeyList.h"
 #include "engine/MailDiff.h"
@@ -120,7 +119,7 @@ public:
                                          std::to_string(file.headerLines) + "\t" + style_.Field(file.path);
                     if (style_.sizes)
                         record += "\t" + std::to_string(file.bytesBefore) + "\t" + std::to_string(file.bytesAfter);
-                    Print(out_, record + style_.End() + SavedRecords(file.saved, style_.nullEnds));
+                    Print(out_, record + style_.End() + SavedRecords(file.saved, style_));
                 }
                 std::fflush(out_);
                 if (file.protectedEntity)
@@ -163,23 +162,13 @@ private:
 // before and after, the bytes saved and the time taken.
 std::string SummaryText(const JobResult& result, double seconds)
 {
-    std::size_t done = 0;
-    std::size_t unchanged = 0;
-    std::uint64_t before = 0;
-    std::uint64_t after = 0;
-    for (const FileResult& file : result.files) {
-        if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
-            continue;
-        ++done;
-        unchanged += file.outcome == FileOutcome::Unchanged ? 1 : 0;
-        before += file.bytesBefore;
-        after += file.bytesAfter;
-    }
+    const JobTotals totals = Totals(result);
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", seconds);
-    return std::to_string(done) + " files, " + std::to_string(unchanged) + " unchanged, " + std::to_string(before) +
-           " bytes before, " + std::to_string(after) + " after, " +
-           std::to_string(static_cast<std::int64_t>(before - after)) + " saved, " + time + " seconds";
+    return std::to_string(totals.done) + " files, " + std::to_string(totals.unchanged) + " unchanged, " +
+           std::to_string(totals.bytesBefore) + " bytes before, " + std::to_string(totals.bytesAfter) + " after, " +
+           std::to_string(static_cast<std::int64_t>(totals.bytesBefore - totals.bytesAfter)) + " saved, " + time +
+           " seconds";
 }
 
 // Writes into a stream.
@@ -250,11 +239,7 @@ void PrintDiff(std::FILE* out, const FileResult& file, const VeskPreview& previe
 // How far a stopped run came, for its last message.
 std::string StoppedText(const JobResult& result)
 {
-    std::size_t done = 0;
-    for (const auto& file : result.files)
-        if (file.outcome != FileOutcome::Skipped)
-            ++done;
-    return "stopped after " + std::to_string(done) + " of " + std::to_string(result.files.size()) + " files";
+    return "stopped after " + std::to_string(Totals(result).reached) + " of " + std::to_string(result.files.size()) + " files";
 }
 
 int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summary, ProgressLine& line,
@@ -336,25 +321,22 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
     return kExitOk;
 }
 
-int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>& files, bool fileMissing,
-                      RecordStyle style, std::FILE* out, std::FILE* err)
-{
-    if (arguments.from && files.size() > 1) {
-        Warn(err, "--from names the backup of one FILE, not of " + std::to_string(files.size()));
-        Print(err, kUsage);
-        return kExitUsage;
-    }
-    const RestoreRequest request{arguments.oldest ? BackupChoice::kOldest : BackupChoice::kNewest, arguments.from,
-                                 arguments.list};
-    const int status = RunRestore(files, request, style, out, err);
-    return status == kExitOk && fileMissing ? kExitFileMissing : status;
-}
-
 int BadUsage(std::FILE* err, const UsageError& error)
 {
     Warn(err, error.message);
     Print(err, kUsage);
     return kExitUsage;
+}
+
+int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>& files, bool fileMissing,
+                      RecordStyle style, std::FILE* out, std::FILE* err)
+{
+    if (arguments.from && files.size() > 1)
+        return BadUsage(err, UsageError{"--from names the backup of one FILE, not of " + std::to_string(files.size())});
+    const RestoreRequest request{arguments.oldest ? BackupChoice::kOldest : BackupChoice::kNewest, arguments.from,
+                                 arguments.list};
+    const int status = RunRestore(files, request, style, out, err);
+    return status == kExitOk && fileMissing ? kExitFileMissing : status;
 }
 
 }  // namespace

@@ -42,4 +42,15 @@ std::string_view OutcomeWord(const FileResult& file)
     return "skipped";
 }
 
+std::string SavedRecords(const std::vector<std::string>& saved, const RecordStyle& style)
+{
+    std::string records;
+    for (const auto& path : saved) {
+        records += "saved\t";
+        records += style.Field(path);
+        records += style.End();
+    }
+    return records;
+}
+
 }  // namespace norvane::cli

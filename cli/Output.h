@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace norvane::cli {
@@ -24,6 +25,11 @@ struct RecordStyle {
     std::string Field(std::string_view text) const;
     char End() const { return nullEnds ? '\0' : '\n'; }
 };
+
+// The records that follow a Vesk file's line: "saved" TAB path for each file
+// its attachments were saved to, in order, each ended and its path written
+// as style writes fields.
+std::string SavedRecords(const std::vector<std::string>& saved, const RecordStyle& style);
 
 // The word a JSON record gives a file's outcome: processed, unchanged,
 // protected (a signed or encrypted entity was kept whole), skipped, refused

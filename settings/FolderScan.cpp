@@ -67,9 +67,8 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
     constexpr unsigned kOfferedOnRequest = kEntryHidden | kEntryFolder;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || IsTemporaryName(name))
-            continue;
-        if (!MatchesWildcard(name, pattern, rules))
+        // The wildcard never matches a temporary file's name.
+        if (name == "." || name == ".." || !MatchesWildcard(name, pattern, rules))
             continue;
         struct stat st {};
         if (::fstatat(dirFd, entry->d_name, &st, 0) != 0 &&

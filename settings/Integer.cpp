@@ -1,5 +1,7 @@
 #include "settings/Integer.h"
 
+#include "engine/TextRules.h"
+
 namespace norvane {
 
 namespace {
@@ -22,14 +24,7 @@ bool IsDecimalDigit(char c)
 
 bool IsHexDigit(char c)
 {
-    return IsDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-unsigned DigitValue(char c)
-{
-    if (IsDecimalDigit(c))
-        return static_cast<unsigned>(c - '0');
-    return static_cast<unsigned>((c | 0x20) - 'a' + 10);
+    return HexDigitValue(c) >= 0;
 }
 
 // The length of a hexadecimal prefix at the start of text, or 0.
@@ -86,7 +81,7 @@ ParsedInteger ParseInteger(std::string_view text, const IntegerPolicy& policy)
             result.status = IntegerStatus::Malformed;
             return result;
         }
-        const unsigned digit = DigitValue(c);
+        const auto digit = static_cast<unsigned>(HexDigitValue(c));
         if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / base)
             overflow = true;
         magnitude = magnitude * base + digit;

@@ -11,16 +11,6 @@ namespace {
 
 constexpr const char* kLocaleVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
 
-bool SameAscii(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
-}
-
 // LANGUAGE is a colon-separated list of preferences; the others hold one.
 std::string_view FirstEntry(std::string_view name, std::string_view value)
 {
@@ -40,9 +30,9 @@ std::string_view FirstEntry(std::string_view name, std::string_view value)
 
 LanguageChoice ParseLanguageChoice(std::string_view value)
 {
-    if (SameAscii(value, "ja"))
+    if (EqualsAsciiNoCase(value, "ja"))
         return LanguageChoice::Japanese;
-    if (SameAscii(value, "en"))
+    if (EqualsAsciiNoCase(value, "en"))
         return LanguageChoice::English;
     return LanguageChoice::Auto;
 }
@@ -81,7 +71,7 @@ Language ChooseLanguage(LanguageChoice choice, const EnvironmentLookup& environm
         break;
     }
     const std::string code = EnvironmentLanguageCode(environment);
-    if (code.empty() || SameAscii(code, "ja") || code == "C" || code == "POSIX")
+    if (code.empty() || EqualsAsciiNoCase(code, "ja") || code == "C" || code == "POSIX")
         return Language::Japanese;
     return Language::English;
 }

@@ -88,7 +88,6 @@ BackgroundJob::BackgroundJob(QWidget& window, QString title) : window_(window), 
 void BackgroundJob::Run(std::size_t filesTotal, const std::function<void(JobObserver&)>& job)
 {
     cancel_ = false;
-    dialogShown_ = false;
     ProgressDialog dialog(title_, &window_);
     QObject::connect(&dialog, &ProgressDialog::CancelRequested, &dialog, [this] { cancel_ = true; });
     InputHold hold(dialog);
@@ -127,7 +126,6 @@ void BackgroundJob::Run(std::size_t filesTotal, const std::function<void(JobObse
     if (!quick) {
         ShowLatest();
         dialog.show();
-        dialogShown_ = true;
         loop.exec();
     }
     worker.join();

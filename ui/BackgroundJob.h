@@ -32,8 +32,6 @@ public:
     // with this as its observer and returns once it is done, raising what
     // it raised. The job must not touch widgets.
     void Run(std::size_t filesTotal, const std::function<void(JobObserver&)>& job);
-    // Whether the dialog was shown during the last Run.
-    bool DialogShown() const { return dialogShown_; }
 
     const std::atomic<bool>* CancelFlag() override { return &cancel_; }
     // On the job's threads: the latest report goes to the dialog.
@@ -52,7 +50,6 @@ private:
     QString title_;
     std::atomic<bool> cancel_{false};
     ProgressDialog* dialog_ = nullptr;
-    bool dialogShown_ = false;
     std::mutex mutex_;
     JobProgress latest_;  // under mutex_
     bool posted_ = false; // an update waits in the window's queue; under mutex_

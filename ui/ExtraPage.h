@@ -34,8 +34,6 @@ public:
 
     // The box of the switch stored under key.
     QCheckBox& Box(std::string_view key) const;
-    QLineEdit& FolderField() const { return *folder_; }
-    QPushButton& FolderButton() const { return *browse_; }
 
     // Ticks the boxes, "全文章" included, and fills the folder field from the
     // options.

@@ -80,27 +80,19 @@ void FormCommands::ListProtectedFiles(const VeskJobResult& result)
     for (const FileResult& file : result.files)
         if (file.protectedEntity)
             text += "\r" + file.path;
-    Prompt* prompt = CurrentPrompt();
-    if (text.empty() || !prompt)
+    if (text.empty())
         return;
     const std::string heading =
         ToBytes(QCoreApplication::translate("FormCommands", "署名・暗号メールは変更せずに残しました："));
-    prompt->Show(PromptKind::Notice, kMessageCaption, heading + text);
+    ShowMessage(PromptKind::Notice, heading + text);
 }
 
 void FormCommands::ReportStopped(const JobResult& result)
 {
-    std::size_t done = 0;
-    for (const FileResult& file : result.files)
-        if (file.outcome != FileOutcome::Skipped)
-            ++done;
-    Prompt* prompt = CurrentPrompt();
-    if (!prompt)
-        return;
     const QString text = QCoreApplication::translate("FormCommands", "中止しました：%1 件中 %2 件処理しました")
                              .arg(result.files.size())
-                             .arg(done);
-    prompt->Show(PromptKind::Notice, kMessageCaption, ToBytes(text));
+                             .arg(Totals(result).reached);
+    ShowMessage(PromptKind::Notice, ToBytes(text));
 }
 
 void FormCommands::Vesk()
@@ -136,30 +128,13 @@ void FormCommands::Report(const VeskJobResult& result)
 {
     if (!report_)
         return;
-    std::size_t done = 0;
-    std::size_t unchanged = 0;
-    std::size_t skipped = 0;
-    std::size_t protectedFiles = 0;
-    std::uint64_t before = 0;
-    std::uint64_t after = 0;
-    std::size_t saved = 0;
-    for (const FileResult& file : result.files) {
-        saved += file.saved.size();
-        skipped += file.outcome == FileOutcome::Skipped ? 1 : 0;
-        if (file.outcome != FileOutcome::Processed && file.outcome != FileOutcome::Unchanged)
-            continue;
-        ++done;
-        unchanged += file.outcome == FileOutcome::Unchanged ? 1 : 0;
-        protectedFiles += file.protectedEntity ? 1 : 0;
-        before += file.bytesBefore;
-        after += file.bytesAfter;
-    }
+    const JobTotals totals = Totals(result);
     std::string text =
         Fill(QT_TRANSLATE_NOOP("FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）"),
-             {std::to_string(done), std::to_string(before), std::to_string(after), std::to_string(unchanged),
-              std::to_string(skipped), std::to_string(protectedFiles)});
-    if (saved > 0)
-        text += Fill(QT_TRANSLATE_NOOP("FormCommands", "、添付ファイル %1 個を保存"), {std::to_string(saved)});
+             {std::to_string(totals.done), std::to_string(totals.bytesBefore), std::to_string(totals.bytesAfter),
+              std::to_string(totals.unchanged), std::to_string(totals.skipped), std::to_string(totals.protectedFiles)});
+    if (totals.saved > 0)
+        text += Fill(QT_TRANSLATE_NOOP("FormCommands", "、添付ファイル %1 個を保存"), {std::to_string(totals.saved)});
     report_->setText(FromBytes(text));
     report_->show();
 }
@@ -176,8 +151,7 @@ void FormCommands::Restore()
         Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾌｧｲﾙ %1 を"), {*path}) + "\r" +
         Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？"),
              {backup.path, LocalTimeText(backup.modified)});
-    Prompt* prompt = CurrentPrompt();
-    if (!prompt || !prompt->Show(PromptKind::Question, Localized(kMessageCaption), question))
+    if (!ShowMessage(PromptKind::Question, question))
         return;
     BusyCursorGuard busy;
     RestoreFromBackup(*path, backup.path);
@@ -190,19 +164,21 @@ void FormCommands::Preview(const std::vector<std::string>& files)
     auto* dialog = new PreviewDialog(&window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     VeskJobResult result;
+    std::vector<PreviewReport> reports(files.size());
     {
         BusyCursorGuard busy;
-        const auto show = [dialog](const FileResult& file, const VeskPreview& preview) {
-            dialog->AddFile(file, DescribeChanges(preview.Before(), preview.After()));
+        const auto describe = [&reports](const FileResult& file, const VeskPreview& preview) {
+            reports[file.index] = DescribeChanges(preview.Before(), preview.After());
         };
-        result = DryRunVeskJob({files, Options(), nullptr, CoreCount()}, keys_, nullptr, show);
+        result = DryRunVeskJob({files, Options(), nullptr, CoreCount()}, keys_, nullptr, describe);
     }
+    // In the list's order, a refused file among the others.
     std::vector<std::string> notReached;
     for (const FileResult& file : result.files) {
-        if (file.outcome == FileOutcome::Error || file.outcome == FileOutcome::Refused)
-            dialog->AddFile(file, {});
-        else if (file.outcome == FileOutcome::Skipped)
+        if (file.outcome == FileOutcome::Skipped)
             notReached.push_back(file.path);
+        else
+            dialog->AddFile(file, reports[file.index]);
     }
     dialog->AddNotReached(notReached);
     dialog->AddRegisteredKeys(result.registeredKeys);

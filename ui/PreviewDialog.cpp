@@ -9,16 +9,6 @@
 
 namespace norvane {
 
-namespace {
-
-// A mail line as the window shows mail text: its bytes as UTF-8.
-QString MailLine(std::string_view line)
-{
-    return FromBytes(line);
-}
-
-}  // namespace
-
 PreviewDialog::PreviewDialog(QWidget* parent) : QDialog(parent)
 {
     ui_.setupUi(this);
@@ -74,11 +64,11 @@ void PreviewDialog::AddFile(const FileResult& file, const PreviewReport& report)
         }
         Append(tr("  %1 行目: %2").arg(change.line).arg(caption));
         for (const std::string& line : change.removed)
-            Append(QStringLiteral("    - ") + MailLine(line));
+            Append(QStringLiteral("    - ") + FromBytes(line));
         if (change.removedLines > change.removed.size())
             Append(tr("    … ほか %1 行").arg(change.removedLines - change.removed.size()));
         for (const std::string& line : change.added)
-            Append(QStringLiteral("    + ") + MailLine(line));
+            Append(QStringLiteral("    + ") + FromBytes(line));
     }
     if (report.lineEndChanges > 0)
         Append(tr("  改行コードの変更: %1 行").arg(report.lineEndChanges));

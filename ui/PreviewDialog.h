@@ -28,8 +28,6 @@ public:
     // Appends the keys auto-registration would add.
     void AddRegisteredKeys(const std::vector<std::string>& keys);
 
-    QString Text() const { return ui_.Changes->toPlainText(); }
-
 private:
     void Append(const QString& text);
 

@@ -1,6 +1,6 @@
 #include "app/VeskJob.h"
 #include "cli/Arguments.h"
-#include "cli/Records.h"
+#include "cli/Output.h"
 #include "engine/VeskFile.h"
 
 #include <gtest/gtest.h>
@@ -149,8 +149,8 @@ TEST(SavedRecords, OneRecordPerSavedFileAfterTheFilesLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(SavedRecords(c.saved, false), c.lines);
-        EXPECT_EQ(SavedRecords(c.saved, true), c.nulEnded);
+        EXPECT_EQ(SavedRecords(c.saved, RecordStyle{false}), c.lines);
+        EXPECT_EQ(SavedRecords(c.saved, RecordStyle{true}), c.nulEnded);
     }
 }
 

@@ -157,6 +157,22 @@ TEST_F(RunReport, RestoreFromThePopupMenuAsksNamingTheBackupAndItsTime)
     EXPECT_EQ(dialogs.errors[0], "ﾌｧｲﾙ " + other + " のﾊﾞｯｸｱｯﾌﾟがありません");
 }
 
+TEST_F(RunReport, NoticesTakeTheCaptionOfTheEnglishWindow)
+{
+    LanguageScope english(Language::English);
+    WriteIni("", "Dat1=Received\r\n");
+    Start();
+    const std::string mail = dir.File("s.eml");
+    WriteFile(mail, kSigned);
+    Drop({mail});
+    prompt.answers = {false};
+    Button(2)->click();
+    ASSERT_EQ(prompt.shown.size(), 2u);  // the signed-mail notice, then the closing question
+    EXPECT_EQ(prompt.shown[0].text, "Signed or encrypted mail kept whole:\r" + mail);
+    EXPECT_EQ(prompt.shown[0].caption, "Confirm");
+    EXPECT_EQ(prompt.shown[1].caption, "Confirm");
+}
+
 TEST_F(RunReport, SpeaksEnglishInTheEnglishWindow)
 {
     LanguageScope english(Language::English);
