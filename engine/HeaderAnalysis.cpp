@@ -130,6 +130,37 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
     return counted;
 }
 
+void KeyCountTally::Add(const std::vector<KeyCount>& file)
+{
+    for (const auto& [key, count] : file) {
+        // Files of one archive list their keys in much the same order: the
+        // entry after the last one met is tried before the index.
+        std::size_t at = next_;
+        if (at >= entries_.size() || (entries_[at].key != key && !EqualsAsciiNoCase(entries_[at].key, key))) {
+            const auto found = index_.find(key);
+            at = found != index_.end() ? found->second : entries_.size();
+        }
+        if (at < entries_.size()) {
+            // The letter case of the key's last occurrence.
+            entries_[at].key.assign(key);
+            entries_[at].count += count;
+        } else {
+            index_.emplace(key, at);
+            entries_.push_back({key, count});
+        }
+        next_ = at + 1;
+    }
+}
+
+KeyCountList KeyCountTally::Entries() const
+{
+    KeyCountList list;
+    list.reserve(entries_.size());
+    for (const auto& entry : entries_)
+        list.push_back(entry.key + "=" + std::to_string(entry.count));
+    return list;
+}
+
 std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyList& keyList)
 {
     KeyCountList sorted = keyCountList;
@@ -156,10 +187,13 @@ std::vector<KeyTally> AnalyzeResult(const KeyCountList& keyCountList, const KeyL
 std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const KeyList& keyList,
                                    const AnalyzeOptions& options)
 {
-    KeyCountList tally;
-    for (const auto& file : files)
-        CountHeaderKeys(file, tally, options);
-    return AnalyzeResult(tally, keyList);
+    KeyCountTally tally;
+    std::vector<KeyCount> counts;
+    for (const auto& file : files) {
+        CountFileHeaderKeys(file, counts, options);
+        tally.Add(counts);
+    }
+    return AnalyzeResult(tally.Entries(), keyList);
 }
 
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText)

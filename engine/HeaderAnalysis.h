@@ -3,9 +3,11 @@
 #include "engine/Error.h"
 #include "engine/HeaderKey.h"
 #include "engine/KeyList.h"
+#include "engine/TextRules.h"
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace norvane {
@@ -51,6 +53,20 @@ int CountFileHeaderKeys(const std::string& fileName, std::vector<KeyCount>& file
                         const AnalyzeOptions& options, const PassControl* control = nullptr);
 // allText is the scope kAll, else kFirst.
 int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, bool allText);
+
+// The tally CountHeaderKeys builds file after file, merged from each file's
+// own key and count pairs with an index, so a large tally is not searched
+// per key.
+class KeyCountTally {
+public:
+    void Add(const std::vector<KeyCount>& file);
+    KeyCountList Entries() const;
+
+private:
+    std::vector<KeyCount> entries_;
+    std::size_t next_ = 0;
+    std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index_;
+};
 
 // The marks of the Analyze result: ticked key, registered but kept, not
 // registered.
