@@ -9,43 +9,6 @@ namespace {
 constexpr char kHex[] = "0123456789abcdef";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 sequence at the start of bytes, or 0
-// when it is ill-formed; stop then is the length of its maximal part, which
-// one U+FFFD replaces.
-std::size_t SequenceLength(std::string_view bytes, std::size_t& stop)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
-    stop = 1;
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong form
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if (i >= bytes.size())
-            return 0;
-        const unsigned char c = byte(i);
-        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-            return 0;
-        stop = i + 1;
-    }
-    return length;
-}
-
 }  // namespace
 
 std::string JsonString(std::string_view bytes)
@@ -54,7 +17,7 @@ std::string JsonString(std::string_view bytes)
     json.reserve(bytes.size() + 2);
     while (!bytes.empty()) {
         std::size_t stop = 0;
-        const std::size_t length = SequenceLength(bytes, stop);
+        const std::size_t length = Utf8SequenceLength(bytes, &stop);
         if (length == 0) {
             json += kReplacement;
             bytes.remove_prefix(stop);

@@ -120,42 +120,45 @@ std::string Iso2022JpToCp932(std::string_view text)
     return out;
 }
 
-// Length of the valid UTF-8 sequence at the start of text, or 0.
-std::size_t Utf8SequenceLength(std::string_view text)
+}  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t* maximalPart)
 {
-    const auto c = static_cast<unsigned char>(text[0]);
-    if (c < 0x80)
-        return 1;
+    std::size_t stop = 1;
+    const auto result = [&](std::size_t length) {
+        if (maximalPart)
+            *maximalPart = stop;
+        return length;
+    };
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80)
+        return result(1);
     std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
+    unsigned char low = 0x80;   // bounds of the second byte
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-        if (c == 0xE0)
-            low = 0xA0;  // no overlong forms
-        if (c == 0xED)
-            high = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong form
+        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-        if (c == 0xF0)
-            low = 0x90;
-        if (c == 0xF4)
-            high = 0x8F;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
     } else {
-        return 0;
+        return result(0);
     }
-    if (text.size() < length)
-        return 0;
     for (std::size_t i = 1; i < length; ++i) {
+        if (i >= text.size())
+            return result(0);
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF))
-            return 0;
+            return result(0);
+        stop = i + 1;
     }
-    return length;
+    return result(length);
 }
-
-}  // namespace
 
 bool IsValidUtf8(std::string_view text)
 {

@@ -24,6 +24,12 @@ std::optional<std::string> FromUtf8(std::string_view utf8, std::string_view char
 
 bool IsValidUtf8(std::string_view text);
 
+// The length of the well-formed UTF-8 sequence at the start of text (not
+// empty), or 0 when it is ill-formed; maximalPart, when given, receives the
+// length of its maximal well-formed start (at least 1), which one U+FFFD
+// replaces.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t* maximalPart = nullptr);
+
 // True for the names of UTF-8 ("UTF-8", "utf8" in any case).
 bool IsUtf8Charset(std::string_view charset);
 
