@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace norvane {
@@ -25,6 +26,29 @@ inline std::string_view LineEndBytes(LineEnd end)
         break;
     }
     return {};
+}
+
+// The line of text that begins at `at`, without its end (CR LF, a lone CR or
+// LF; kNone for a last line without one); moves `at` past the end. False
+// once `at` has reached the end of text.
+inline bool NextLine(std::string_view text, std::size_t& at, std::string_view& line, LineEnd& end)
+{
+    if (at >= text.size())
+        return false;
+    const std::size_t stop = text.find_first_of("\r\n", at);
+    if (stop == std::string_view::npos) {
+        line = text.substr(at);
+        end = LineEnd::kNone;
+        at = text.size();
+        return true;
+    }
+    line = text.substr(at, stop - at);
+    if (text[stop] == '\n')
+        end = LineEnd::kLf;
+    else
+        end = stop + 1 < text.size() && text[stop + 1] == '\n' ? LineEnd::kCrLf : LineEnd::kCr;
+    at = stop + LineEndBytes(end).size();
+    return true;
 }
 
 // The end to write a line with when lines keep their own ends: an empty line

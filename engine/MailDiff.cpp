@@ -1,5 +1,7 @@
 #include "engine/MailDiff.h"
 
+#include "engine/LineEnd.h"
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -12,19 +14,10 @@ namespace {
 // The next line and its end in the file's own sense, from at.
 bool NextFileLine(std::string_view text, std::size_t& at, std::string_view& line, std::string_view& end)
 {
-    if (at >= text.size())
+    LineEnd kind = LineEnd::kNone;
+    if (!NextLine(text, at, line, kind))
         return false;
-    const std::size_t stop = text.find_first_of("\r\n", at);
-    if (stop == std::string_view::npos) {
-        line = text.substr(at);
-        end = {};
-        at = text.size();
-        return true;
-    }
-    line = text.substr(at, stop - at);
-    const std::size_t endLength = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1;
-    end = text.substr(stop, endLength);
-    at = stop + endLength;
+    end = LineEndBytes(kind);
     return true;
 }
 

@@ -67,6 +67,39 @@ TEST(LineReader, TellsEachLineEndSoTheLinesGiveTheFileBack)
     ::close(fd);
 }
 
+TEST(NextLine, SplitsTextAsTheReaderSplitsAFile)
+{
+    // Every text of up to seven bytes made of 'a', CR and LF.
+    const int fd = ::memfd_create("lines", 0);
+    ASSERT_GE(fd, 0);
+    const char alphabet[] = {'a', '\r', '\n'};
+    for (int length = 0; length <= 7; ++length) {
+        int combinations = 1;
+        for (int i = 0; i < length; ++i)
+            combinations *= 3;
+        for (int n = 0; n < combinations; ++n) {
+            std::string bytes;
+            for (int i = 0, rest = n; i < length; ++i, rest /= 3)
+                bytes += alphabet[rest % 3];
+            SCOPED_TRACE(Shown(bytes));
+            ASSERT_EQ(::ftruncate(fd, 0), 0);
+            ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+            LineReader reader(fd, "lines");
+            std::string_view expected;
+            std::string_view line;
+            End end = End::kNone;
+            std::size_t at = 0;
+            while (reader.Next(expected)) {
+                ASSERT_TRUE(NextLine(bytes, at, line, end));
+                EXPECT_EQ(line, expected);
+                EXPECT_EQ(end, reader.LastLineEnd());
+            }
+            EXPECT_FALSE(NextLine(bytes, at, line, end));
+        }
+    }
+    ::close(fd);
+}
+
 TEST(LineReader, TellsLineEndsAcrossBlocks)
 {
     TempDir dir;
