@@ -20,11 +20,6 @@ QString BoxName(std::string_view key)
     return QStringLiteral("CheckBox") + QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
 }
 
-QString ShownPath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 }  // namespace
 
 ExtraPage::ExtraPage(QCheckBox& allText, QCheckBox& removeAttachments, QCheckBox& removeTraces, QWidget* parent)
@@ -131,7 +126,7 @@ void ExtraPage::FollowAttachmentBoxes()
 void ExtraPage::SetFolder(std::string folder)
 {
     folderBytes_ = std::move(folder);
-    folderShown_ = ShownPath(folderBytes_);
+    folderShown_ = FromLocalPath(folderBytes_);
     folder_->setText(folderShown_);
 }
 

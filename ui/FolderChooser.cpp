@@ -14,7 +14,7 @@ FolderChooser* installed = nullptr;
 
 std::unique_ptr<QFileDialog> QtFolderChooser::MakeFolderDialog(QWidget* parent, const std::string& startFolder)
 {
-    const QString start = QFile::decodeName(QByteArray::fromStdString(startFolder));
+    const QString start = FromLocalPath(startFolder);
     auto dialog = std::make_unique<QFileDialog>(parent, QString(), start);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::ShowDirsOnly);

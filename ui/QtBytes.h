@@ -27,4 +27,11 @@ inline std::string LocalPath(const QString& path)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// A path's bytes as the window shows them: what LocalPath turns back into
+// the same bytes.
+inline QString FromLocalPath(std::string_view path)
+{
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
 }  // namespace norvane

@@ -37,10 +37,8 @@ bool QtFormDialogs::ChooseFiles(QWidget* parent, const std::string& qtFilter,
     if (chosen.isEmpty())
         return false;
     files.clear();
-    for (const QString& path : chosen) {
-        const QByteArray bytes = QFile::encodeName(path);
-        files.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    }
+    for (const QString& path : chosen)
+        files.push_back(LocalPath(path));
     return true;
 }
 
