@@ -118,7 +118,10 @@ bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
         } catch (const Error& error) {
             if (error.Cancelled()) {
                 // The file was left as it was: it counts as not reached.
-                file = FileResult{file.index, file.path};
+                FileResult untouched;
+                untouched.index = file.index;
+                untouched.path = std::move(file.path);
+                file = std::move(untouched);
                 result.cancelled = true;
                 return false;
             }

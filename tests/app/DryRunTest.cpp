@@ -174,8 +174,9 @@ TEST(DryRun, WritesNothingAndCountsWhatTheRealRunDoes)
                 for (const auto& path : d.saved)
                     saved.push_back((real / fs::relative(path, dry)).string());
                 EXPECT_EQ(saved, r.saved);
-                if (option.options.saveAttachments)
+                if (option.options.saveAttachments) {
                     EXPECT_EQ(r.saved.size(), names[i] == "attachment.eml" ? 1u : 0u);
+                }
                 const std::string written = ReadFile(r.path);
                 EXPECT_EQ(Shown(dryRun.after[names[i]]), Shown(written));
                 EXPECT_EQ(d.bytesAfter, written.size());

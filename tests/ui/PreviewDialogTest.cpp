@@ -95,7 +95,7 @@ TEST_F(Preview, FromThePopupMenuListsWhatVeskWouldRemoveAndWritesNothing)
             EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
         }
         // The attachment's file and its note, as a run would make them.
-        for (const std::string expected :
+        for (const std::string& expected :
              {"保存される添付ファイル: " + (mail / "a.eml.attachments/x.bin").string(),
               std::string("    + X-Norvane-Removed: 29 bytes; sha256=")}) {
             EXPECT_NE(shown.find(expected), std::string::npos) << expected << "\n" << shown;
