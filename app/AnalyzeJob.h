@@ -15,10 +15,10 @@ struct AnalyzeJobResult : JobResult {
     std::vector<KeyTally> tally;
 };
 
-// Counts the header keys of the files in order into one tally (with several
-// workers the files are read ahead, one tally each, and the tallies merged in
-// order: the result is that of one worker) (header block
-// only, or the whole text with allText) and marks each key from keyList.
+// Counts the header keys of the files (the header block only, or the whole
+// text with the scope kAll) and marks each key from keyList. With several
+// workers each thread counts its share of the files into a tally of its own
+// and the tallies are merged: the result is that of one worker.
 // The first file that cannot be read ends the job. The files are read, never
 // written.
 AnalyzeJobResult RunAnalyzeJob(const std::vector<std::string>& files, const KeyList& keyList,

@@ -130,7 +130,18 @@ std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
               const std::function<void(FileResult&)>& work);
 
-// RunFiles in two steps: prepare(path, control) runs on `workers` threads
+// A file as RunFilesAhead hands it to prepare.
+struct FileToPrepare {
+    std::size_t index;  // its place in the job's list
+    const std::string& path;
+    const PassControl& control;  // stops the pass, reports its reading
+    // The thread preparing it, numbered from 0 (the caller's) below the
+    // job's workers; each thread takes its files in the list's order, so
+    // prepare may keep state per thread without locking.
+    unsigned thread;
+};
+
+// RunFiles in two steps: prepare(file) runs on `workers` threads
 // (the caller's among them, while it waits for the next group), in groups
 // of `batch` files (a worker's share, so that a short prepare is not lost in
 // the handing over), at most twice `workers` groups ahead of the file being
@@ -142,14 +153,15 @@ bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
 // is prepared and finished on the caller's thread in turn.
 template <class Prepared>
 bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
-                   const std::function<Prepared(const std::string&, const PassControl&)>& prepare,
+                   const std::function<Prepared(const FileToPrepare&)>& prepare,
                    const std::function<void(FileResult&, Prepared&)>& finish, std::size_t batch = 1)
 {
     const std::size_t count = result.files.size();
     JobFollower follower(observer, count);
     if (workers <= 1 || count <= 1) {
         return RunFiles(result, follower, observer, [&](FileResult& file) {
-            Prepared prepared = prepare(file.path, follower.ControlFor(file.index));
+            const PassControl control = follower.ControlFor(file.index);
+            Prepared prepared = prepare({file.index, file.path, control, 0});
             finish(file, prepared);
         });
     }
@@ -159,12 +171,13 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
     };
     batch = batch < 1 ? 1 : batch;
     // Workers read only the paths, which stay as they are while files finish.
-    const auto prepareBatch = [&](std::size_t index) {
+    const auto prepareBatch = [&](std::size_t index, unsigned thread) {
         std::vector<Done> done;
         for (std::size_t at = index * batch; at < count && at < (index + 1) * batch; ++at) {
             done.emplace_back();
             try {
-                done.back().prepared.emplace(prepare(result.files[at].path, follower.ControlFor(at)));
+                const PassControl control = follower.ControlFor(at);
+                done.back().prepared.emplace(prepare({at, result.files[at].path, control, thread}));
             } catch (...) {
                 done.back().failure = std::current_exception();
                 break;  // the run ends there

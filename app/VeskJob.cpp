@@ -51,10 +51,9 @@ VeskJobResult RunJob(const VeskJob& job, KeyList& keyList, JobObserver* observer
     // only the original. The run's targets are only read while files commit.
     const KeyList snapshot = workers > 1 ? keyList : KeyList();
     const KeyList& readList = workers > 1 ? snapshot : keyList;
-    const std::function<PreparedVesk(const std::string&, const PassControl&)> prepare =
-        [&](const std::string& path, const PassControl& control) {
-            return PrepareVeskFile(path, readList, options, run, mode, &control);
-        };
+    const std::function<PreparedVesk(const FileToPrepare&)> prepare = [&](const FileToPrepare& file) {
+        return PrepareVeskFile(file.path, readList, options, run, mode, &file.control);
+    };
     const std::function<void(FileResult&, PreparedVesk&)> finish = [&](FileResult& file, PreparedVesk& prepared) {
         std::optional<VeskPreview> kept;
         if (mode.keepResult)

@@ -14,21 +14,24 @@ namespace norvane {
 // The number of worker threads a job takes by default: the machine's cores.
 unsigned CoreCount();
 
-// Runs work(0), work(1), ... work(count - 1) on worker threads, never more
-// than `ahead` items past the one the caller takes next, and hands the
-// results to the caller in index order. While the caller waits in Take it
-// works the next unclaimed item itself, so `workers` threads and the caller
-// work at once. Destroying it stops the workers after the items they are on
-// and drops every result not taken.
+// Runs work(0, thread), work(1, thread), ... work(count - 1, thread) on
+// worker threads, never more than `ahead` items past the one the caller
+// takes next, and hands the results to the caller in index order. While the
+// caller waits in Take it works the next unclaimed item itself, so `workers`
+// threads and the caller work at once. `thread` tells who works the item,
+// so that work may keep state per thread without locking: 0 is the caller,
+// 1 to `workers` the threads; each takes its items in rising order.
+// Destroying it stops the workers after the items they are on and drops
+// every result not taken.
 template <class Result>
 class WorkAhead {
 public:
-    WorkAhead(std::size_t count, unsigned workers, std::size_t ahead, std::function<Result(std::size_t)> work)
+    WorkAhead(std::size_t count, unsigned workers, std::size_t ahead, std::function<Result(std::size_t, unsigned)> work)
         : count_(count), ahead_(ahead < 1 ? 1 : ahead), work_(std::move(work)), slots_(ahead_)
     {
         try {
-            for (unsigned i = 0; i < workers; ++i)
-                threads_.emplace_back([this] { Work(); });
+            for (unsigned i = 1; i <= workers; ++i)
+                threads_.emplace_back([this, i] { Work(i); });
         } catch (...) {
             Stop();
             throw;
@@ -48,7 +51,7 @@ public:
         Slot& slot = slots_[taken_ % ahead_];
         while (!slot.done) {
             if (Claimable())
-                WorkOne(lock);
+                WorkOne(lock, 0);
             else
                 done_.wait(lock);
         }
@@ -84,13 +87,13 @@ private:
     bool Claimable() const { return next_ < count_ && next_ < taken_ + ahead_; }
 
     // Claims the next item and works it with the lock released.
-    void WorkOne(std::unique_lock<std::mutex>& lock)
+    void WorkOne(std::unique_lock<std::mutex>& lock, unsigned thread)
     {
         const std::size_t index = next_++;
         lock.unlock();
         Slot slot;
         try {
-            slot.result.emplace(work_(index));
+            slot.result.emplace(work_(index, thread));
         } catch (...) {
             slot.failure = std::current_exception();
         }
@@ -100,20 +103,20 @@ private:
         done_.notify_all();
     }
 
-    void Work()
+    void Work(unsigned thread)
     {
         std::unique_lock lock(mutex_);
         for (;;) {
             wanted_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
             if (stop_ || next_ >= count_)
                 return;
-            WorkOne(lock);
+            WorkOne(lock, thread);
         }
     }
 
     const std::size_t count_;
     const std::size_t ahead_;
-    const std::function<Result(std::size_t)> work_;
+    const std::function<Result(std::size_t, unsigned)> work_;
     std::mutex mutex_;
     std::condition_variable wanted_;  // workers wait for room ahead
     std::condition_variable done_;    // the caller waits for its item

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <utility>
 #include <unordered_map>
 
 namespace norvane {
@@ -130,9 +131,10 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, con
     return counted;
 }
 
-void KeyCountTally::Add(const std::vector<KeyCount>& file)
+void KeyCountTally::Add(const std::vector<KeyCount>& file, std::size_t fileIndex)
 {
-    for (const auto& [key, count] : file) {
+    for (std::size_t place = 0; place < file.size(); ++place) {
+        const auto& [key, count] = file[place];
         // Files of one archive list their keys in much the same order: the
         // entry after the last one met is tried before the index.
         std::size_t at = next_;
@@ -144,12 +146,43 @@ void KeyCountTally::Add(const std::vector<KeyCount>& file)
             // The letter case of the key's last occurrence.
             entries_[at].key.assign(key);
             entries_[at].count += count;
+            entries_[at].lastFile = fileIndex;
         } else {
             index_.emplace(key, at);
-            entries_.push_back({key, count});
+            entries_.push_back({key, count, fileIndex, place, fileIndex});
         }
         next_ = at + 1;
     }
+}
+
+void KeyCountTally::Merge(const KeyCountTally& other)
+{
+    for (const Entry& theirs : other.entries_) {
+        const auto found = index_.find(theirs.key);
+        if (found == index_.end()) {
+            entries_.push_back(theirs);
+            continue;
+        }
+        Entry& mine = entries_[found->second];
+        mine.count += theirs.count;
+        if (theirs.lastFile > mine.lastFile) {
+            mine.key = theirs.key;
+            mine.lastFile = theirs.lastFile;
+        }
+        if (std::pair(theirs.firstFile, theirs.firstPlace) < std::pair(mine.firstFile, mine.firstPlace)) {
+            mine.firstFile = theirs.firstFile;
+            mine.firstPlace = theirs.firstPlace;
+        }
+    }
+    // Back into the order first met; each file was counted by one tally, so
+    // no two keys share a first place.
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return std::pair(a.firstFile, a.firstPlace) < std::pair(b.firstFile, b.firstPlace);
+    });
+    index_.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        index_.emplace(entries_[i].key, i);
+    next_ = 0;
 }
 
 KeyCountList KeyCountTally::Entries() const
@@ -189,9 +222,9 @@ std::vector<KeyTally> AnalyzeFiles(const std::vector<std::string>& files, const 
 {
     KeyCountTally tally;
     std::vector<KeyCount> counts;
-    for (const auto& file : files) {
-        CountFileHeaderKeys(file, counts, options);
-        tally.Add(counts);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        CountFileHeaderKeys(files[i], counts, options);
+        tally.Add(counts, i);
     }
     return AnalyzeResult(tally.Entries(), keyList);
 }

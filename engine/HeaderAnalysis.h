@@ -56,14 +56,33 @@ int CountHeaderKeys(const std::string& fileName, KeyCountList& keyCountList, boo
 
 // The tally CountHeaderKeys builds file after file, merged from each file's
 // own key and count pairs with an index, so a large tally is not searched
-// per key.
+// per key. Files of one list may also be counted into several tallies apart
+// (each taking its files in rising order) and the tallies merged: the result
+// is that of one tally over the whole list.
 class KeyCountTally {
 public:
-    void Add(const std::vector<KeyCount>& file);
+    // Adds the pairs of file `fileIndex` of the list; a tally takes its
+    // files in rising order.
+    void Add(const std::vector<KeyCount>& file, std::size_t fileIndex);
+    // Adds the counts of another tally of files of the same list that this
+    // one has not counted.
+    void Merge(const KeyCountTally& other);
+    // 'key=count' entries in the order the keys were first met over the
+    // list, each key in the letter case of its last occurrence.
     KeyCountList Entries() const;
 
 private:
-    std::vector<KeyCount> entries_;
+    struct Entry {
+        std::string key;
+        long long count = 0;
+        // Where the key was first met (file, place among the file's pairs)
+        // and the file of its last occurrence.
+        std::size_t firstFile = 0;
+        std::size_t firstPlace = 0;
+        std::size_t lastFile = 0;
+    };
+
+    std::vector<Entry> entries_;
     std::size_t next_ = 0;
     std::unordered_map<std::string, std::size_t, AsciiNoCaseHash, AsciiNoCaseEqual> index_;
 };

@@ -2,6 +2,7 @@
 // the text across a block end of the reader: the tally is the whole-file
 // reference's, its counts add up to the lines counted, every key is listed
 // once with its mark from the key list, and a second file adds its counts.
+// Tallies of files counted apart and merged equal the tally of all of them.
 #include "bench/Reference.h"
 #include "engine/HeaderAnalysis.h"
 #include "fuzz/FuzzSupport.h"
@@ -54,6 +55,30 @@ void CheckAnalysis(std::string_view text, bool allText)
                         "a second file adds its counts");
 }
 
+// The text's halves and the text, as three files of a list: counted in one
+// tally, and with the middle file counted apart and merged.
+void CheckMerge(std::string_view text)
+{
+    using namespace norvane;
+    static const std::vector<std::string> paths = {fuzz::ScratchPath("analyze/1.eml"),
+                                                   fuzz::ScratchPath("analyze/2.eml"),
+                                                   fuzz::ScratchPath("analyze/3.eml")};
+    fuzz::WriteFileBytes(paths[0], text.substr(0, text.size() / 2));
+    fuzz::WriteFileBytes(paths[1], text.substr(text.size() / 2));
+    fuzz::WriteFileBytes(paths[2], text);
+    KeyCountTally whole;
+    KeyCountTally outer;
+    KeyCountTally middle;
+    std::vector<KeyCount> counts;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        CountFileHeaderKeys(paths[i], counts, {});
+        whole.Add(counts, i);
+        (i == 1 ? middle : outer).Add(counts, i);
+    }
+    outer.Merge(middle);
+    FUZZ_REQUIRE_EQ(whole.Entries(), outer.Entries(), "merged tallies equal one tally");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -61,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     for (const bool allText : {false, true})
         CheckAnalysis(input, allText);
+    CheckMerge(input);
     for (const std::size_t blockEnd : norvane::fuzz::kBlockEnds) {
         const std::string text = norvane::fuzz::BehindFiller(input, blockEnd);
         if (text.empty())

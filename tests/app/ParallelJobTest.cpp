@@ -5,8 +5,11 @@
 #include "engine/FileIo.h"
 #include "TestFiles.h"
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 namespace norvane::test {
 
@@ -92,6 +95,13 @@ std::vector<FileSet> FileSets()
                         Mail("Received,X-New" + std::to_string(i % 4) + ",Subject", i % 3 ? "\r\n" : "\n")});
     auto failing = many;
     failing[13] = {"broken.eml", ""};
+    // Files are counted by whichever thread comes first: the letter case a
+    // key is given must still be that of the last file.
+    std::vector<MailFileText> cases;
+    const char* spellings[] = {"X-Spam", "X-SPAM", "X-SpAm", "X-spam"};
+    for (int i = 0; i < 70; ++i)
+        cases.push_back({"c" + std::to_string(100 + i) + ".eml",
+                         Mail(std::string(spellings[(i * 7) % 4]) + ",Received," + spellings[i % 3], "\n")});
     return {
         {"line ends, unchanged files",
          {{"a.eml", Mail("Received,Subject", "\n")}, {"b.eml", Mail("Subject", "\r\n")},
@@ -115,6 +125,7 @@ std::vector<FileSet> FileSets()
           {"c.eml", Mail("Received,X-C", "\n")}, {"d.eml", Mail("Received,X-D", "\n")}},
          0x09, "b.eml"},
         {"more files than the work ahead", many, 0x09, ""},
+        {"one key spelt in several letter cases", cases, 0x00, ""},
     };
 }
 
@@ -227,7 +238,7 @@ TEST(WorkAhead, TheCallerWorksItemsWhileItWaits)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WorkAhead<int> ahead(40, c.threads, c.ahead, [](std::size_t i) {
+        WorkAhead<int> ahead(40, c.threads, c.ahead, [](std::size_t i, unsigned) {
             if (i == 25)
                 throw std::runtime_error("item 25");
             return static_cast<int>(i * i);
@@ -239,5 +250,33 @@ TEST(WorkAhead, TheCallerWorksItemsWhileItWaits)
     }
 }
 
+TEST(WorkAhead, NumbersTheThreadsAndGivesEachItsItemsInOrder)
+{
+    constexpr unsigned kThreads = 3;
+    constexpr std::size_t kItems = 300;
+    // Written without a lock: each thread only into its own list.
+    std::vector<std::vector<std::size_t>> byThread(kThreads + 1);
+    std::atomic<bool> outOfRange{false};
+    {
+        WorkAhead<std::size_t> ahead(kItems, kThreads, 4, [&](std::size_t i, unsigned thread) {
+            if (thread > kThreads) {
+                outOfRange = true;
+                return i;
+            }
+            byThread[thread].push_back(i);
+            return i;
+        });
+        for (std::size_t i = 0; i < kItems; ++i)
+            ASSERT_EQ(ahead.Take(), i);
+    }
+    EXPECT_FALSE(outOfRange.load());
+    std::vector<int> worked(kItems);
+    for (const auto& items : byThread) {
+        EXPECT_TRUE(std::is_sorted(items.begin(), items.end()));
+        for (const std::size_t i : items)
+            ++worked[i];
+    }
+    EXPECT_EQ(worked, std::vector<int>(kItems, 1));
+}
 
 }  // namespace norvane::test

@@ -5,6 +5,7 @@
 #include "MailLines.h"
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <set>
@@ -247,6 +248,42 @@ TEST(AnalyzeFiles, TalliesEveryFileOrFails)
     EXPECT_EQ(AnalyzeFiles({dir.File("1.eml"), dir.File("2.eml")}, keys, true)[2].count, "2");
     EXPECT_EQ(MessageOf([&] { AnalyzeFiles({dir.File("1.eml"), dir.File("none"), dir.File("2.eml")}, keys, false); }),
               "ﾌｧｲﾙが見つかりません");
+}
+
+TEST(KeyCountTally, MergedTalliesGiveTheTallyOfTheWholeList)
+{
+    const std::vector<std::vector<KeyCount>> files = {
+        {{"Received", 2}, {"Subject", 1}, {"X-Spam", 1}},
+        {{"X-SPAM", 1}, {"Date", 1}},
+        {{"received", 1}, {"X-New", 1}},
+        {{"Date", 2}, {"x-spam", 1}},
+        {{"Subject", 1}, {"X-Late", 1}},
+    };
+    // First met in order; each key in the case of its last occurrence.
+    const KeyCountList whole = {"received=3", "Subject=2", "x-spam=3", "Date=3", "X-New=1", "X-Late=1"};
+    // Which tally counts each file.
+    const char* splits[] = {"00000", "01010", "10101", "00011", "11100", "11111", "01201", "22110", "20000"};
+    for (const std::string split : splits) {
+        SCOPED_TRACE(split);
+        const std::size_t count = static_cast<std::size_t>(*std::max_element(split.begin(), split.end()) - '0') + 1;
+        for (const bool backwards : {false, true}) {
+            SCOPED_TRACE(backwards ? "merged into the last" : "merged into the first");
+            std::vector<KeyCountTally> tallies(count);
+            for (std::size_t file = 0; file < files.size(); ++file)
+                tallies[static_cast<std::size_t>(split[file] - '0')].Add(files[file], file);
+            KeyCountTally& into = backwards ? tallies.back() : tallies.front();
+            for (auto& tally : tallies)
+                if (&tally != &into)
+                    into.Merge(tally);
+            EXPECT_EQ(into.Entries(), whole);
+            // A merged tally goes on counting later files as one tally does.
+            into.Add({{"X-LATE", 2}, {"Zeta", 1}}, files.size());
+            KeyCountList more = whole;
+            more[5] = "X-LATE=3";
+            more.push_back("Zeta=1");
+            EXPECT_EQ(into.Entries(), more);
+        }
+    }
 }
 
 }  // namespace norvane::test
