@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/WorkerThread.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace norvane {
@@ -31,7 +33,7 @@ public:
     {
         try {
             for (unsigned i = 1; i <= workers; ++i)
-                threads_.emplace_back([this, i] { Work(i); });
+                threads_.push_back(std::make_unique<WorkerThread>([this, i] { Work(i); }));
         } catch (...) {
             Stop();
             throw;
@@ -80,7 +82,7 @@ private:
         }
         wanted_.notify_all();
         for (auto& thread : threads_)
-            thread.join();
+            thread->Join();
         threads_.clear();
     }
 
@@ -124,7 +126,7 @@ private:
     std::size_t next_ = 0;            // the next item a worker claims
     std::size_t taken_ = 0;           // items the caller has taken
     bool stop_ = false;
-    std::vector<std::thread> threads_;
+    std::vector<std::unique_ptr<WorkerThread>> threads_;
 };
 
 }  // namespace norvane
