@@ -46,11 +46,9 @@ private:
 // when it is missing; root gives a folder it made to the mail's owner.
 int OpenBackupFolder(const std::string& folder, const struct stat& mail)
 {
-    std::string path = folder;
+    std::string path = folder.empty() ? std::string(".") : folder;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();  // a final "/" would follow a link
-    if (path.empty())
-        path = ".";
     constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     int fd = ::open(path.c_str(), kFlags);
     if (fd < 0 && errno == ENOENT && ::mkdir(path.c_str(), 0700) == 0) {
