@@ -24,27 +24,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-#include <initializer_list>
-
 namespace norvane {
-
-namespace {
-
-// A translated pattern with %1, %2, ... replaced by byte texts (paths need
-// not be valid text).
-std::string Fill(const char* pattern, std::initializer_list<std::string> arguments)
-{
-    std::string text = ToBytes(QCoreApplication::translate("FormCommands", pattern));
-    int number = 1;
-    for (const std::string& argument : arguments) {
-        const std::string mark = "%" + std::to_string(number++);
-        if (const auto at = text.find(mark); at != std::string::npos)
-            text.replace(at, mark.size(), argument);
-    }
-    return text;
-}
-
-}  // namespace
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
                            KeyListSession& session, const OptionPage& options, const ExtraPage& extra)
@@ -129,13 +109,17 @@ void FormCommands::Report(const VeskJobResult& result)
     if (!report_)
         return;
     const JobTotals totals = Totals(result);
-    std::string text =
-        Fill(QT_TRANSLATE_NOOP("FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）"),
-             {std::to_string(totals.done), std::to_string(totals.bytesBefore), std::to_string(totals.bytesAfter),
-              std::to_string(totals.unchanged), std::to_string(totals.skipped), std::to_string(totals.protectedFiles)});
+    QString text = QCoreApplication::translate(
+                       "FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）")
+                       .arg(totals.done)
+                       .arg(totals.bytesBefore)
+                       .arg(totals.bytesAfter)
+                       .arg(totals.unchanged)
+                       .arg(totals.skipped)
+                       .arg(totals.protectedFiles);
     if (totals.saved > 0)
-        text += Fill(QT_TRANSLATE_NOOP("FormCommands", "、添付ファイル %1 個を保存"), {std::to_string(totals.saved)});
-    report_->setText(FromBytes(text));
+        text += QCoreApplication::translate("FormCommands", "、添付ファイル %1 個を保存").arg(totals.saved);
+    report_->setText(text);
     report_->show();
 }
 
@@ -146,12 +130,14 @@ void FormCommands::Restore()
         return;
     const BackupSet set = FindBackups(*path);
     const BackupFile& backup = ChooseBackup(set, BackupChoice::kNewest, *path);
-    // Two lines, CR between them as in every message of the program.
-    const std::string question =
-        Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾌｧｲﾙ %1 を"), {*path}) + "\r" +
-        Fill(QT_TRANSLATE_NOOP("FormCommands", "ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？"),
-             {backup.path, LocalTimeText(backup.modified)});
-    if (!ShowMessage(PromptKind::Question, question))
+    // Two lines, CR between them as in every message of the program. The
+    // names are put in with one arg() per pattern, so that a "%2" in a file
+    // name stays as it is.
+    const QString question =
+        QCoreApplication::translate("FormCommands", "ﾌｧｲﾙ %1 を").arg(FromBytes(*path)) + QLatin1Char('\r') +
+        QCoreApplication::translate("FormCommands", "ﾊﾞｯｸｱｯﾌﾟ %1（%2）から元に戻して宜しいですか？")
+            .arg(FromBytes(backup.path), FromBytes(LocalTimeText(backup.modified)));
+    if (!ShowMessage(PromptKind::Question, ToBytes(question)))
         return;
     BusyCursorGuard busy;
     RestoreFromBackup(*path, backup.path);

@@ -157,6 +157,40 @@ TEST_F(RunReport, RestoreFromThePopupMenuAsksNamingTheBackupAndItsTime)
     EXPECT_EQ(dialogs.errors[0], "ﾌｧｲﾙ " + other + " のﾊﾞｯｸｱｯﾌﾟがありません");
 }
 
+TEST_F(RunReport, RestoreQuestionShowsFileNamesHoldingPercentMarksUnchanged)
+{
+    WriteIni("", "Dat1=Received\r\n");
+    Start();
+    struct Case {
+        const char* name;
+        const char* stem;
+    } cases[] = {
+        {"an encoded space", "Re%20news"},
+        {"the marks of both arguments", "%1 and %2"},
+        {"the second mark first", "%2%1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string mail = dir.File(std::string(c.stem) + ".eml");
+        const std::string backup = dir.File(std::string(c.stem) + ".bak");
+        WriteFile(mail, kMail);
+        Drop({mail});
+        prompt.answers = {false};
+        Button(2)->click();
+        ASSERT_EQ(ReadFile(backup), kMail);
+        struct stat st {};
+        ASSERT_EQ(::stat(backup.c_str(), &st), 0);
+        Grid().SelectCell(1, 1);
+        prompt.shown.clear();
+        RestoreItem().trigger();
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_EQ(prompt.shown[0].text, "ﾌｧｲﾙ " + mail + " を\rﾊﾞｯｸｱｯﾌﾟ " + backup + "（" +
+                                            LocalTimeText(st.st_mtim) + "）から元に戻して宜しいですか？");
+        EXPECT_EQ(ReadFile(mail), kStripped);
+    }
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
 TEST_F(RunReport, NoticesTakeTheCaptionOfTheEnglishWindow)
 {
     LanguageScope english(Language::English);
