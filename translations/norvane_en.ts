@@ -161,6 +161,10 @@
         <source>ヘッダーを調査しています</source>
         <translation>Analyzing the headers</translation>
     </message>
+    <message>
+        <source>プレビューを作成しています</source>
+        <translation>Preparing the preview</translation>
+    </message>
 </context>
 <context>
     <name>PreviewDialog</name>

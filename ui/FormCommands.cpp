@@ -147,17 +147,27 @@ void FormCommands::Preview(const std::vector<std::string>& files)
 {
     if (files.empty())
         return;
-    auto* dialog = new PreviewDialog(&window_);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     VeskJobResult result;
     std::vector<PreviewReport> reports(files.size());
     {
         BusyCursorGuard busy;
+        const VeskJob job{files, Options(), nullptr, CoreCount()};
+        // Called on the job's threads: each file writes only its own report,
+        // read once Run is over.
         const auto describe = [&reports](const FileResult& file, const VeskPreview& preview) {
             reports[file.index] = DescribeChanges(preview.Before(), preview.After());
         };
-        result = DryRunVeskJob({files, Options(), nullptr, CoreCount()}, keys_, nullptr, describe);
+        BackgroundJob background(window_, QCoreApplication::translate("FormCommands", "プレビューを作成しています"));
+        background.Run(job.files.size(), [&](JobObserver& observer) {
+            result = DryRunVeskJob(job, keys_, &observer, describe);
+        });
     }
+    if (result.cancelled) {
+        ReportStopped(result);
+        return;
+    }
+    auto* dialog = new PreviewDialog(&window_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     // In the list's order, a refused file among the others.
     std::vector<std::string> notReached;
     for (const FileResult& file : result.files) {

@@ -21,10 +21,11 @@ class KeyList;
 class KeyPanel;
 class OptionPage;
 
-// The file page's commands: choosing files, Vesk over the listed files and
-// Analyze of them. A run goes on off the user-interface thread while the
-// window repaints (see BackgroundJob), with a progress dialog when it takes
-// a while, and may be stopped there; the command returns when it is over.
+// The file page's commands: choosing files, Vesk over the listed files,
+// Analyze of them and the preview of a Vesk run. A run goes on off the
+// user-interface thread while the window repaints (see BackgroundJob), with
+// a progress dialog when it takes a while, and may be stopped there; the
+// command returns when it is over.
 // An error ends it and goes on to the caller, which reports it once the busy
 // cursor is off again; a stop is told in a notice.
 class FormCommands {
@@ -46,7 +47,8 @@ public:
     // after, unchanged, skipped and protected files); none: not reported.
     void SetReportLine(QLabel* label) { report_ = label; }
 
-    // Opens a dialog listing what Vesk would change in files, writing nothing.
+    // Opens a dialog listing what Vesk would change in files, writing
+    // nothing; a stopped run opens none.
     void Preview(const std::vector<std::string>& files);
 
 private:

@@ -3,6 +3,8 @@
 #include "ui/BackgroundJob.h"
 #include "ui/ProgressDialog.h"
 
+#include <QAction>
+#include <QDialog>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -134,6 +136,34 @@ TEST_F(RunProgress, ASlowAnalyzeCancelledLeavesTheGridAsItWas)
     EXPECT_EQ(Grid().Cell(2, 0), "MailHedarKey");
     EXPECT_EQ(Column(2), (Cells{"", "", ""}));
     EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(RunProgress, ASlowPreviewShowsTheDialogAndItsCancelOpensNoPreview)
+{
+    WriteIni("", "Dat1=Received\r\n");
+    Start();
+    const auto paths = DropThree();
+    Grid().setRangeSelected(QTableWidgetSelectionRange(0, 0, 2, 0), true);
+    form->PopupMenu1Popup();
+    QAction* item = form->findChild<QAction*>(QStringLiteral("PPreview"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    HeldRun run(1);
+    const WhileHeld seen = RunAndCancel(run, [&] { item->trigger(); });
+
+    EXPECT_TRUE(seen.dialogShown);
+    EXPECT_EQ(seen.filesText, "1 / 3 ファイル");
+    EXPECT_FALSE(seen.closed);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].kind, PromptKind::Notice);
+    EXPECT_EQ(prompt.shown[0].text, "中止しました：3 件中 1 件処理しました");
+    EXPECT_EQ(form->findChild<QDialog*>(QStringLiteral("PreviewDialog")), nullptr);
+    for (const auto& path : paths)
+        EXPECT_EQ(ReadFile(path), kMail);
+    EXPECT_EQ(ListFolder(dir.Path()), "norvane.ini one.eml three.eml two.eml ");
+    EXPECT_EQ(Column(2), (Cells{"", "", ""}));
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(RunProgress, AQuickRunShowsNoDialog)
