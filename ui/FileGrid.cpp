@@ -202,8 +202,8 @@ void FileGrid::UpdateMenu()
     bool canDelete = false;
     bool canAdd = false;
     if (grid.SelectionAnchor(col, row)) {
-        if (col == 1)
-            canDelete = !grid.Cell(1, row).empty();
+        if (col == FileColumn)
+            canDelete = ListedPathAt(row) != nullptr;
         else if (col >= 2)
             canAdd = !grid.Cell(2, row).empty();
     }
@@ -212,31 +212,31 @@ void FileGrid::UpdateMenu()
     ui_.PAdd->setEnabled(canAdd);
 }
 
+const std::string* FileGrid::ListedPathAt(int row) const
+{
+    if (row < 1 || ui_.StringGrid1->Cell(FileColumn, row).empty() ||
+        row - 1 >= static_cast<int>(listedPaths_.size()))
+        return nullptr;
+    return &listedPaths_[static_cast<std::size_t>(row - 1)];
+}
+
 std::optional<std::string> FileGrid::AnchorPath() const
 {
-    const TStringGrid& grid = *ui_.StringGrid1;
     int col = 0;
     int row = 0;
-    if (!grid.SelectionAnchor(col, row) || col != FileColumn || row < 1 || grid.Cell(FileColumn, row).empty() ||
-        row - 1 >= static_cast<int>(listedPaths_.size()))
+    if (!ui_.StringGrid1->SelectionAnchor(col, row) || col != FileColumn)
         return std::nullopt;
-    return listedPaths_[static_cast<std::size_t>(row - 1)];
+    if (const std::string* path = ListedPathAt(row))
+        return *path;
+    return std::nullopt;
 }
 
 std::vector<std::string> FileGrid::SelectedNames() const
 {
-    const TStringGrid& grid = *ui_.StringGrid1;
-    std::vector<int> rows;
-    for (const auto& range : grid.selectedRanges())
-        if (range.leftColumn() <= FileColumn - 1 && range.rightColumn() >= FileColumn - 1)
-            for (int row = range.topRow() + 1; row <= range.bottomRow() + 1; ++row)
-                rows.push_back(row);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::vector<std::string> names;
-    for (const int row : rows)
-        if (!grid.Cell(FileColumn, row).empty() && row - 1 < static_cast<int>(listedPaths_.size()))
-            names.push_back(listedPaths_[static_cast<std::size_t>(row - 1)]);
+    for (const int row : ui_.StringGrid1->SelectedRows(FileColumn))
+        if (const std::string* path = ListedPathAt(row))
+            names.push_back(*path);
     return names;
 }
 

@@ -67,6 +67,8 @@ public:
     void AddKey();
 
 private:
+    // The full path of the name in a row, when it lists one.
+    const std::string* ListedPathAt(int row) const;
     std::string FileHeader() const;
     // Writes a header caption, widening its column when the caption needs it.
     void SetHeader(int col, const std::string& text);

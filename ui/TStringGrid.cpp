@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QStyleOptionHeader>
 
+#include <algorithm>
+
 namespace norvane {
 
 namespace {
@@ -127,6 +129,18 @@ bool TStringGrid::SelectionAnchor(int& col, int& row) const
     col = left + 1;
     row = top + 1;
     return true;
+}
+
+std::vector<int> TStringGrid::SelectedRows(int col) const
+{
+    std::vector<int> rows;
+    for (const auto& range : selectedRanges())
+        if (range.leftColumn() <= col - 1 && range.rightColumn() >= col - 1)
+            for (int row = range.topRow() + 1; row <= range.bottomRow() + 1; ++row)
+                rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void TStringGrid::SelectCell(int col, int row)

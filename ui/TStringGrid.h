@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norvane {
 
@@ -30,6 +31,8 @@ public:
 
     // Top-left cell of the current selection, or false when nothing is selected.
     bool SelectionAnchor(int& col, int& row) const;
+    // The rows (>= 1) with a selected cell in column col, in order, each once.
+    std::vector<int> SelectedRows(int col) const;
     // Selects one ordinary cell (col >= 1, row >= 1).
     void SelectCell(int col, int row);
 

@@ -129,6 +129,34 @@ TEST_F(FileList, RightPressKeepsTheSelection)
     EXPECT_EQ(row, 2);
 }
 
+TEST(TStringGrid, SelectedRowsOfAColumnComeInOrderEachOnce)
+{
+    struct Range {
+        int top, left, bottom, right;  // grid cells
+    };
+    struct Case {
+        const char* name;
+        std::vector<Range> ranges;
+        int col;
+        std::vector<int> rows;
+    } cases[] = {
+        {"nothing selected", {}, 1, {}},
+        {"a lower range first", {{3, 1, 4, 1}, {1, 1, 1, 1}}, 1, {1, 3, 4}},
+        {"overlapping ranges", {{1, 1, 3, 2}, {2, 2, 4, 2}}, 2, {1, 2, 3, 4}},
+        {"only the ranges over the column", {{1, 1, 3, 2}, {2, 2, 4, 2}}, 1, {1, 2, 3}},
+        {"no range over the column", {{1, 1, 3, 2}}, 3, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TStringGrid grid;
+        grid.setColumnCount(4);
+        grid.SetRowCount(6);
+        for (const Range& r : c.ranges)
+            grid.setRangeSelected(QTableWidgetSelectionRange(r.top - 1, r.left - 1, r.bottom - 1, r.right - 1), true);
+        EXPECT_EQ(grid.SelectedRows(c.col), c.rows);
+    }
+}
+
 TEST_F(FileList, FixedCellsCannotBeSelected)
 {
     List(3);
