@@ -5,10 +5,15 @@
 
 namespace norvane {
 
+namespace {
+
+// The code that names a language's catalogues.
 QString LanguageCode(Language language)
 {
     return language == Language::Japanese ? QStringLiteral("ja") : QStringLiteral("en");
 }
+
+}  // namespace
 
 Translations::Translations(Language language)
 {

@@ -17,17 +17,11 @@ public:
     Translations(const Translations&) = delete;
     Translations& operator=(const Translations&) = delete;
 
-    // Whether Qt's catalogue for the language was found and installed.
-    bool HasQtCatalogue() const { return qtInstalled_; }
-
 private:
     QTranslator qt_;
     QTranslator own_;
     bool qtInstalled_ = false;
     bool ownInstalled_ = false;
 };
-
-// The code that names a language's catalogues: "ja" or "en".
-QString LanguageCode(Language language);
 
 }  // namespace norvane
