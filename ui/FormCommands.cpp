@@ -7,7 +7,6 @@
 #include "app/VeskJob.h"
 #include "engine/Error.h"
 #include "engine/KeyList.h"
-#include "engine/MessageText.h"
 #include "engine/Restore.h"
 #include "settings/Settings.h"
 #include "app/ExtraOptions.h"
@@ -27,14 +26,16 @@
 namespace norvane {
 
 FormCommands::FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys,
-                           KeyListSession& session, const OptionPage& options, const ExtraPage& extra)
+                           KeyListSession& session, const OptionPage& options, const ExtraPage& extra,
+                           QLabel& report)
     : window_(window),
       grid_(grid),
       panel_(panel),
       keys_(keys),
       session_(session),
       options_(options),
-      extra_(extra)
+      extra_(extra),
+      report_(report)
 {
 }
 
@@ -106,8 +107,6 @@ void FormCommands::Vesk()
 
 void FormCommands::Report(const VeskJobResult& result)
 {
-    if (!report_)
-        return;
     const JobTotals totals = Totals(result);
     QString text = QCoreApplication::translate(
                        "FormCommands", "処理 %1 件：%2 → %3 バイト（変更なし %4 件、スキップ %5 件、保護 %6 件）")
@@ -119,8 +118,8 @@ void FormCommands::Report(const VeskJobResult& result)
                        .arg(totals.protectedFiles);
     if (totals.saved > 0)
         text += QCoreApplication::translate("FormCommands", "、添付ファイル %1 個を保存").arg(totals.saved);
-    report_->setText(text);
-    report_->show();
+    report_.setText(text);
+    report_.show();
 }
 
 void FormCommands::Restore()

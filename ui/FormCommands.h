@@ -30,8 +30,10 @@ class OptionPage;
 // cursor is off again; a stop is told in a notice.
 class FormCommands {
 public:
+    // A Vesk run reports its totals (files done, bytes before and after,
+    // unchanged, skipped and protected files) in report.
     FormCommands(QWidget& window, FileGrid& grid, KeyPanel& panel, KeyList& keys, KeyListSession& session,
-                 const OptionPage& options, const ExtraPage& extra);
+                 const OptionPage& options, const ExtraPage& extra, QLabel& report);
 
     // The file-open dialog; confirmed files replace the selection.
     void ChooseFiles(FormDialogs& dialogs);
@@ -42,10 +44,6 @@ public:
     // Puts the grid's selected file back from its newest backup, once the
     // user said yes to the question naming the backup and its time.
     void Restore();
-
-    // Where a Vesk run reports its totals (files done, bytes before and
-    // after, unchanged, skipped and protected files); none: not reported.
-    void SetReportLine(QLabel* label) { report_ = label; }
 
     // Opens a dialog listing what Vesk would change in files, writing
     // nothing; a stopped run opens none.
@@ -68,7 +66,7 @@ private:
     KeyListSession& session_;
     const OptionPage& options_;
     const ExtraPage& extra_;
-    QLabel* report_ = nullptr;
+    QLabel& report_;
 };
 
 }  // namespace norvane

@@ -76,8 +76,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     fileGrid_ = std::make_unique<FileGrid>(*ui, *PopupMenu1, keyList_, *keyPanel_);
     options_ = std::make_unique<OptionPage>(*this);
     commands_ = std::make_unique<FormCommands>(*this, *fileGrid_, *keyPanel_, keyList_, keySession_, *options_,
-                                               *extraPage_);
-    commands_->SetReportLine(runReport_);
+                                               *extraPage_, *runReport_);
     hintFilter_ = std::make_unique<THintFilter>(*this);
     startUp_ = std::make_unique<StartUp>(*this, keyList_, keySession_, *keyPanel_, *fileGrid_, *options_, *extraPage_,
                                          *hintFilter_, std::move(arguments));
