@@ -120,11 +120,9 @@ void TAboutG3F::FitLabels()
     // A label too narrow for its text in the font in use grows about its
     // centre, as the box centres them.
     for (TLabelG3D* label : {ui_.LabelG3D1, ui_.LabelG3D2, ui_.LabelG3D3}) {
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * kLabelG3DTextInset;
-        if (needed > label->width()) {
-            const int grow = needed - label->width();
-            label->setGeometry(label->x() - grow / 2, label->y(), needed, label->height());
-        }
+        const int grow = label->fontMetrics().horizontalAdvance(label->text()) - label->TextRoom();
+        if (grow > 0)
+            label->setGeometry(label->x() - grow / 2, label->y(), label->width() + grow, label->height());
     }
 }
 

@@ -85,6 +85,8 @@ public:
     void SetShowAccelChar(bool value);
     QColor FontColor() const;
     void SetFontColor(const QColor& value);
+    // The width a line of the text has: the label's, less the inset at each edge.
+    int TextRoom() const { return width() - 2 * kLabelG3DTextInset; }
 
 signals:
     // A completed left click (press and release on the label).

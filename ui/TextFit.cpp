@@ -83,8 +83,8 @@ int CaptionRoom(const QWidget& widget)
         const QStyleOptionButton option = ButtonOption(*button);
         return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width() - 2 * kButtonPadding;
     }
-    if (qobject_cast<const TLabelG3D*>(&widget))
-        return widget.width() - 2 * kLabelG3DTextInset;
+    if (const auto* label = qobject_cast<const TLabelG3D*>(&widget))
+        return label->TextRoom();
     if (const auto* label = qobject_cast<const QLabel*>(&widget))
         return label->contentsRect().width() - 2 * label->margin();
     return widget.contentsRect().width();
