@@ -375,6 +375,11 @@ Keys not registered yet!</translation>
         <comment>shows what Vesk would change in the selected files</comment>
         <translation>Preview</translation>
     </message>
+    <message>
+        <source>元に戻す</source>
+        <comment>puts the file back from its newest backup</comment>
+        <translation>Restore</translation>
+    </message>
 </context>
 <context>
     <name>THintFilter</name>
@@ -563,10 +568,6 @@ Empty: the attachments of a.eml go to a.eml.attachments</translation>
     <message>
         <source>Extra</source>
         <translation>Extra</translation>
-    </message>
-    <message>
-        <source>元に戻す</source>
-        <translation>Restore</translation>
     </message>
 </context>
 </TS>

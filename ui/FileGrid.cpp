@@ -199,16 +199,17 @@ void FileGrid::UpdateMenu()
     const TStringGrid& grid = *ui_.StringGrid1;
     int col = 0;
     int row = 0;
-    bool canDelete = false;
+    bool onFile = false;
     bool canAdd = false;
     if (grid.SelectionAnchor(col, row)) {
         if (col == FileColumn)
-            canDelete = ListedPathAt(row) != nullptr;
+            onFile = ListedPathAt(row) != nullptr;
         else if (col >= 2)
             canAdd = !grid.Cell(2, row).empty();
     }
-    ui_.PDelete->setEnabled(canDelete);
-    ui_.PPreview->setEnabled(canDelete);
+    ui_.PDelete->setEnabled(onFile);
+    ui_.PPreview->setEnabled(onFile);
+    ui_.PRestore->setEnabled(onFile);
     ui_.PAdd->setEnabled(canAdd);
 }
 

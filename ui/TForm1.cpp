@@ -61,9 +61,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     PopupMenu1->addAction(ui->PDelete);
     PopupMenu1->addAction(ui->PPreview);
     PopupMenu1->addAction(ui->PAdd);
-    PRestore = new QAction(tr("元に戻す"), this);
-    PRestore->setObjectName(QStringLiteral("PRestore"));
-    PopupMenu1->addAction(PRestore);
+    PopupMenu1->addAction(ui->PRestore);
     // The last Vesk run's totals, between the buttons and the grid.
     runReport_ = new QLabel(ui->TabSheet1);
     runReport_->setObjectName(QStringLiteral("RunReport"));
@@ -97,7 +95,7 @@ TForm1::TForm1(std::vector<std::string> arguments, QWidget* parent)
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
     connect(ui->PDelete, &QAction::triggered, this, &TForm1::PDeleteClick);
     connect(ui->PAdd, &QAction::triggered, this, &TForm1::PAddClick);
-    connect(PRestore, &QAction::triggered, this, &TForm1::PRestoreClick);
+    connect(ui->PRestore, &QAction::triggered, this, &TForm1::PRestoreClick);
     connect(ui->PPreview, &QAction::triggered, this, &TForm1::PPreviewClick);
     connect(ui->StringGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileGrid_->ShowMenu(pos); });
@@ -318,7 +316,6 @@ void TForm1::Button3Click()
 void TForm1::PopupMenu1Popup()
 {
     fileGrid_->UpdateMenu();
-    PRestore->setEnabled(fileGrid_->AnchorPath().has_value());
 }
 
 void TForm1::PRestoreClick()

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-class QAction;
 class QLabel;
 class QMenu;
 class TChkListBoxEx;
@@ -111,7 +110,6 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     QMenu* PopupMenu1 = nullptr;
-    QAction* PRestore = nullptr;
     QtFormDialogs qtDialogs_;
     FormDialogs* dialogs_ = &qtDialogs_;
     KeyList keyList_;
