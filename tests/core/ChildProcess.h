@@ -1,13 +1,16 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "engine/Error.h"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <grp.h>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,6 +70,43 @@ inline std::string InChild(const std::function<std::string()>& body, unsigned al
     if (WIFSIGNALED(status))
         return "signal " + std::to_string(WTERMSIG(status));
     return result;
+}
+
+struct RunResult {
+    int status = -1;  // exit status, -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs a program in workDir with its standard output and error caught in files
+// of scratchDir. language: the LANGUAGE it gets, or nullptr to inherit ours.
+inline RunResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
+                            const std::filesystem::path& workDir, const std::filesystem::path& scratchDir,
+                            const char* language)
+{
+    const std::string outPath = (scratchDir / "stdout").string();
+    const std::string errPath = (scratchDir / "stderr").string();
+    std::vector<std::string> all = {binary};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : all)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::chdir(workDir.c_str()) != 0 ||
+            (language && ::setenv("LANGUAGE", language, 1) != 0))
+            ::_exit(127);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(outPath), ReadFile(errPath)};
 }
 
 // Another process holding an fcntl write lock on a file while it lives.
