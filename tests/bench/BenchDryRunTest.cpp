@@ -6,31 +6,12 @@
 #include "TestFiles.h"
 
 #include <filesystem>
-#include <map>
-#include <sys/stat.h>
 
 namespace norvane::test {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FileState(const fs::path& path)
-{
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) +
-           "." + std::to_string(st.st_mtim.tv_nsec);
-}
-
-// Every file's bytes and status, and the folder's status.
-std::map<std::string, std::string> FolderState(const fs::path& folder)
-{
-    std::map<std::string, std::string> state{{".", FileState(folder)}};
-    for (const auto& entry : fs::directory_iterator(folder))
-        state[entry.path().filename().string()] = FileState(entry.path()) + ReadFile(entry.path().string());
-    return state;
-}
 
 // before with the diff's blocks applied.
 std::string Patched(std::string_view before, std::string_view after)

@@ -2,7 +2,6 @@
 #include "ShownBytes.h"
 #include "TestFiles.h"
 
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,25 +12,6 @@ namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every byte, time and inode of a folder and of what it holds.
-std::string FolderState(const fs::path& folder)
-{
-    const auto describe = [](const fs::path& path) {
-        struct stat st {};
-        ::lstat(path.c_str(), &st);
-        return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
-               std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-    };
-    std::map<std::string, std::string> entries{{".", describe(folder)}};
-    for (const auto& entry : fs::directory_iterator(folder))
-        entries[entry.path().filename().string()] =
-            describe(entry.path()) + " " + (entry.is_regular_file() ? Shown(ReadFile(entry.path())) : "");
-    std::string text;
-    for (const auto& [name, state] : entries)
-        text += "[" + name + "] " + state + "\n";
-    return text;
-}
 
 std::string WithEnds(std::string_view text, std::string_view end)
 {
