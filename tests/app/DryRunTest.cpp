@@ -1,5 +1,6 @@
 #include "app/VeskJob.h"
 
+#include "MailLines.h"
 #include "settings/KeyListStorage.h"
 #include "ShownBytes.h"
 #include "TestFiles.h"
@@ -20,15 +21,6 @@ std::string Listed(const KeyList& keys)
     for (const auto item : keys)
         text += (item.ticked ? "+" : "-") + std::string(item.key) + " ";
     return text;
-}
-
-// A text with LF line ends given the line end wanted.
-std::string WithEnds(std::string_view text, std::string_view end)
-{
-    std::string out;
-    for (const char c : text)
-        c == '\n' ? out.append(end) : out.append(1, c);
-    return out;
 }
 
 const char* const kMails[][2] = {

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "MailLines.h"
 #include "ShownBytes.h"
 #include "TestFiles.h"
 
@@ -12,14 +13,6 @@ namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string WithEnds(std::string_view text, std::string_view end)
-{
-    std::string out;
-    for (const char c : text)
-        c == '\n' ? out.append(end) : out.append(1, c);
-    return out;
-}
 
 const std::string kStrip = "Received: from a\n\tby b\nX-New: n\nSubject: s\nContent-Type: text/plain;\n"
                            "\tcharset=iso-2022-jp\n\nbody\n\n\n";

@@ -33,6 +33,15 @@ inline std::string FileBytes(const std::vector<std::string>& lines, std::string_
     return bytes;
 }
 
+// A text written with LF line ends, each LF replaced by end.
+inline std::string WithEnds(std::string_view text, std::string_view end)
+{
+    std::string out;
+    for (const char c : text)
+        c == '\n' ? out.append(end) : out.append(1, c);
+    return out;
+}
+
 inline std::string CrLf(std::string_view text)
 {
     return FileBytes(Lines(text), "\r\n");
