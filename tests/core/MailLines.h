@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +47,29 @@ inline std::string WithEnds(std::string_view text, std::string_view end)
 inline std::string CrLf(std::string_view text)
 {
     return FileBytes(Lines(text), "\r\n");
+}
+
+// Base64 of data in lines of width characters joined by eol, with no eol
+// after the last.
+inline std::string Base64Encode(std::string_view data, std::size_t width, std::string_view eol)
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string flat;
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, data.size() - i);
+        std::uint32_t v = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            v = v << 8 | (k < n ? static_cast<unsigned char>(data[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            flat += k <= n ? kAlphabet[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    std::string out;
+    for (std::size_t i = 0; i < flat.size(); i += width) {
+        if (i > 0)
+            out += eol;
+        out += flat.substr(i, width);
+    }
+    return out;
 }
 
 struct LineEnd {
