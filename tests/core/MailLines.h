@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,29 @@ inline std::string Base64Encode(std::string_view data, std::size_t width, std::s
         out += flat.substr(i, width);
     }
     return out;
+}
+
+// count lines drawn from vocabulary, each ended by CR LF, LF or CR at random;
+// picked, when given, receives the lines drawn.
+inline std::string RandomLines(std::mt19937& random, const std::vector<std::string>& vocabulary, std::size_t count,
+                               std::vector<std::string>* picked = nullptr)
+{
+    static constexpr std::string_view kEnds[] = {"\r\n", "\n", "\r"};
+    std::string bytes;
+    std::string_view previous;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& line = vocabulary[random() % vocabulary.size()];
+        std::string_view eol = kEnds[random() % 3];
+        // CR and then an empty line ended by LF would read as one CR LF.
+        if (line.empty() && previous == "\r" && eol == "\n")
+            eol = "\r";
+        bytes += line;
+        bytes += eol;
+        previous = eol;
+        if (picked)
+            picked->push_back(line);
+    }
+    return bytes;
 }
 
 struct LineEnd {
