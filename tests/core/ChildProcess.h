@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <memory>
 #include <string>
 #include <vector>
 #include <sys/wait.h>
@@ -109,23 +110,29 @@ inline RunResult RunProgram(const std::string& binary, const std::vector<std::st
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(outPath), ReadFile(errPath)};
 }
 
-// Another process holding an fcntl write lock on a file while it lives.
+// Another process holding a lock on a file until released: by default an
+// fcntl write lock; lockStep, run in that process, takes another kind and
+// returns what holds it, or nullptr when it could not lock.
 class LockHolder {
 public:
-    explicit LockHolder(const std::string& path)
+    using LockStep = std::function<std::shared_ptr<void>(const std::string& path)>;
+
+    explicit LockHolder(const std::string& path, const LockStep& lockStep = FcntlLock)
     {
         int ready[2];
         if (::pipe(ready) != 0 || ::pipe(release_) != 0)
             return;
         pid_ = ::fork();
         if (pid_ == 0) {
+            ::alarm(10);  // a parent that never lets go does not leave us behind
             ::close(ready[0]);
             ::close(release_[1]);
-            const int fd = ::open(path.c_str(), O_RDWR);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char locked = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            std::shared_ptr<void> held;
+            try {
+                held = lockStep(path);
+            } catch (const std::exception&) {
+            }
+            const char locked = held ? 'y' : 'n';
             (void)::write(ready[1], &locked, 1);
             char ignored;
             (void)::read(release_[0], &ignored, 1);  // until the parent lets go
@@ -138,18 +145,35 @@ public:
         ::close(ready[0]);
         locked_ = locked == 'y';
     }
-    ~LockHolder()
-    {
-        ::close(release_[1]);
-        if (pid_ > 0)
-            ::waitpid(pid_, nullptr, 0);
-    }
+    ~LockHolder() { Release(); }
     LockHolder(const LockHolder&) = delete;
     LockHolder& operator=(const LockHolder&) = delete;
 
     bool Locked() const { return locked_; }
 
+    // Lets go of the lock and waits until the other process has ended.
+    void Release()
+    {
+        if (release_[1] >= 0)
+            ::close(release_[1]);
+        release_[1] = -1;
+        if (pid_ > 0)
+            ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
 private:
+    static std::shared_ptr<void> FcntlLock(const std::string& path)
+    {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0)
+            return nullptr;
+        return std::make_shared<int>(fd);  // the lock lives until the process ends
+    }
+
     pid_t pid_ = -1;
     int release_[2] = {-1, -1};
     bool locked_ = false;
