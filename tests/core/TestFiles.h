@@ -79,6 +79,21 @@ inline std::string ListFolder(const std::filesystem::path& dir)
     return out;
 }
 
+// Names of the hidden entries of a folder (leftover temporary files), each
+// followed by a blank; empty when there is none.
+inline std::string HiddenFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().front() == '.')
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names)
+        out += n + " ";
+    return out;
+}
+
 // Every byte, time, inode and mode of a folder and of what it holds, one
 // entry a line, to compare before and after something that must not write.
 inline std::string FolderState(const std::filesystem::path& folder)
