@@ -2,6 +2,7 @@
 #include "app/VeskJob.h"
 
 #include "settings/KeyListStorage.h"
+#include "MailLines.h"
 #include "TestFiles.h"
 
 #include <atomic>
@@ -21,16 +22,6 @@ std::string Numbered(std::string text, std::size_t i)
 {
     text.replace(text.find('%'), 1, std::to_string(i));
     return text;
-}
-
-// Several MiB, so that its reading is reported in steps.
-std::string LargeMail()
-{
-    std::string mail = "Received: r\nSubject: large\n\n";
-    const std::string line(78, 'y');
-    for (int i = 0; i < 40000; ++i)
-        mail += line + "\n";
-    return mail;
 }
 
 // Sets its cancel flag when told to: after file `afterFile` is done, or

@@ -96,6 +96,17 @@ inline std::string RandomLines(std::mt19937& random, const std::vector<std::stri
     return bytes;
 }
 
+// A mail of several MiB with LF line ends, so that its reading is reported
+// in steps; its key X-Large tells it apart from small mails.
+inline std::string LargeMail()
+{
+    std::string mail = "Received: r\nX-Large: l\nSubject: large\n\n";
+    const std::string line(78, 'z');
+    for (int i = 0; i < 40000; ++i)
+        mail += line + "\n";
+    return mail;
+}
+
 struct LineEnd {
     const char* name;
     std::string_view eol;
