@@ -3,36 +3,14 @@
 #include "bench/Verify.h"
 #include "engine/MailDiff.h"
 #include "engine/VeskFile.h"
+#include "AppliedDiff.h"
 #include "TestFiles.h"
 
 #include <filesystem>
 
 namespace norvane::test {
 
-namespace {
-
 namespace fs = std::filesystem;
-
-// before with the diff's blocks applied.
-std::string Patched(std::string_view before, std::string_view after)
-{
-    const DiffLines old(before);
-    const DiffLines fresh(after);
-    std::string result;
-    std::size_t i = 0;
-    for (const DiffBlock& block : DiffBlocks(old, fresh)) {
-        for (; i < block.before; ++i)
-            result += old.Line(i);
-        for (std::size_t k = 0; k < block.added; ++k)
-            result += fresh.Line(block.after + k);
-        i += block.removed;
-    }
-    for (; i < old.Count(); ++i)
-        result += old.Line(i);
-    return result;
-}
-
-}  // namespace
 
 // The dry run on the corpus: nothing in the folder changes, and its counts,
 // keys and result are those of a real run on a copy.
@@ -81,7 +59,7 @@ TEST(BenchDryRun, CorpusCountsEqualARealRunAndNothingChanges)
                 const VeskPreview preview = prepared.TakePreview();
                 dryCounts.push_back(CommitPrepared(prepared, dryKeys, dryRun));
                 results.emplace_back(preview.After());
-                EXPECT_EQ(Patched(preview.Before(), preview.After()), preview.After()) << file;
+                EXPECT_EQ(AppliedDiff(preview.Before(), preview.After()), preview.After()) << file;
             }
             EXPECT_TRUE(FolderState(mail) == before);
 
