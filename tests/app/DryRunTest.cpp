@@ -1,5 +1,6 @@
 #include "app/VeskJob.h"
 
+#include "MailLines.h"
 #include "settings/KeyListStorage.h"
 #include "ShownBytes.h"
 #include "TestFiles.h"
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sys/stat.h>
 
 namespace norvane::test {
 
@@ -15,44 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every byte, time, inode and mode of a folder and what it holds.
-std::string FolderState(const fs::path& folder)
-{
-    std::map<std::string, std::string> entries;
-    const auto describe = [](const fs::path& path) {
-        struct stat st {};
-        ::lstat(path.c_str(), &st);
-        return std::to_string(st.st_ino) + " " + std::to_string(st.st_mode) + " " + std::to_string(st.st_size) +
-               " " + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
-               std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
-    };
-    entries["."] = describe(folder);
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const fs::path path = entry.path();
-        entries[path.filename().string()] =
-            describe(path) + "\n" + (entry.is_regular_file() ? Shown(ReadFile(path.string())) : "");
-    }
-    std::string text;
-    for (const auto& [name, state] : entries)
-        text += "[" + name + "] " + state + "\n";
-    return text;
-}
-
 std::string Listed(const KeyList& keys)
 {
     std::string text;
     for (const auto item : keys)
         text += (item.ticked ? "+" : "-") + std::string(item.key) + " ";
     return text;
-}
-
-// A text with LF line ends given the line end wanted.
-std::string WithEnds(std::string_view text, std::string_view end)
-{
-    std::string out;
-    for (const char c : text)
-        c == '\n' ? out.append(end) : out.append(1, c);
-    return out;
 }
 
 const char* const kMails[][2] = {

@@ -2,6 +2,7 @@
 #include "app/VeskJob.h"
 
 #include "settings/KeyListStorage.h"
+#include "MailLines.h"
 #include "TestFiles.h"
 
 #include <atomic>
@@ -21,16 +22,6 @@ std::string Numbered(std::string text, std::size_t i)
 {
     text.replace(text.find('%'), 1, std::to_string(i));
     return text;
-}
-
-// Several MiB, so that its reading is reported in steps.
-std::string LargeMail()
-{
-    std::string mail = "Received: r\nSubject: large\n\n";
-    const std::string line(78, 'y');
-    for (int i = 0; i < 40000; ++i)
-        mail += line + "\n";
-    return mail;
 }
 
 // Sets its cancel flag when told to: after file `afterFile` is done, or
@@ -60,14 +51,6 @@ public:
     std::vector<std::size_t> done;
     std::vector<JobProgress> reports;
 };
-
-bool HiddenFilesIn(const fs::path& folder)
-{
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().front() == '.')
-            return true;
-    return false;
-}
 
 }  // namespace
 
@@ -119,7 +102,7 @@ TEST(RunVeskJob, ACancelStopsAtOnceAndSavesTheKeysOfTheFilesDone)
             EXPECT_EQ(ReadFile(files[i]), done ? Numbered(kSmallDone, i) : contents[i]);
         }
         EXPECT_EQ(observer.done.size(), c.filesDone);
-        EXPECT_FALSE(HiddenFilesIn(dir.Path()));
+        EXPECT_EQ(HiddenFilesIn(dir.Path()), "");
         // The keys the files done registered are stored, none of the others.
         KeyList expected{"Received"};
         for (std::size_t i = 0; i < c.filesDone; ++i) {

@@ -219,8 +219,7 @@ TEST(RunVeskJob, ACancelLeavesTheFilesNotReachedAndNoTemporaryFiles)
         SCOPED_TRACE(paths[i]);
         EXPECT_EQ(ReadFile(paths[i]), i < 5 ? Mail("Subject", "\r\n") : Mail("Received,Subject", "\n"));
     }
-    for (const auto& entry : fs::directory_iterator(dir.Path()))
-        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    EXPECT_EQ(HiddenFilesIn(dir.Path()), "");
 }
 
 }  // namespace

@@ -3,55 +3,14 @@
 #include "bench/Verify.h"
 #include "engine/MailDiff.h"
 #include "engine/VeskFile.h"
+#include "AppliedDiff.h"
 #include "TestFiles.h"
 
 #include <filesystem>
-#include <map>
-#include <sys/stat.h>
 
 namespace norvane::test {
 
-namespace {
-
 namespace fs = std::filesystem;
-
-std::string FileState(const fs::path& path)
-{
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) +
-           "." + std::to_string(st.st_mtim.tv_nsec);
-}
-
-// Every file's bytes and status, and the folder's status.
-std::map<std::string, std::string> FolderState(const fs::path& folder)
-{
-    std::map<std::string, std::string> state{{".", FileState(folder)}};
-    for (const auto& entry : fs::directory_iterator(folder))
-        state[entry.path().filename().string()] = FileState(entry.path()) + ReadFile(entry.path().string());
-    return state;
-}
-
-// before with the diff's blocks applied.
-std::string Patched(std::string_view before, std::string_view after)
-{
-    const DiffLines old(before);
-    const DiffLines fresh(after);
-    std::string result;
-    std::size_t i = 0;
-    for (const DiffBlock& block : DiffBlocks(old, fresh)) {
-        for (; i < block.before; ++i)
-            result += old.Line(i);
-        for (std::size_t k = 0; k < block.added; ++k)
-            result += fresh.Line(block.after + k);
-        i += block.removed;
-    }
-    for (; i < old.Count(); ++i)
-        result += old.Line(i);
-    return result;
-}
-
-}  // namespace
 
 // The dry run on the corpus: nothing in the folder changes, and its counts,
 // keys and result are those of a real run on a copy.
@@ -100,7 +59,7 @@ TEST(BenchDryRun, CorpusCountsEqualARealRunAndNothingChanges)
                 const VeskPreview preview = prepared.TakePreview();
                 dryCounts.push_back(CommitPrepared(prepared, dryKeys, dryRun));
                 results.emplace_back(preview.After());
-                EXPECT_EQ(Patched(preview.Before(), preview.After()), preview.After()) << file;
+                EXPECT_EQ(AppliedDiff(preview.Before(), preview.After()), preview.After()) << file;
             }
             EXPECT_TRUE(FolderState(mail) == before);
 

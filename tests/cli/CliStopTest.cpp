@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "MailLines.h"
 #include "TestFiles.h"
 
 #include "cli/Arguments.h"
@@ -25,23 +26,6 @@ namespace fs = std::filesystem;
 
 const std::string kSmall = "Received: r\nX-Key: new\nSubject: s\n\nbody\n";
 const std::string kSmallDone = "X-Key: new\r\nSubject: s\r\n\r\nbody\r\n";
-
-std::string LargeMail()
-{
-    std::string mail = "Received: r\nX-Large: l\nSubject: large\n\n";
-    const std::string line(78, 'z');
-    for (int i = 0; i < 40000; ++i)
-        mail += line + "\n";
-    return mail;
-}
-
-bool HiddenFilesIn(const fs::path& folder)
-{
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().front() == '.')
-            return true;
-    return false;
-}
 
 // Where a signal is sent from inside the run.
 enum class SendAt {
@@ -124,7 +108,7 @@ TEST(RunCli, SigintAndSigtermStopTheRunWithStatus130AndLeaveEveryFileWhole)
             else
                 EXPECT_TRUE(ReadFile(files[i]) == contents[i]);
         }
-        EXPECT_FALSE(HiddenFilesIn(dir.Path()));
+        EXPECT_EQ(HiddenFilesIn(dir.Path()), "");
         // The keys of the files done are stored whole.
         KeyList stored;
         LoadKeyList(settings, stored);

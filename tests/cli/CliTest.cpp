@@ -1,9 +1,5 @@
+#include "ChildProcess.h"
 #include "TestFiles.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -12,12 +8,6 @@ namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // A work folder for mail files and settings, and the tool run inside it.
 class CliFixture : public ::testing::Test {
@@ -36,31 +26,7 @@ protected:
 
     RunResult Run(const std::vector<std::string>& args) const
     {
-        const auto outPath = (dir.Path() / "stdout").string();
-        const auto errPath = (dir.Path() / "stderr").string();
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(binary.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || ::chdir(work.c_str()) != 0 || ::setenv("LANGUAGE", language.c_str(), 1) != 0)
-                ::_exit(127);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        RunResult result;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadFile(outPath);
-        result.err = ReadFile(errPath);
-        return result;
+        return RunProgram(binary, args, work, dir.Path(), language.c_str());
     }
 
     // Runs with the test's settings file.

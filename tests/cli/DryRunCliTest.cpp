@@ -1,10 +1,8 @@
+#include "ChildProcess.h"
+#include "MailLines.h"
 #include "ShownBytes.h"
 #include "TestFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,67 +13,6 @@ namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Output {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool in folder with the given arguments.
-Output RunTool(const fs::path& folder, const fs::path& scratch, const std::vector<std::string>& args)
-{
-    const std::string outPath = (scratch / "stdout").string();
-    const std::string errPath = (scratch / "stderr").string();
-    std::vector<char*> argv;
-    std::string binary = NORVANE_CLI_PATH;
-    argv.push_back(binary.data());
-    std::vector<std::string> copies = args;
-    for (auto& arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
-            ::_exit(127);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(outPath), ReadFile(errPath)};
-}
-
-// Every byte, time and inode of a folder and of what it holds.
-std::string FolderState(const fs::path& folder)
-{
-    const auto describe = [](const fs::path& path) {
-        struct stat st {};
-        ::lstat(path.c_str(), &st);
-        return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
-               std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-    };
-    std::map<std::string, std::string> entries{{".", describe(folder)}};
-    for (const auto& entry : fs::directory_iterator(folder))
-        entries[entry.path().filename().string()] =
-            describe(entry.path()) + " " + (entry.is_regular_file() ? Shown(ReadFile(entry.path())) : "");
-    std::string text;
-    for (const auto& [name, state] : entries)
-        text += "[" + name + "] " + state + "\n";
-    return text;
-}
-
-std::string WithEnds(std::string_view text, std::string_view end)
-{
-    std::string out;
-    for (const char c : text)
-        c == '\n' ? out.append(end) : out.append(1, c);
-    return out;
-}
 
 const std::string kStrip = "Received: from a\n\tby b\nX-New: n\nSubject: s\nContent-Type: text/plain;\n"
                            "\tcharset=iso-2022-jp\n\nbody\n\n\n";
@@ -98,10 +35,10 @@ protected:
         WriteFile(settings, "[Dat]\nDat1=Received\n");
     }
 
-    Output Vesk(const fs::path& folder, std::vector<std::string> args) const
+    RunResult Vesk(const fs::path& folder, std::vector<std::string> args) const
     {
         args.insert(args.begin(), {"vesk", "--settings=" + settings});
-        return RunTool(folder, dir.Path(), args);
+        return RunProgram(NORVANE_CLI_PATH, args, folder, dir.Path(), nullptr);
     }
 
     // The mail files written, and a copy of them.
@@ -131,13 +68,13 @@ TEST_F(DryRunCli, RecordsOfTheRealRunWithSizesAndNothingWritten)
         const std::string settingsBefore = ReadFile(settings);
         std::vector<std::string> dryArgs = args;
         dryArgs.insert(dryArgs.begin(), "-n");
-        const Output dry = Vesk(mail, dryArgs);
+        const RunResult dry = Vesk(mail, dryArgs);
         EXPECT_EQ(dry.status, 0) << dry.err;
         EXPECT_EQ(FolderState(mail), mailBefore);
         EXPECT_EQ(ReadFile(settings), settingsBefore);
         EXPECT_FALSE(fs::exists(settings + ".lock"));
 
-        const Output real = Vesk(mail, args);
+        const RunResult real = Vesk(mail, args);
         EXPECT_EQ(real.status, 0) << real.err;
         // Each dry record is the real one with the sizes before and after added.
         std::string expected;
@@ -182,7 +119,7 @@ TEST_F(DryRunCli, DiffAppliedWithPatchGivesTheRealResult)
         std::vector<std::string> diffArgs = args;
         diffArgs.insert(diffArgs.begin(), "--diff");
         const std::string before = FolderState(mail);
-        const Output diff = Vesk(mail, diffArgs);
+        const RunResult diff = Vesk(mail, diffArgs);
         EXPECT_EQ(diff.status, 0) << diff.err;
         EXPECT_EQ(FolderState(mail), before);
         EXPECT_EQ(diff.out.find("# c.eml: only line ends change\n--- c.eml\n") != std::string::npos,
@@ -193,7 +130,7 @@ TEST_F(DryRunCli, DiffAppliedWithPatchGivesTheRealResult)
         const std::string patch = "cd '" + copy.string() + "' && patch -s -p0 < ../d.diff >/dev/null 2>&1";
         EXPECT_EQ(std::system(patch.c_str()), 0);
 
-        const Output real = Vesk(mail, args);
+        const RunResult real = Vesk(mail, args);
         EXPECT_EQ(real.status, 0) << real.err;
         for (const char* name : {"a.eml", "b.eml", "c.eml"}) {
             SCOPED_TRACE(name);
@@ -221,7 +158,7 @@ TEST_F(DryRunCli, NamesWithQuotesAndControlBytesAreQuotedForPatch)
         fs::remove_all(mail);
         fs::create_directories(mail);
         WriteMail({{c.name, "Received: r\r\nSubject: s\r\n\r\nbody\r\n"}});
-        const Output diff = Vesk(mail, {"--diff", c.name});
+        const RunResult diff = Vesk(mail, {"--diff", c.name});
         EXPECT_EQ(diff.status, 0) << diff.err;
         EXPECT_EQ(diff.out.rfind(c.header, 0), 0u) << Shown(diff.out);
         WriteFile((dir.Path() / "d.diff").string(), diff.out);
@@ -234,10 +171,10 @@ TEST_F(DryRunCli, NamesWithQuotesAndControlBytesAreQuotedForPatch)
 TEST_F(DryRunCli, AFileThatWouldNotChangeHasNoDiffAndAnalyzeTakesNoDryRun)
 {
     WriteMail({{"c.eml", WithEnds(kClean, "\r\n")}});
-    const Output diff = Vesk(mail, {"--diff", "c.eml"});
+    const RunResult diff = Vesk(mail, {"--diff", "c.eml"});
     EXPECT_EQ(diff.status, 0);
     EXPECT_EQ(diff.out, "");
-    const Output analyze = RunTool(mail, dir.Path(), {"analyze", "-n", "c.eml"});
+    const RunResult analyze = RunProgram(NORVANE_CLI_PATH, {"analyze", "-n", "c.eml"}, mail, dir.Path(), nullptr);
     EXPECT_EQ(analyze.status, 2);
     EXPECT_NE(analyze.err.find("--dry-run is for vesk only"), std::string::npos) << analyze.err;
 }

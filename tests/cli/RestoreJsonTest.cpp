@@ -1,10 +1,8 @@
+#include "ChildProcess.h"
 #include "TestFiles.h"
 #include "engine/Restore.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,12 +12,6 @@ namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // Runs the tool in a work folder beside a settings file, and reads its JSON
 // records with python's parser.
@@ -39,32 +31,7 @@ protected:
 
     RunResult Run(const std::vector<std::string>& args) const
     {
-        const auto outPath = dir.File("stdout");
-        const auto errPath = dir.File("stderr");
-        std::vector<std::string> all = {NORVANE_CLI_PATH};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || ::chdir(work.c_str()) != 0 || ::setenv("LANGUAGE", "en", 1) != 0)
-                ::_exit(127);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        RunResult result;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadFile(outPath);
-        result.err = ReadFile(errPath);
-        return result;
+        return RunProgram(NORVANE_CLI_PATH, args, work, dir.Path(), "en");
     }
 
     RunResult Tool(const std::string& command, std::vector<std::string> args) const

@@ -27,24 +27,6 @@ namespace {
 // line can pass for a delimiter.
 constexpr std::string_view kBoundary = "=_norvane_test";
 
-std::vector<std::string> Base64Lines(std::string_view bytes, std::size_t width)
-{
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (std::size_t at = 0; at < bytes.size(); at += 3) {
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - at);
-        std::uint32_t v = 0;
-        for (std::size_t i = 0; i < 3; ++i)
-            v = v << 8 | (i < n ? static_cast<unsigned char>(bytes[at + i]) : 0u);
-        for (std::size_t i = 0; i < 4; ++i)
-            text += i <= n ? kAlphabet[(v >> (18 - 6 * i)) & 63] : '=';
-    }
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < text.size(); at += width)
-        lines.push_back(text.substr(at, width));
-    return lines;
-}
-
 // Quoted-printable lines of a text without CR: each LF a hard break, lines
 // of the encoding at most 76 bytes with soft breaks, "=" as "=3D", 8-bit
 // and control bytes (TAB aside) as "=XX", blanks at a hard break encoded.
@@ -204,7 +186,7 @@ TEST(SaveAttachments, RoundTripsRandomContentInMailsAndMailboxes)
         for (const std::size_t width : {60, 72, 76}) {
             contents.push_back(RandomBytes(random, size));
             attachments.push_back({"bin-" + std::to_string(size) + "-" + std::to_string(width) + ".dat", "base64",
-                                   Base64Lines(contents.back(), width)});
+                                   Lines(Base64Encode(contents.back(), width, "\n"))});
         }
     }
     // An empty content: one empty body line.
@@ -249,7 +231,7 @@ TEST(SaveAttachments, RoundTripsRandomContentInMailsAndMailboxes)
                 const std::string note = Note(content, name + ".attachments/" + expectedSaved[i]);
                 EXPECT_NE(result.find("\r\n" + note + "\r\n\r\n--" + std::string(kBoundary)), std::string::npos);
             }
-            EXPECT_EQ(result.find(Base64Lines(contents[9], 60).front()), std::string::npos);
+            EXPECT_EQ(result.find(Lines(Base64Encode(contents[9], 60, "\n")).front()), std::string::npos);
         }
     }
 }

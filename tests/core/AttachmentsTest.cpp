@@ -342,7 +342,6 @@ TEST(AttachmentRemover, StreamsAsTheIndexedScanRemoves)
         "\tmore",
         "b1b2",
     };
-    const std::string_view ends[] = {"\r\n", "\n", "\r"};
     std::mt19937 random(20261207);
     // All rounds share one file, each after a separator line; the remover
     // reads a stretch again only as far as it deleted, so a round's replay
@@ -356,18 +355,7 @@ TEST(AttachmentRemover, StreamsAsTheIndexedScanRemoves)
     for (auto& round : rounds) {
         bytes += "SEP\n";
         round.offset = bytes.size();
-        round.lines.resize(random() % 32);
-        std::string_view previous;
-        for (auto& line : round.lines) {
-            line = vocabulary[random() % vocabulary.size()];
-            std::string_view eol = ends[random() % 3];
-            // CR and then an empty line ended by LF would read as one CR LF.
-            if (line.empty() && previous == "\r" && eol == "\n")
-                eol = "\r";
-            bytes += line;
-            bytes += eol;
-            previous = eol;
-        }
+        bytes += RandomLines(random, vocabulary, random() % 32, &round.lines);
     }
     TempDir dir;
     WriteFile(dir.File("m.eml"), bytes);

@@ -43,27 +43,6 @@ std::string RandomBytes(std::size_t size, std::mt19937& rng)
     return bytes;
 }
 
-std::string Base64Encode(std::string_view data, std::size_t width, std::string_view eol)
-{
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string flat;
-    for (std::size_t i = 0; i < data.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, data.size() - i);
-        std::uint32_t v = 0;
-        for (std::size_t k = 0; k < 3; ++k)
-            v = v << 8 | (k < n ? static_cast<unsigned char>(data[i + k]) : 0u);
-        for (std::size_t k = 0; k < 4; ++k)
-            flat += k <= n ? kAlphabet[(v >> (18 - 6 * k)) & 63] : '=';
-    }
-    std::string out;
-    for (std::size_t i = 0; i < flat.size(); i += width) {
-        if (i > 0)
-            out += eol;
-        out += flat.substr(i, width);
-    }
-    return out;
-}
-
 // Random text without CR: printable, 8-bit, blanks and TABs (also at line
 // ends), one line of every length from 0 to 200 in random order.
 std::string RandomText(std::mt19937& rng, bool finalLf)

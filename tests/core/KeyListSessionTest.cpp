@@ -198,12 +198,7 @@ TEST(KeyListSession, AFailedSaveRaisesTheCreateErrorNamingTheSettingsFile)
         if (fs::is_regular_file(path))
             before = ReadFile(path);
         mine.RegisterTicked("X-New");
-        try {
-            session.Save(mine);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.what(), CreateError(path));
-        }
+        EXPECT_EQ(ErrorText([&] { session.Save(mine); }), CreateError(path));
         if (fs::is_regular_file(path)) {
             EXPECT_EQ(ReadFile(path), before);
         }

@@ -1,5 +1,6 @@
 #include "engine/ByteSink.h"
 #include "engine/MailDiff.h"
+#include "AppliedDiff.h"
 #include "ShownBytes.h"
 #include "TestFiles.h"
 
@@ -8,26 +9,6 @@
 namespace norvane::test {
 
 namespace {
-
-// before with the blocks applied, from the blocks' own line numbers.
-std::string Apply(std::string_view before, std::string_view after)
-{
-    const DiffLines old(before);
-    const DiffLines fresh(after);
-    std::string result;
-    std::size_t i = 0;
-    for (const DiffBlock& block : DiffBlocks(old, fresh)) {
-        EXPECT_GE(block.before, i);
-        for (; i < block.before; ++i)
-            result += old.Line(i);
-        for (std::size_t k = 0; k < block.added; ++k)
-            result += fresh.Line(block.after + k);
-        i += block.removed;
-    }
-    for (; i < old.Count(); ++i)
-        result += old.Line(i);
-    return result;
-}
 
 // Lines removed and added in all.
 std::pair<std::size_t, std::size_t> Size(std::string_view before, std::string_view after)
@@ -78,7 +59,7 @@ TEST(DiffBlocks, TurnBeforeIntoAfterWithTheShortestEdit)
 {
     for (const auto& c : kDiffCases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Shown(Apply(c.before, c.after)), Shown(c.after));
+        EXPECT_EQ(Shown(AppliedDiff(c.before, c.after)), Shown(c.after));
         EXPECT_EQ(Size(c.before, c.after), std::make_pair(c.removed, c.added));
     }
 }
@@ -89,7 +70,7 @@ TEST(DiffBlocks, AnyTwoTextsStillGiveACorrectEdit)
     for (const auto& before : texts)
         for (const auto& after : texts) {
             SCOPED_TRACE(Shown(before) + " -> " + Shown(after));
-            EXPECT_EQ(Shown(Apply(before, after)), Shown(after));
+            EXPECT_EQ(Shown(AppliedDiff(before, after)), Shown(after));
         }
 }
 

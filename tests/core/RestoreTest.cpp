@@ -1,5 +1,6 @@
 #include "engine/Restore.h"
 
+#include "MailLines.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
 #include "engine/VeskFile.h"
@@ -33,14 +34,6 @@ bool Before(const struct timespec& a, const struct timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec <= b.tv_nsec);
 }
 
-std::string WithLineEnds(std::string_view lines, std::string_view end)
-{
-    std::string text;
-    for (const char c : lines)
-        text += c == '\n' ? std::string(end) : std::string(1, c);
-    return text;
-}
-
 }  // namespace
 
 TEST(Restore, GivesBackTheBytesBeforeEachRun)
@@ -53,7 +46,7 @@ TEST(Restore, GivesBackTheBytesBeforeEachRun)
             SCOPED_TRACE(testing::PrintToString(std::string(end)) + " runs: " + std::to_string(count));
             TempDir dir(true);
             const std::string mail = dir.File("a.eml");
-            WriteFile(mail, WithLineEnds(lines, end));
+            WriteFile(mail, WithEnds(lines, end));
             std::vector<std::string> before;
             for (std::size_t run = 0; run < count; ++run) {
                 before.push_back(ReadFile(mail));

@@ -1,12 +1,13 @@
 #include "engine/Error.h"
 #include "settings/KeyListStorage.h"
 #include "settings/SettingsLock.h"
+#include "ChildProcess.h"
 #include "TestFiles.h"
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -29,50 +30,6 @@ std::string CreateError(const std::string& path)
 {
     return FormatMessage(kMsgCannotCreate, path);
 }
-
-// Another process holding the settings file's lock until released.
-class LockInChild {
-public:
-    explicit LockInChild(const std::string& settingsPath)
-    {
-        int ready[2];
-        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::alarm(10);
-            ::close(ready[0]);
-            ::close(release_[1]);
-            SettingsLock lock(settingsPath);
-            (void)::write(ready[1], "y", 1);
-            char ignored;
-            (void)::read(release_[0], &ignored, 1);  // until the parent lets go
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release_[0]);
-        locked_ = ::read(ready[0], &ready[1], 1) == 1;
-        ::close(ready[0]);
-    }
-    ~LockInChild() { Release(); }
-    LockInChild(const LockInChild&) = delete;
-    LockInChild& operator=(const LockInChild&) = delete;
-
-    bool Locked() const { return locked_; }
-    void Release()
-    {
-        if (pid_ <= 0)
-            return;
-        ::close(release_[1]);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int release_[2] = {-1, -1};
-    bool locked_ = false;
-};
 
 }  // namespace
 
@@ -123,12 +80,7 @@ TEST(SettingsLock, NeverFollowsASymbolicLink)
         KeyList mine;
         session.Load(mine);
         mine.RegisterTicked("X-New");
-        try {
-            session.Save(mine);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.what(), CreateError(path));
-        }
+        EXPECT_EQ(ErrorText([&] { session.Save(mine); }), CreateError(path));
         EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
         EXPECT_TRUE(fs::is_symlink(path + ".lock"));
         EXPECT_EQ(fs::exists(target), targetExists);
@@ -148,21 +100,15 @@ TEST(SettingsLock, AnotherProcessHoldingTheLockDelaysTheSave)
     session.Load(mine);
     mine.RegisterTicked("X-New");
 
-    LockInChild holder(path);
+    LockHolder holder(path, [](const std::string& settings) { return std::make_shared<SettingsLock>(settings); });
     ASSERT_TRUE(holder.Locked());
     std::string failure;
-    std::thread saver([&] {
-        try {
-            session.Save(mine);
-        } catch (const Error& e) {
-            failure = e.what();
-        }
-    });
+    std::thread saver([&] { failure = ErrorText([&] { session.Save(mine); }); });
     std::this_thread::sleep_for(milliseconds(200));
     EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
     holder.Release();
     saver.join();
-    EXPECT_EQ(failure, "");
+    EXPECT_EQ(failure, "(no error)");
     EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\nDat2=X-New\n");
 }
 
@@ -178,12 +124,7 @@ TEST(SettingsLock, AHolderThatDoesNotLetGoFailsTheSaveInTime)
     // Held in this very process: the lock belongs to the open file, so
     // another thread of one process waits as well.
     SettingsLock held(path);
-    try {
-        session.Save(mine);
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.what(), CreateError(path));
-    }
+    EXPECT_EQ(ErrorText([&] { session.Save(mine); }), CreateError(path));
     EXPECT_EQ(ReadFile(path), "[Dat]\nDat1=A\n");
 }
 

@@ -216,17 +216,6 @@ constexpr const char* kStripped =
     "Content-Type: text/plain; charset=iso-2022-jp\r\nSubject: hi\r\nX-New: 1\r\n"
     "\r\nbody 1\r\n\r\nReceived: stays\r\n";
 
-std::string WithEnds(std::string_view text, std::string_view end)
-{
-    std::string out;
-    for (const char c : text)
-        if (c == '\n')
-            out += end;
-        else
-            out += c;
-    return out;
-}
-
 std::string CannotOpen(const std::string& path) { return "ﾌｧｲﾙ " + path + " は開けません"; }
 std::string CannotCreate(const std::string& path) { return "ﾌｧｲﾙ " + path + " を作成できません"; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ShownBytes.h"
 #include "engine/Error.h"
 
 #include <algorithm>
@@ -8,11 +9,13 @@
 #include <vector>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace norvane::test {
@@ -74,6 +77,42 @@ inline std::string ListFolder(const std::filesystem::path& dir)
     for (const auto& n : names)
         out += n + " ";
     return out;
+}
+
+// Names of the hidden entries of a folder (leftover temporary files), each
+// followed by a blank; empty when there is none.
+inline std::string HiddenFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().front() == '.')
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names)
+        out += n + " ";
+    return out;
+}
+
+// Every byte, time, inode and mode of a folder and of what it holds, one
+// entry a line, to compare before and after something that must not write.
+inline std::string FolderState(const std::filesystem::path& folder)
+{
+    const auto describe = [](const std::filesystem::path& path) {
+        struct stat st {};
+        ::lstat(path.c_str(), &st);
+        return std::to_string(st.st_ino) + " " + std::to_string(st.st_mode) + " " + std::to_string(st.st_size) +
+               " " + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+               std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
+    };
+    std::map<std::string, std::string> entries{{".", describe(folder)}};
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        entries[entry.path().filename().string()] =
+            describe(entry.path()) + "\n" + (entry.is_regular_file() ? Shown(ReadFile(entry.path().string())) : "");
+    std::string text;
+    for (const auto& [name, state] : entries)
+        text += "[" + name + "] " + state + "\n";
+    return text;
 }
 
 // The message of the Error an action raises, or "(no error)".

@@ -274,7 +274,6 @@ TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFiles)
         "\x1A",
         "From x",
     };
-    const std::string_view ends[] = {"\r\n", "\n", "\r"};
     const VeskOptions options[] = {
         {false, true, false, false, false},
         {true, true, true, false, true},
@@ -285,17 +284,7 @@ TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFiles)
     Scratch scratch;
     for (int round = 0; round < 150; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        std::string bytes;
-        std::string_view previous;
-        for (int n = static_cast<int>(random() % 24); n > 0; --n) {
-            const std::string& line = vocabulary[random() % vocabulary.size()];
-            std::string_view eol = ends[random() % 3];
-            if (line.empty() && previous == "\r" && eol == "\n")
-                eol = "\r";
-            bytes += line;
-            bytes += eol;
-            previous = eol;
-        }
+        const std::string bytes = RandomLines(random, vocabulary, random() % 24);
         for (const auto& o : options)
             ExpectSameOutcome(scratch, bytes, o);
         if (HasFailure())
@@ -410,23 +399,12 @@ TEST(VeskFile, EqualsRemovalThenStrippingOnRandomFilesUnderEveryRule)
         "\x1A",
         "From x",
     };
-    const std::string_view ends[] = {"\r\n", "\n", "\r"};
     const auto all = EveryRule();
     std::mt19937 random(12);
     Scratch scratch;
     for (int round = 0; round < 150; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        std::string bytes;
-        std::string_view previous;
-        for (int n = static_cast<int>(random() % 28); n > 0; --n) {
-            const std::string& line = vocabulary[random() % vocabulary.size()];
-            std::string_view eol = ends[random() % 3];
-            if (line.empty() && previous == "\r" && eol == "\n")
-                eol = "\r";
-            bytes += line;
-            bytes += eol;
-            previous = eol;
-        }
+        const std::string bytes = RandomLines(random, vocabulary, random() % 28);
         for (int k = 0; k < 4; ++k)
             ExpectSameOutcome(scratch, bytes, all[random() % all.size()]);
         if (HasFailure())

@@ -15,26 +15,13 @@ constexpr std::string_view kMail =
     "Received: from a\r\n\tby b\r\nSubject: hello\r\nX-Mailer: m\r\nFrom: x@example.org\r\n\r\nbody\r\n";
 constexpr std::string_view kStripped = "Subject: hello\r\nX-Mailer: m\r\nFrom: x@example.org\r\n\r\nbody\r\n";
 
-class Commands : public FormTest {
-protected:
-    // Three mails in one folder, dropped on the window.
-    std::vector<std::string> DropThree()
-    {
-        std::vector<std::string> paths;
-        for (const char* name : {"one.eml", "two.eml", "three.eml"}) {
-            paths.push_back(dir.File(name));
-            WriteFile(paths.back(), kMail);
-        }
-        Drop(paths);
-        return paths;
-    }
-};
+class Commands : public FormTest {};
 
 TEST_F(Commands, OneVeskRunEndToEnd)
 {
     WriteIni("", "Dat1=;Received\r\nDat2=;Subject\r\n");
     TForm1& f = Start();
-    const auto paths = DropThree();
+    const auto paths = DropThree(kMail);
     EXPECT_EQ(f.SelectedFiles(), paths);
     EXPECT_EQ(Column(0), (Cells{"1", "2", "3"}));
     EXPECT_EQ(Column(1), (Cells{"one.eml", "two.eml", "three.eml"}));
@@ -89,7 +76,7 @@ TEST_F(Commands, VeskAnsweredNoLeavesTheKeyColumnsAndRefillsThePanelOnlyForNewKe
 {
     WriteIni("ChkBFlg=0x08\r\n", "Dat1=Received\r\n");
     Start();
-    DropThree();
+    DropThree(kMail);
     prompt.answers = {false};
     Button(2)->click();
     EXPECT_EQ(Grid().Cell(2, 0), "MailHedarKey");
@@ -126,7 +113,7 @@ TEST_F(Commands, VeskWalksTheGridNotTheSelection)
 {
     WriteIni("ChkBFlg=0x00\r\n", "Dat1=Received\r\n");
     Start();
-    const auto paths = DropThree();
+    const auto paths = DropThree(kMail);
     Grid().SelectCell(1, 1);
     form->PDeleteClick();
     Grid().SelectCell(1, 2);

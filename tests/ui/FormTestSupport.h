@@ -150,6 +150,18 @@ protected:
         QApplication::sendEvent(form.get(), &drop);
     }
 
+    // Three mails in one folder, dropped on the window.
+    std::vector<std::string> DropThree(std::string_view mail)
+    {
+        std::vector<std::string> paths;
+        for (const char* name : {"one.eml", "two.eml", "three.eml"}) {
+            paths.push_back(dir.File(name));
+            WriteFile(paths.back(), mail);
+        }
+        Drop(paths);
+        return paths;
+    }
+
     std::vector<std::string> Column(int col) const
     {
         std::vector<std::string> cells;

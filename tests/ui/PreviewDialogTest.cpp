@@ -5,32 +5,11 @@
 #include <QPlainTextEdit>
 
 #include <filesystem>
-#include <map>
-#include <sys/stat.h>
 
 namespace norvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every byte, time and inode of the folder and what it holds.
-std::string FolderState(const fs::path& folder)
-{
-    const auto describe = [](const fs::path& path) {
-        struct stat st {};
-        ::lstat(path.c_str(), &st);
-        return std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
-               std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-    };
-    std::map<std::string, std::string> entries{{".", describe(folder)}};
-    for (const auto& entry : fs::directory_iterator(folder))
-        entries[entry.path().filename().string()] =
-            describe(entry.path()) + (entry.is_regular_file() ? ReadFile(entry.path()) : "");
-    std::string text;
-    for (const auto& [name, state] : entries)
-        text += "[" + name + "] " + state + "\n";
-    return text;
-}
 
 const std::string kMail =
     "Received: from a\n\tby b\nSubject: s\nContent-Type: multipart/mixed; boundary=\"b\";\n"

@@ -53,17 +53,6 @@ struct WhileHeld {
 
 class RunProgress : public FormTest {
 protected:
-    std::vector<std::string> DropThree()
-    {
-        std::vector<std::string> paths;
-        for (const char* name : {"one.eml", "two.eml", "three.eml"}) {
-            paths.push_back(dir.File(name));
-            WriteFile(paths.back(), kMail);
-        }
-        Drop(paths);
-        return paths;
-    }
-
     // Runs command (a click) while a timer of the window's thread waits for
     // the held run's dialog, tries what a user might, then presses "中止".
     WhileHeld RunAndCancel(HeldRun& run, const std::function<void()>& command)
@@ -98,7 +87,7 @@ TEST_F(RunProgress, ASlowVeskShowsTheDialogAndItsCancelStopsTheRunWhereItWas)
 {
     WriteIni("", "Dat1=Received\r\n");
     Start();
-    const auto paths = DropThree();
+    const auto paths = DropThree(kMail);
     HeldRun run(1);
     const WhileHeld seen = RunAndCancel(run, [&] { Button(2)->click(); });
 
@@ -126,7 +115,7 @@ TEST_F(RunProgress, ASlowAnalyzeCancelledLeavesTheGridAsItWas)
 {
     WriteIni("", "Dat1=Received\r\n");
     Start();
-    DropThree();
+    DropThree(kMail);
     HeldRun run(2);
     const WhileHeld seen = RunAndCancel(run, [&] { Button(3)->click(); });
     EXPECT_TRUE(seen.dialogShown);
@@ -170,7 +159,7 @@ TEST_F(RunProgress, AQuickRunShowsNoDialog)
 {
     WriteIni("", "Dat1=Received\r\n");
     Start();
-    const auto paths = DropThree();
+    const auto paths = DropThree(kMail);
     bool shown = false;
     QTimer poll;
     poll.setInterval(0);
