@@ -131,7 +131,7 @@ TEST_F(RunProgress, ASlowPreviewShowsTheDialogAndItsCancelOpensNoPreview)
 {
     WriteIni("", "Dat1=Received\r\n");
     Start();
-    const auto paths = DropThree();
+    const auto paths = DropThree(kMail);
     Grid().setRangeSelected(QTableWidgetSelectionRange(0, 0, 2, 0), true);
     form->PopupMenu1Popup();
     QAction* item = form->findChild<QAction*>(QStringLiteral("PPreview"));
