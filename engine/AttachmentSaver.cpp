@@ -86,7 +86,8 @@ std::string ChooseSavedName(const PartHeader& header, int number, std::string_vi
 
 void AttachmentSaver::Sink::Write(std::string_view bytes)
 {
-    saver_.hash_.Update(bytes);
+    if (saver_.options_.note)
+        saver_.hash_.Update(bytes);
     if (saver_.fd_ >= 0)
         saver_.WriteFile(bytes);
 }
@@ -169,7 +170,8 @@ std::optional<std::string> AttachmentSaver::EndBody()
     decoder_->Finish();
     const std::uint64_t size = decoder_->DecodedSize();
     decoder_.reset();
-    const std::string digest = hash_.Final();
+    // The digest is taken only for the note.
+    const std::string digest = options_.note ? hash_.Final() : std::string();
     std::optional<std::string> notePath;
     if (fileOpen_)
         notePath = noteFolder_ + CloseFile();
@@ -183,7 +185,8 @@ void AttachmentSaver::DropBody()
     inBody_ = false;
     hasLines_ = false;
     decoder_.reset();
-    hash_.Final();
+    if (options_.note)
+        hash_.Final();  // starts over
     fileOpen_ = false;
     if (fd_ >= 0) {
         ::close(fd_);
