@@ -117,7 +117,8 @@ AttachmentSaver::~AttachmentSaver()
         ::close(fd_);
         ::unlinkat(dirFd_, tempName_.c_str(), 0);
     }
-    if (!kept_)
+    // A dry run's names were only planned: files under them are not its own.
+    if (!kept_ && !options_.plan)
         for (const auto& name : names_)
             ::unlinkat(dirFd_, name.c_str(), 0);
     if (dirFd_ >= 0)

@@ -60,6 +60,7 @@ std::string ChooseSavedName(const PartHeader& header, int number, std::string_vi
 // second run adds nothing, with or without the note. Errors are the create error naming the folder or the file. Files
 // saved stay only when Keep is called; destroying the saver without it (the
 // mail's step failed) removes them and a folder it made that is left empty.
+// A dry run (plan) makes and removes nothing.
 class AttachmentSaver {
 public:
     // mailPath names the mail file as the run does (its folder is where the

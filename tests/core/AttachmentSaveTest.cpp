@@ -500,6 +500,31 @@ TEST(SaveAttachments, AFailedStepRemovesTheFilesAndLeavesTheMail)
     }
 }
 
+TEST(SaveAttachments, ADryRunDroppedUnfinishedRemovesNothing)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m");
+    const std::string folder = mail + ".attachments/";
+    for (const std::string_view eol : {"\r\n"sv, "\n"sv}) {
+        SCOPED_TRACE(eol.size() == 2 ? "CR LF" : "LF");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string original = FileBytes(MessageLines({{"one.txt", "7bit", {"1"}}}), eol);
+        WriteFile(mail, original);
+        VeskRun run({mail});
+        VeskMode dryRun;
+        dryRun.dryRun = true;
+        {
+            PreparedVesk prepared = PrepareVeskFile(mail, NoKeys(), SaveOptionsOn(), run, dryRun);
+            ASSERT_EQ(prepared.Counts().saved, std::vector<std::string>{folder + "one.txt"});
+            // Made under the planned name meanwhile: the dry run only planned it.
+            WriteFile(folder + "one.txt", "someone else's");
+        }
+        EXPECT_EQ(ReadFile(folder + "one.txt"), "someone else's");
+        EXPECT_EQ(ReadFile(mail), original);
+    }
+}
+
 TEST(SaveAttachments, NothingFromASignedEntity)
 {
     TempDir dir;
