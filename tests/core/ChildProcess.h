@@ -69,10 +69,11 @@ inline std::string InChild(const std::function<std::string()>& body, unsigned al
     return result;
 }
 
-// Another process holding an fcntl write lock on a file while it lives.
+// Another process holding an fcntl lock (type F_WRLCK or F_RDLCK) on a
+// file while it lives.
 class LockHolder {
 public:
-    explicit LockHolder(const std::string& path)
+    explicit LockHolder(const std::string& path, short type = F_WRLCK)
     {
         int ready[2];
         if (::pipe(ready) != 0 || ::pipe(release_) != 0)
@@ -81,9 +82,9 @@ public:
         if (pid_ == 0) {
             ::close(ready[0]);
             ::close(release_[1]);
-            const int fd = ::open(path.c_str(), O_RDWR);
+            const int fd = ::open(path.c_str(), type == F_RDLCK ? O_RDONLY : O_RDWR);
             struct flock lock {};
-            lock.l_type = F_WRLCK;
+            lock.l_type = type;
             lock.l_whence = SEEK_SET;
             const char locked = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
             (void)::write(ready[1], &locked, 1);
