@@ -538,11 +538,7 @@ void AtomicFileWriter::Sync()
 
 void AtomicFileWriter::Commit(const std::function<void()>& lastCheck)
 {
-    if (fd_ < 0)
-        Fail();
-    FlushBuffer();
-    if (::fsync(fd_) != 0)
-        Fail();
+    Sync();
     const auto& failBeforeRename = TestSeam().failBeforeRename;
     if (failBeforeRename && failBeforeRename(target_))
         Fail();
