@@ -272,24 +272,11 @@ std::string AttachmentSaver::CloseFile()
     }
     const int fd = fd_;
     fd_ = -1;
-    bool done = ::fsync(fd) == 0;
-    done = ::close(fd) == 0 && done;
-    const auto& failBeforeRename = TestSeam().failBeforeRename;
-    done = done && !(failBeforeRename && failBeforeRename(shownFolder_ + name_));
-    for (int attempt = 0; done && attempt < 100; ++attempt) {
-        const int error = PlaceExclusively(dirFd_, tempName_, name_);
-        if (error == 0) {
-            ::fsync(dirFd_);
-            names_.push_back(name_);
-            saved_.push_back(shownFolder_ + name_);
-            return name_;
-        }
-        if (error != EEXIST)
-            break;
-        name_ = NextName();  // taken since it was chosen
-    }
-    ::unlinkat(dirFd_, tempName_.c_str(), 0);
-    ThrowCannotCreate(shownFolder_ + name_);
+    name_ = PublishTemporaryFile(fd, dirFd_, tempName_, name_, shownFolder_, 100,
+                                 [this] { return std::optional<std::string>(NextName()); });
+    names_.push_back(name_);
+    saved_.push_back(shownFolder_ + name_);
+    return name_;
 }
 
 }  // namespace norvane
