@@ -210,14 +210,11 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         ::unlink(backupName.c_str());
     }
 
-    KeyCountList tally;
     std::vector<std::string> texts;
-    for (const auto& file : emlFiles) {
-        CountHeaderKeys(file, tally, false);
+    for (const auto& file : emlFiles)
         texts.push_back(ReadWholeFile(file));
-    }
     std::vector<std::string> shown;
-    for (const auto& entry : AnalyzeResult(tally, keys))
+    for (const auto& entry : AnalyzeFiles(emlFiles, keys, false))
         shown.push_back(entry.key + "=" + entry.count);
     const std::vector<std::string> expected = ReferenceKeyTally(texts);
     if (shown != expected) {
