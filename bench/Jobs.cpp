@@ -33,11 +33,14 @@ Counts RunVesk(const std::string& path, bool backup, bool removeAttachments)
 Counts RunAnalyze(const std::vector<std::string>& paths)
 {
     const KeyList keys = BenchKeyList();
-    KeyCountList tally;
+    KeyCountTally tally;
+    std::vector<KeyCount> counts;
     long long lines = 0;
-    for (const auto& path : paths)
-        lines += CountHeaderKeys(path, tally, false);
-    const auto result = AnalyzeResult(tally, keys);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        lines += CountFileHeaderKeys(paths[i], counts, AnalyzeOptions{});
+        tally.Add(counts, i);
+    }
+    const auto result = AnalyzeResult(tally.Entries(), keys);
     return Counts{lines, static_cast<long long>(result.size())};
 }
 

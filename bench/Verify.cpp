@@ -193,18 +193,9 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         const VeskCounts counts = VeskFile(single, singleKeys, options, run);
 
         KeyList twoStepKeys = keys;
-        RemovalOptions removal;
-        removal.removeTraces = options.removeTraces;
-        removal.anyCase = options.anyCase;
-        removal.protectSigned = options.protectSigned;
-        removal.keepLineEnds = options.keepLineEnds;
-        const RemovalResult removed = RemoveAttachments(twoStep, false, options.removeAttachments, removal);
-        StripOptions stripping;
-        stripping.scope = options.Scope();
-        stripping.anyCase = options.anyCase;
-        stripping.protectSigned = options.protectSigned;
-        stripping.keepLineEnds = options.keepLineEnds;
-        const StripResult stripped = StripHeaders(twoStep, twoStepKeys, stripping);
+        const RemovalResult removed =
+            RemoveAttachments(twoStep, false, options.removeAttachments, RemovalOptionsOf(options));
+        const StripResult stripped = StripHeaders(twoStep, twoStepKeys, StripOptionsOf(options));
 
         if (auto d = Difference(ReadWholeFile(single), ReadWholeFile(twoStep)); !d.empty())
             findings.push_back(where + "single pass and two steps differ: " + d);
@@ -219,14 +210,11 @@ std::vector<std::string> VerifyEngine(const std::string& mbox, const std::vector
         ::unlink(backupName.c_str());
     }
 
-    KeyCountList tally;
     std::vector<std::string> texts;
-    for (const auto& file : emlFiles) {
-        CountHeaderKeys(file, tally, false);
+    for (const auto& file : emlFiles)
         texts.push_back(ReadWholeFile(file));
-    }
     std::vector<std::string> shown;
-    for (const auto& entry : AnalyzeResult(tally, keys))
+    for (const auto& entry : AnalyzeFiles(emlFiles, keys, false))
         shown.push_back(entry.key + "=" + entry.count);
     const std::vector<std::string> expected = ReferenceKeyTally(texts);
     if (shown != expected) {

@@ -14,11 +14,6 @@ namespace {
 
 constexpr std::string_view kUtf8 = "UTF-8";
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 bool IsAllBlank(std::string_view text)
 {
     for (const char c : text)

@@ -86,7 +86,8 @@ std::string ChooseSavedName(const PartHeader& header, int number, std::string_vi
 
 void AttachmentSaver::Sink::Write(std::string_view bytes)
 {
-    saver_.hash_.Update(bytes);
+    if (saver_.options_.note)
+        saver_.hash_.Update(bytes);
     if (saver_.fd_ >= 0)
         saver_.WriteFile(bytes);
 }
@@ -116,7 +117,8 @@ AttachmentSaver::~AttachmentSaver()
         ::close(fd_);
         ::unlinkat(dirFd_, tempName_.c_str(), 0);
     }
-    if (!kept_)
+    // A dry run's names were only planned: files under them are not its own.
+    if (!kept_ && !options_.plan)
         for (const auto& name : names_)
             ::unlinkat(dirFd_, name.c_str(), 0);
     if (dirFd_ >= 0)
@@ -169,7 +171,8 @@ std::optional<std::string> AttachmentSaver::EndBody()
     decoder_->Finish();
     const std::uint64_t size = decoder_->DecodedSize();
     decoder_.reset();
-    const std::string digest = hash_.Final();
+    // The digest is taken only for the note.
+    const std::string digest = options_.note ? hash_.Final() : std::string();
     std::optional<std::string> notePath;
     if (fileOpen_)
         notePath = noteFolder_ + CloseFile();
@@ -183,7 +186,8 @@ void AttachmentSaver::DropBody()
     inBody_ = false;
     hasLines_ = false;
     decoder_.reset();
-    hash_.Final();
+    if (options_.note)
+        hash_.Final();  // starts over
     fileOpen_ = false;
     if (fd_ >= 0) {
         ::close(fd_);
@@ -268,24 +272,11 @@ std::string AttachmentSaver::CloseFile()
     }
     const int fd = fd_;
     fd_ = -1;
-    bool done = ::fsync(fd) == 0;
-    done = ::close(fd) == 0 && done;
-    const auto& failBeforeRename = TestSeam().failBeforeRename;
-    done = done && !(failBeforeRename && failBeforeRename(shownFolder_ + name_));
-    for (int attempt = 0; done && attempt < 100; ++attempt) {
-        const int error = PlaceExclusively(dirFd_, tempName_, name_);
-        if (error == 0) {
-            ::fsync(dirFd_);
-            names_.push_back(name_);
-            saved_.push_back(shownFolder_ + name_);
-            return name_;
-        }
-        if (error != EEXIST)
-            break;
-        name_ = NextName();  // taken since it was chosen
-    }
-    ::unlinkat(dirFd_, tempName_.c_str(), 0);
-    ThrowCannotCreate(shownFolder_ + name_);
+    name_ = PublishTemporaryFile(fd, dirFd_, tempName_, name_, shownFolder_, 100,
+                                 [this] { return std::optional<std::string>(NextName()); });
+    names_.push_back(name_);
+    saved_.push_back(shownFolder_ + name_);
+    return name_;
 }
 
 }  // namespace norvane

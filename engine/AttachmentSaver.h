@@ -50,16 +50,17 @@ std::string ChooseSavedName(const PartHeader& header, int number, std::string_vi
 // Saves the removed attachments of one mail file and makes their notes, as
 // the attachment remover reports the parts it meets. Each content is decoded
 // (see ContentDecoder) into a hidden temporary file in the folder, created
-// exclusively and never through a link, while its size and SHA-256 are
-// taken; once its body has ended at a delimiter the file is flushed and
-// takes its name, never replacing a file. The folder is made (mode 0700)
-// when the first file goes into it.
+// exclusively and never through a link, while its size (and, for the note,
+// its SHA-256) is taken; once its body has ended at a delimiter the file is
+// flushed and takes its name, never replacing a file. The folder is made
+// (mode 0700) when the first file goes into it.
 //
 // A part that carries a note already is neither saved nor noted, and
 // neither is a part without body lines: that is what a removal leaves, so a
 // second run adds nothing, with or without the note. Errors are the create error naming the folder or the file. Files
 // saved stay only when Keep is called; destroying the saver without it (the
 // mail's step failed) removes them and a folder it made that is left empty.
+// A dry run (plan) makes and removes nothing.
 class AttachmentSaver {
 public:
     // mailPath names the mail file as the run does (its folder is where the
@@ -90,7 +91,7 @@ public:
     void Keep() { kept_ = true; }
 
 private:
-    // Takes each decoded piece into the hash and the open file.
+    // Takes each decoded piece into the hash (for the note) and the open file.
     class Sink final : public ByteSink {
     public:
         explicit Sink(AttachmentSaver& saver) : saver_(saver) {}

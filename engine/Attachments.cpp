@@ -18,16 +18,6 @@ constexpr std::string_view kTypeField = "Content-Type:";
 constexpr std::string_view kMixed = "multipart/mixed";
 constexpr std::string_view kDispositionField = "Content-Disposition:";
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool IsContinuation(std::string_view line)
-{
-    return !line.empty() && IsBlank(line.front());
-}
-
 // The value of a Content-Type line of type multipart/mixed, in any letter
 // case with any blanks after the colon; nullopt for any other line.
 std::optional<std::string_view> MixedTypeValue(std::string_view line)
@@ -157,7 +147,7 @@ void AttachmentRemover::Declare(std::string_view line)
 {
     // In any letter case the boundary may stand on any continuation line of
     // the declaring Content-Type line.
-    const bool continues = declaring_ && IsContinuation(line);
+    const bool continues = declaring_ && IsContinuationLine(line);
     declaring_ = false;
     std::optional<std::string> boundary;
     if (continues) {

@@ -24,11 +24,6 @@ constexpr std::array<std::int8_t, 256> MakeBase64Table()
 
 constexpr std::array<std::int8_t, 256> kBase64 = MakeBase64Table();
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 }  // namespace
 
 TransferEncoding ParseTransferEncoding(std::string_view value)

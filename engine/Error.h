@@ -17,7 +17,6 @@ public:
         : std::runtime_error(message), kind_(kind)
     {
     }
-    ErrorKind Kind() const { return kind_; }
     bool Cancelled() const { return kind_ == ErrorKind::kCancelled; }
 
 private:

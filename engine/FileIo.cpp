@@ -125,6 +125,31 @@ int PlaceExclusively(int dirFd, const std::string& temp, const std::string& name
     return 0;
 }
 
+std::string PublishTemporaryFile(int fd, int dirFd, const std::string& temp, std::string name,
+                                 std::string_view shownFolder, int attempts,
+                                 const std::function<std::optional<std::string>()>& next)
+{
+    bool done = ::fsync(fd) == 0;
+    done = ::close(fd) == 0 && done;
+    const auto& failBeforeRename = TestSeam().failBeforeRename;
+    done = done && !(failBeforeRename && failBeforeRename(std::string(shownFolder) + name));
+    for (int attempt = 0; done && attempt < attempts; ++attempt) {
+        const int error = PlaceExclusively(dirFd, temp, name);
+        if (error == 0) {
+            ::fsync(dirFd);
+            return name;
+        }
+        if (error != EEXIST)
+            break;
+        std::optional<std::string> following = next();
+        if (!following)
+            break;
+        name = std::move(*following);
+    }
+    ::unlinkat(dirFd, temp.c_str(), 0);
+    ThrowCannotCreate(std::string(shownFolder) + name);
+}
+
 bool CopyRange(int from, std::uint64_t offset, int to, std::uint64_t length)
 {
     bool inKernel = !TestSeam().plainCopy;
@@ -538,11 +563,7 @@ void AtomicFileWriter::Sync()
 
 void AtomicFileWriter::Commit(const std::function<void()>& lastCheck)
 {
-    if (fd_ < 0)
-        Fail();
-    FlushBuffer();
-    if (::fsync(fd_) != 0)
-        Fail();
+    Sync();
     const auto& failBeforeRename = TestSeam().failBeforeRename;
     if (failBeforeRename && failBeforeRename(target_))
         Fail();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -128,6 +129,17 @@ int CreateTemporaryFile(int dirFd, std::string_view folder, std::string_view nam
 // unless that exists (a no-replace rename, or a hard link where the file
 // system lacks it): 0, or an errno (EEXIST when the name is taken).
 int PlaceExclusively(int dirFd, const std::string& temp, const std::string& name);
+
+// The last step of a new file written into the temporary file temp, open as
+// fd, in the folder open as dirFd (shown as shownFolder, ending in "/"): fd
+// is flushed and closed, then temp takes the name `name` there (see
+// PlaceExclusively) and the folder is flushed. A name taken since it was
+// chosen is followed by the one next gives (none: no other) up to
+// `attempts` names. Returns the name taken; else raises the create error
+// naming shownFolder and the last name chosen, with temp removed.
+std::string PublishTemporaryFile(int fd, int dirFd, const std::string& temp, std::string name,
+                                 std::string_view shownFolder, int attempts,
+                                 const std::function<std::optional<std::string>()>& next);
 
 // Appends length bytes of from, starting at offset, at to's position: in the
 // kernel where the file systems allow it, else through a buffer. from's own

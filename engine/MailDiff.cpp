@@ -11,16 +11,6 @@ namespace norvane {
 
 namespace {
 
-// The next line and its end in the file's own sense, from at.
-bool NextFileLine(std::string_view text, std::size_t& at, std::string_view& line, std::string_view& end)
-{
-    LineEnd kind = LineEnd::kNone;
-    if (!NextLine(text, at, line, kind))
-        return false;
-    end = LineEndBytes(kind);
-    return true;
-}
-
 // The lines of before by the hash of their text, to find where a line of
 // after comes next.
 class LineIndex {
@@ -56,11 +46,11 @@ private:
 DiffLines::DiffLines(std::string_view text, LineSplit split) : text_(text)
 {
     std::string_view line;
-    std::string_view end;
+    LineEnd end = LineEnd::kNone;
     for (std::size_t at = 0; at < text.size();) {
         starts_.push_back(at);
         if (split == LineSplit::kFile) {
-            NextFileLine(text, at, line, end);
+            NextLine(text, at, line, end);
             continue;
         }
         const std::size_t lf = text.find('\n', at);
@@ -144,12 +134,11 @@ bool OnlyLineEndsDiffer(std::string_view before, std::string_view after)
     std::size_t at = 0;
     std::size_t bt = 0;
     std::string_view line;
-    std::string_view end;
     std::string_view other;
-    std::string_view otherEnd;
+    LineEnd end = LineEnd::kNone;
     for (;;) {
-        const bool more = NextFileLine(before, at, line, end);
-        const bool otherMore = NextFileLine(after, bt, other, otherEnd);
+        const bool more = NextLine(before, at, line, end);
+        const bool otherMore = NextLine(after, bt, other, end);
         if (more != otherMore)
             return false;
         if (!more)

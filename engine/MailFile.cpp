@@ -285,26 +285,19 @@ std::string WriteBackup(const MailFile& mail, const std::function<std::string()>
     bool done = !TestSeam().plainCopy && ::ioctl(copy.Get(), FICLONE, mail.Descriptor()) == 0;
     if (!done)
         done = CopyRange(mail.Descriptor(), 0, copy.Get(), mail.Size());
-    done = done && GiveBackupOwnerAndMode(copy.Get(), mail.Status()) && ::fsync(copy.Get()) == 0;
-    const auto& failBeforeRename = TestSeam().failBeforeRename;
-    done = done && !(failBeforeRename && failBeforeRename(name));
-    done = done && ::close(copy.Release()) == 0;
-    for (int attempt = 0; done && attempt < 1000; ++attempt) {
-        const int error = PlaceExclusively(dir.Get(), temp, name.substr(nameStart));
-        if (error == 0) {
-            ::fsync(dir.Get());
-            return name;
-        }
-        if (error != EEXIST)
-            break;
-        // Taken since it was chosen: the next free name, in the same folder.
-        std::string next = nextName();
-        if (next.compare(0, nameStart, folder) != 0 || next.find('/', nameStart) != std::string::npos)
-            break;
-        name = std::move(next);
+    done = done && GiveBackupOwnerAndMode(copy.Get(), mail.Status());
+    if (!done) {
+        ::unlinkat(dir.Get(), temp.c_str(), 0);
+        ThrowCannotCreate(name);
     }
-    ::unlinkat(dir.Get(), temp.c_str(), 0);
-    ThrowCannotCreate(name);
+    // Taken since it was chosen: the next free name, in the same folder.
+    const auto next = [&]() -> std::optional<std::string> {
+        const std::string following = nextName();
+        if (following.compare(0, nameStart, folder) != 0 || following.find('/', nameStart) != std::string::npos)
+            return std::nullopt;
+        return following.substr(nameStart);
+    };
+    return folder + PublishTemporaryFile(copy.Release(), dir.Get(), temp, name.substr(nameStart), folder, 1000, next);
 }
 
 }  // namespace norvane

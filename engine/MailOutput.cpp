@@ -2,7 +2,6 @@
 
 #include "engine/Error.h"
 
-#include <cstdlib>
 
 namespace norvane {
 

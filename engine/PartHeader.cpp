@@ -9,11 +9,6 @@ namespace norvane {
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front()))
@@ -125,7 +120,7 @@ void SplitExtended(std::string_view value, MimeParameter& out)
 
 void PartHeader::PutLine(std::string_view line)
 {
-    if (!line.empty() && IsBlank(line.front())) {
+    if (IsContinuationLine(line)) {
         if (current_)
             AppendLimited(*current_, line);
         return;

@@ -139,7 +139,8 @@ const BackupFile& ChooseBackup(const BackupSet& set, BackupChoice choice, std::s
 bool RestoreFromBackup(const std::string& mailPath, const std::string& backupPath, std::string_view errorName)
 {
     const std::string target = ResolveTarget(mailPath);
-    const MailFile backup(backupPath);
+    // Only read: a read-only backup, or one another program reads, will do.
+    const MailFile backup(backupPath, {}, MailAccess::kRead);
     const MailFile mail(target, errorName.empty() ? std::string_view(mailPath) : errorName);
     if (backup.Status().st_dev == mail.Status().st_dev && backup.Status().st_ino == mail.Status().st_ino)
         return false;  // the same file: its bytes are already there

@@ -53,7 +53,7 @@ const BackupFile& ChooseBackup(const BackupSet& set, BackupChoice choice, std::s
 // target, resolved once), keeping the backup: like a Vesk rewrite, through a
 // hidden temporary file beside the mail that is flushed and renamed over it
 // with its owner, group and mode, under the mail's lock, and only when the
-// bytes differ. Neither file is ever opened through a symbolic link. Returns
+// bytes differ; the backup is only read, under a read lock. Neither file is ever opened through a symbolic link. Returns
 // whether the mail file changed. Raises the errors of a rewrite (naming
 // errorName, the path when empty) and, for the backup, the open and
 // not-regular errors naming it; the mail file then stays as it was.

@@ -64,11 +64,6 @@ constexpr MediaExtension kMediaExtensions[] = {
     {"video/quicktime", ".mov"},
 };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 // The largest character start not after limit (0 when there is none).
 std::size_t CutAt(const std::vector<std::size_t>& starts, std::size_t limit)
 {

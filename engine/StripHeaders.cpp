@@ -11,11 +11,6 @@ constexpr char kEndOfFileMark = 26;
 constexpr std::string_view kContentType = "Content-Type";
 constexpr std::string_view kCharset = "charset=";
 
-bool IsContinuation(std::string_view line)
-{
-    return !line.empty() && (line.front() == '\t' || line.front() == ' ');
-}
-
 bool IsTrailingCandidate(std::string_view line)
 {
     return line.empty() || line.front() == kEndOfFileMark;
@@ -170,7 +165,7 @@ void HeaderStripper::MainPassLine(std::string_view line, LineEnd end, bool allTe
         if (options_.autoRegister && !keyList_.IsKept(extracted.key) &&
             registeredHere_.emplace(extracted.key).second)
             registered_.emplace_back(extracted.key);
-    } else if (removing_ && IsContinuation(line)) {
+    } else if (removing_ && IsContinuationLine(line)) {
         ++removed_;
         return;
     } else {

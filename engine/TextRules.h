@@ -41,6 +41,18 @@ std::pair<std::string, std::string> SplitPath(std::string_view path,
 std::string ReplaceExtension(std::string_view path, std::string_view ext,
                              const TextRules& rules = HostRules());
 
+// A space or a TAB.
+inline bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// A header line that goes on the one before: it begins with a blank.
+inline bool IsContinuationLine(std::string_view line)
+{
+    return !line.empty() && IsBlank(line.front());
+}
+
 inline char FoldAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;

@@ -221,26 +221,40 @@ PassSetup VeskSetup(const VeskOptions& options, KeyList& keyList, VeskMode mode)
     setup.mode = mode;
     setup.backup = options.backup;
     setup.removeBodies = options.removeAttachments;
-    setup.removal.removeTraces = options.removeAttachments && options.removeTraces;
-    setup.removal.anyCase = options.anyCase;
-    setup.removal.protectSigned = options.protectSigned;
-    setup.removal.keepLineEnds = options.keepLineEnds;
+    setup.removal = RemovalOptionsOf(options);
     setup.saving.save = options.removeAttachments && options.saveAttachments;
     setup.saving.note = options.removeAttachments && options.removalNote && !options.removeTraces;
     setup.saving.folder = options.attachmentFolder;
     setup.saving.charset = options.fileNameCharset;
     setup.saving.plan = mode.dryRun;
     setup.strip = true;
-    setup.stripping.scope = options.Scope();
-    setup.stripping.anyCase = options.anyCase;
-    setup.stripping.protectSigned = options.protectSigned;
-    setup.stripping.autoRegister = options.autoRegister;
-    setup.stripping.keepLineEnds = options.keepLineEnds;
+    setup.stripping = StripOptionsOf(options);
     setup.keyList = &keyList;
     return setup;
 }
 
 }  // namespace
+
+RemovalOptions RemovalOptionsOf(const VeskOptions& options)
+{
+    RemovalOptions removal;
+    removal.removeTraces = options.removeAttachments && options.removeTraces;
+    removal.anyCase = options.anyCase;
+    removal.protectSigned = options.protectSigned;
+    removal.keepLineEnds = options.keepLineEnds;
+    return removal;
+}
+
+StripOptions StripOptionsOf(const VeskOptions& options)
+{
+    StripOptions stripping;
+    stripping.scope = options.Scope();
+    stripping.anyCase = options.anyCase;
+    stripping.protectSigned = options.protectSigned;
+    stripping.autoRegister = options.autoRegister;
+    stripping.keepLineEnds = options.keepLineEnds;
+    return stripping;
+}
 
 RemovalResult RemoveAttachments(const std::string& fileName, bool backup, bool removeBodies,
                                 const RemovalOptions& options)

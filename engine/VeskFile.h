@@ -12,6 +12,8 @@
 namespace norvane {
 
 struct PassControl;
+struct RemovalOptions;
+struct StripOptions;
 
 // The option check boxes as the Vesk command reads them. Every option off
 // (and the scope kFirst) gives the original rules.
@@ -39,6 +41,13 @@ struct VeskOptions {
 
     HeaderScope Scope() const { return allText ? HeaderScope::kAll : scope; }
 };
+
+// The attachment removal and the header stripping the options ask for, as
+// the Vesk pass runs them: RemoveAttachments (removing bodies when
+// removeAttachments is on) and then StripHeaders with these leave a file as
+// VeskFile does.
+RemovalOptions RemovalOptionsOf(const VeskOptions& options);
+StripOptions StripOptionsOf(const VeskOptions& options);
 
 // Whether a pass writes.
 struct VeskMode {

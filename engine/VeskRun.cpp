@@ -2,7 +2,6 @@
 
 #include "engine/FileIo.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>

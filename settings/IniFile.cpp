@@ -14,11 +14,6 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 std::string_view TrimLeft(std::string_view s)
 {
     while (!s.empty() && IsBlank(s.front()))

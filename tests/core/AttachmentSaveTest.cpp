@@ -482,6 +482,56 @@ TEST(SaveAttachments, AFailedStepRemovesTheFilesAndLeavesTheMail)
     }
 }
 
+TEST(SaveAttachments, ANameTakenWhileTheFileWasWrittenIsNumbered)
+{
+    SeamGuard guard;
+    TempDir dir;
+    const std::string mail = dir.File("m");
+    const std::string folder = mail + ".attachments/";
+    for (const std::string_view eol : {"\r\n"sv, "\n"sv}) {
+        SCOPED_TRACE(eol.size() == 2 ? "CR LF" : "LF");
+        fs::remove_all(folder);
+        WriteFile(mail, FileBytes(MessageLines({{"one.txt", "7bit", {"1"}}}), eol));
+        // Another program takes the name just before the file would.
+        TestSeam().failBeforeRename = [&](const std::string& target) {
+            if (target == folder + "one.txt")
+                WriteFile(target, "other");
+            return false;
+        };
+        const VeskCounts counts = VeskOne(mail, SaveOptionsOn());
+        EXPECT_EQ(counts.saved, std::vector<std::string>{folder + "one-2.txt"});
+        EXPECT_EQ(ReadFile(folder + "one.txt"), "other");
+        EXPECT_EQ(ListFolder(folder), "one-2.txt one.txt ");
+        EXPECT_NE(ReadFile(mail).find(Note(ReadFile(folder + "one-2.txt"), "m.attachments/one-2.txt")),
+                  std::string::npos);
+    }
+}
+
+TEST(SaveAttachments, ADryRunDroppedUnfinishedRemovesNothing)
+{
+    TempDir dir;
+    const std::string mail = dir.File("m");
+    const std::string folder = mail + ".attachments/";
+    for (const std::string_view eol : {"\r\n"sv, "\n"sv}) {
+        SCOPED_TRACE(eol.size() == 2 ? "CR LF" : "LF");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string original = FileBytes(MessageLines({{"one.txt", "7bit", {"1"}}}), eol);
+        WriteFile(mail, original);
+        VeskRun run({mail});
+        VeskMode dryRun;
+        dryRun.dryRun = true;
+        {
+            PreparedVesk prepared = PrepareVeskFile(mail, NoKeys(), SaveOptionsOn(), run, dryRun);
+            ASSERT_EQ(prepared.Counts().saved, std::vector<std::string>{folder + "one.txt"});
+            // Made under the planned name meanwhile: the dry run only planned it.
+            WriteFile(folder + "one.txt", "someone else's");
+        }
+        EXPECT_EQ(ReadFile(folder + "one.txt"), "someone else's");
+        EXPECT_EQ(ReadFile(mail), original);
+    }
+}
+
 TEST(SaveAttachments, NothingFromASignedEntity)
 {
     TempDir dir;

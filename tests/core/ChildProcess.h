@@ -117,7 +117,7 @@ class LockHolder {
 public:
     using LockStep = std::function<std::shared_ptr<void>(const std::string& path)>;
 
-    explicit LockHolder(const std::string& path, const LockStep& lockStep = FcntlLock)
+    explicit LockHolder(const std::string& path, const LockStep& lockStep = WriteLock)
     {
         int ready[2];
         if (::pipe(ready) != 0 || ::pipe(release_) != 0)
@@ -151,6 +151,10 @@ public:
 
     bool Locked() const { return locked_; }
 
+    // Lock steps: an fcntl write lock (the default) or read lock.
+    static std::shared_ptr<void> WriteLock(const std::string& path) { return FcntlLock(path, F_WRLCK); }
+    static std::shared_ptr<void> ReadLock(const std::string& path) { return FcntlLock(path, F_RDLCK); }
+
     // Lets go of the lock and waits until the other process has ended.
     void Release()
     {
@@ -163,11 +167,11 @@ public:
     }
 
 private:
-    static std::shared_ptr<void> FcntlLock(const std::string& path)
+    static std::shared_ptr<void> FcntlLock(const std::string& path, short type)
     {
-        const int fd = ::open(path.c_str(), O_RDWR);
+        const int fd = ::open(path.c_str(), type == F_RDLCK ? O_RDONLY : O_RDWR);
         struct flock lock {};
-        lock.l_type = F_WRLCK;
+        lock.l_type = type;
         lock.l_whence = SEEK_SET;
         if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0)
             return nullptr;

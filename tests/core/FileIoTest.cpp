@@ -4,8 +4,10 @@
 #include "ChildProcess.h"
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <random>
 #include <vector>
@@ -556,6 +558,67 @@ TEST(AtomicFileWriter, KeepsOwnerAndGroupWhereItMay)
 TEST(AtomicFileWriter, MissingFolderIsCreateError)
 {
     EXPECT_THROW(WriteWholeFile("/nonexistent-dir/x.ini", "x"), Error);
+}
+
+TEST(PublishTemporaryFile, TakesTheNameOrTheNextFreeOneNeverReplacingAFile)
+{
+    SeamGuard guard;
+    struct Case {
+        const char* name;
+        std::vector<std::string> taken;  // made since the name was chosen
+        std::vector<std::string> next;   // the names next gives, then none
+        int attempts;
+        bool failBeforeRename;
+        std::string placed;  // the name taken; empty: the error naming failing
+        std::string failing;
+    } cases[] = {
+        {"a free name", {}, {}, 3, false, "a.txt", ""},
+        {"taken: the next name", {"a.txt"}, {"a-2.txt"}, 3, false, "a-2.txt", ""},
+        {"the next taken too", {"a.txt", "a-2.txt"}, {"a-2.txt", "a-3.txt"}, 3, false, "a-3.txt", ""},
+        {"no other name", {"a.txt"}, {}, 3, false, "", "a.txt"},
+        {"the attempts used up", {"a.txt", "a-2.txt"}, {"a-2.txt", "a-3.txt"}, 2, false, "", "a-3.txt"},
+        {"the write fails before the rename", {}, {}, 3, true, "", "a.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        TestSeam().failBeforeRename = [&](const std::string&) { return c.failBeforeRename; };
+        const int dirFd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(dirFd, 0);
+        std::string temp;
+        const int fd = CreateTemporaryFile(dirFd, {}, "a.txt", temp);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(WriteAll(fd, "content"));
+        for (const auto& name : c.taken)
+            WriteFile(dir.File(name), "other");
+        std::size_t asked = 0;
+        const auto next = [&]() -> std::optional<std::string> {
+            if (asked == c.next.size())
+                return std::nullopt;
+            return c.next[asked++];
+        };
+        std::string placed;
+        const std::string error =
+            ErrorText([&] { placed = PublishTemporaryFile(fd, dirFd, temp, "a.txt", "shown/", c.attempts, next); });
+        ::close(dirFd);
+        if (c.placed.empty()) {
+            EXPECT_EQ(error, FormatMessage(kMsgCannotCreate, "shown/" + c.failing));
+        } else {
+            EXPECT_EQ(error, "(no error)");
+            EXPECT_EQ(placed, c.placed);
+            EXPECT_EQ(ReadFile(dir.File(c.placed)), "content");
+        }
+        for (const auto& name : c.taken)
+            EXPECT_EQ(ReadFile(dir.File(name)), "other");
+        std::vector<std::string> names = c.taken;
+        if (!c.placed.empty())
+            names.push_back(c.placed);
+        std::sort(names.begin(), names.end());
+        std::string listed;
+        for (const auto& name : names)
+            listed += name + " ";
+        EXPECT_EQ(ListFolder(dir.Path()), listed) << "no temporary file is left";
+    }
 }
 
 TEST(ReplaceExtension, HostAndShiftJisBackslashRules)

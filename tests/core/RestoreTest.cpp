@@ -1,13 +1,17 @@
 #include "engine/Restore.h"
 
+#include "ChildProcess.h"
 #include "MailLines.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
 #include "engine/VeskFile.h"
 #include "engine/VeskRun.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace norvane::test {
 
@@ -238,6 +242,41 @@ TEST(Restore, NeverThroughALinkAndKeepsTheMailsMode)
     EXPECT_EQ(ErrorText([&] { RestoreFromBackup(mail, dir.File("none.bak")); }),
               FormatMessage(kMsgCannotOpen, dir.File("none.bak")));
     EXPECT_EQ(ListFolder(dir.Path()), "a.bak a.eml a.eml.bak link.eml secret ");
+}
+
+TEST(Restore, OnlyReadsTheBackup)
+{
+    struct Case {
+        const char* name;
+        mode_t backupMode;
+        bool readLocked;  // another program reads the backup meanwhile
+    } cases[] = {
+        {"a backup without write bits", 0444, false},
+        {"a backup another program holds a read lock on", 0644, true},
+        {"both", 0444, true},
+    };
+    for (const std::string_view end : {"\r\n", "\n", "\r"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name + (" " + testing::PrintToString(std::string(end))));
+            TempDir dir;
+            const std::string mail = dir.File("a.eml");
+            const std::string backup = dir.File("a.eml.bak");
+            WriteFile(mail, WithEnds("Subject: new\n\nbody\n", end));
+            WriteFile(backup, WithEnds("Received: r\nSubject: old\n\nbody\n", end));
+            ::chmod(backup.c_str(), c.backupMode);
+            std::optional<LockHolder> reader;
+            if (c.readLocked) {
+                reader.emplace(backup, LockHolder::ReadLock);
+                ASSERT_TRUE(reader->Locked());
+            }
+            EXPECT_EQ(ErrorText([&] { EXPECT_TRUE(RestoreFromBackup(mail, backup)); }), "(no error)");
+            EXPECT_EQ(ReadFile(mail), WithEnds("Received: r\nSubject: old\n\nbody\n", end));
+            struct stat st {};
+            ASSERT_EQ(::stat(backup.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, c.backupMode);
+            EXPECT_EQ(ListFolder(dir.Path()), "a.eml a.eml.bak ");
+        }
+    }
 }
 
 }  // namespace norvane::test
