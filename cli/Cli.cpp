@@ -405,8 +405,11 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
                                Warn(err, WarningText(warning));
                            });
     };
-    if (arguments.command == Command::Restore)
-        return RunRestoreCommand(arguments, expand(), fileMissing, style, out, err);
+    if (arguments.command == Command::Restore) {
+        // Expanded first: the expansion is what sets fileMissing.
+        const auto files = expand();
+        return RunRestoreCommand(arguments, files, fileMissing, style, out, err);
+    }
     // The tool has no window: the stored bounds, malformed or not, stay unused.
     const SettingsReadResult read = ReadSettings();
     const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);
