@@ -141,6 +141,17 @@ struct FileToPrepare {
     unsigned thread;
 };
 
+// The threads RunFilesAhead starts beside the caller for `groups` groups of
+// files and `workers` workers: one fewer than the workers, as the caller
+// works groups too, and one fewer than the groups, since more would find
+// nothing to do; none for a single group or worker.
+inline unsigned ThreadsAhead(std::size_t groups, unsigned workers)
+{
+    if (workers <= 1 || groups <= 1)
+        return 0;
+    return groups - 1 < workers - 1 ? static_cast<unsigned>(groups - 1) : workers - 1;
+}
+
 // RunFiles in two steps: prepare(file) runs on `workers` threads
 // (the caller's among them, while it waits for the next group), in groups
 // of `batch` files (a worker's share, so that a short prepare is not lost in
@@ -149,16 +160,19 @@ struct FileToPrepare {
 // order, where work runs in RunFiles. An exception prepare raised is the
 // file's error when its turn comes; work ahead of an Error or a cancel is
 // dropped unfinished (at once on the observer's cancel flag: the passes
-// that use their control stop at their next block). With one worker each file
-// is prepared and finished on the caller's thread in turn.
+// that use their control stop at their next block). With one worker or one
+// group each file is prepared and finished on the caller's thread in turn.
 template <class Prepared>
 bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
                    const std::function<Prepared(const FileToPrepare&)>& prepare,
                    const std::function<void(FileResult&, Prepared&)>& finish, std::size_t batch = 1)
 {
     const std::size_t count = result.files.size();
+    batch = batch < 1 ? 1 : batch;
+    const std::size_t groups = (count + batch - 1) / batch;
+    const unsigned threads = ThreadsAhead(groups, workers);
     JobFollower follower(observer, count);
-    if (workers <= 1 || count <= 1) {
+    if (threads == 0) {
         return RunFiles(result, follower, observer, [&](FileResult& file) {
             const PassControl control = follower.ControlFor(file.index);
             Prepared prepared = prepare({file.index, file.path, control, 0});
@@ -169,7 +183,6 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         std::optional<Prepared> prepared;
         std::exception_ptr failure;
     };
-    batch = batch < 1 ? 1 : batch;
     // Workers read only the paths, which stay as they are while files finish.
     const auto prepareBatch = [&](std::size_t index, unsigned thread) {
         std::vector<Done> done;
@@ -186,8 +199,7 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         return done;
     };
     // The caller works groups too while it waits: one thread fewer.
-    WorkAhead<std::vector<Done>> ahead((count + batch - 1) / batch, workers - 1, 2 * std::size_t{workers},
-                                       prepareBatch);
+    WorkAhead<std::vector<Done>> ahead(groups, threads, 2 * std::size_t{workers}, prepareBatch);
     std::vector<Done> current;
     std::size_t next = 0;
     return RunFiles(result, follower, observer, [&](FileResult& file) {
