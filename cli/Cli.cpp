@@ -249,8 +249,12 @@ int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summar
     VeskPrinter printer(out, err, style, line, stop);
     VeskPreviewFunction diff;
     if (style.diffs)
-        diff = [out, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
-            PrintDiff(out, file, preview, folder);
+        diff = [out, &line, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
+            // Workers may redraw the progress line meanwhile.
+            line.Between([&] {
+                PrintDiff(out, file, preview, folder);
+                std::fflush(out);
+            });
         };
     const auto started = std::chrono::steady_clock::now();
     // The key list is saved before this returns, a stop or not; a signal
