@@ -39,6 +39,12 @@ constexpr std::uint64_t kProgressStep = std::uint64_t{1} << 20;
 
 }  // namespace
 
+std::function<void(const JobProgress&)>& ProgressSeam()
+{
+    static std::function<void(const JobProgress&)> seam;
+    return seam;
+}
+
 JobFollower::JobFollower(JobObserver* observer, std::size_t filesTotal)
     : observer_(observer), flag_(observer ? observer->CancelFlag() : nullptr), total_(filesTotal)
 {
@@ -71,7 +77,7 @@ void JobFollower::Read(std::size_t index, std::uint64_t done, std::uint64_t size
     if (done < reportedBytes_ + kProgressStep && done < size)
         return;
     reportedBytes_ = done;
-    observer_->Progress({index, total_, done, size});
+    Report({index, total_, done, size});
 }
 
 void JobFollower::FilesDone(std::size_t filesDone)
@@ -81,7 +87,14 @@ void JobFollower::FilesDone(std::size_t filesDone)
     std::lock_guard lock(mutex_);
     done_.store(filesDone, std::memory_order_relaxed);
     reportedBytes_ = 0;
-    observer_->Progress({filesDone, total_, 0, 0});
+    Report({filesDone, total_, 0, 0});
+}
+
+void JobFollower::Report(const JobProgress& progress)
+{
+    observer_->Progress(progress);
+    if (const auto& seam = ProgressSeam())
+        seam(progress);
 }
 
 JobTotals Totals(const JobResult& result)

@@ -69,6 +69,11 @@ public:
     virtual void Progress(const JobProgress&) {}
 };
 
+// Seam for tests: sees each progress report of a job on the thread that
+// reports it, right after the observer had it; so a test can hold a run or
+// send a signal at a chosen point.
+std::function<void(const JobProgress&)>& ProgressSeam();
+
 // A job's side of its observer: whether to stop, and the control of each
 // file's pass, which stops it on the cancel flag and reports its reading
 // while the file is the one the job works on next.
@@ -87,6 +92,8 @@ public:
 
 private:
     void Read(std::size_t index, std::uint64_t done, std::uint64_t size);
+    // To the observer and the seam; under mutex_.
+    void Report(const JobProgress& progress);
 
     JobObserver* observer_;
     const std::atomic<bool>* flag_ = nullptr;

@@ -85,8 +85,6 @@ public:
     const std::atomic<bool>* CancelFlag() override { return stop_.Flag(); }
     void Progress(const JobProgress& progress) override
     {
-        if (const auto& seam = ProgressSeam())
-            seam(progress);
         line_.Show(progress);
     }
 
@@ -344,12 +342,6 @@ int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>
 }
 
 }  // namespace
-
-std::function<void(const JobProgress&)>& ProgressSeam()
-{
-    static std::function<void(const JobProgress&)> seam;
-    return seam;
-}
 
 std::string EscapeField(std::string_view text)
 {

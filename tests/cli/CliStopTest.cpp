@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 #include "TestFiles.h"
 
+#include "app/Job.h"
 #include "cli/Arguments.h"
 #include "cli/Cli.h"
 #include "cli/Progress.h"
@@ -86,7 +87,7 @@ TEST(RunCli, SigintAndSigtermStopTheRunWithStatus130AndLeaveEveryFileWhole)
         const std::string outPath = dir.File("out.txt");
         const std::string result = InChild([&] {
             bool sent = false;
-            cli::ProgressSeam() = [&](const JobProgress& progress) {
+            ProgressSeam() = [&](const JobProgress& progress) {
                 if (c.at == SendAt::Reading && !sent && progress.filesDone == c.large &&
                     progress.bytesDone >= (std::uint64_t{1} << 20)) {
                     sent = true;
