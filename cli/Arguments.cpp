@@ -128,7 +128,7 @@ bool ApplyFlag(std::string_view option, Arguments& arguments)
         }
     }
     if (option == "all-text") {
-        arguments.scope = on ? Scope::All : Scope::First;
+        arguments.scope = on ? HeaderScope::kAll : HeaderScope::kFirst;
         return true;
     }
     return false;
