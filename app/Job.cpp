@@ -80,6 +80,12 @@ void JobFollower::Read(std::size_t index, std::uint64_t done, std::uint64_t size
     Report({index, total_, done, size});
 }
 
+void JobFollower::FileDone(const FileResult& file)
+{
+    if (observer_)
+        observer_->FileDone(file);
+}
+
 void JobFollower::FilesDone(std::size_t filesDone)
 {
     if (!observer_)
@@ -118,8 +124,7 @@ JobTotals Totals(const JobResult& result)
     return totals;
 }
 
-bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
-              const std::function<void(FileResult&)>& work)
+bool RunFiles(JobResult& result, JobFollower& follower, const std::function<void(FileResult&)>& work)
 {
     for (auto& file : result.files) {
         if (follower.Cancelled()) {
@@ -144,8 +149,7 @@ bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
             file.outcome = FileOutcome::Error;
             file.message = error.what();
         }
-        if (observer)
-            observer->FileDone(file);
+        follower.FileDone(file);
         follower.FilesDone(file.index + 1);
         if (file.outcome == FileOutcome::Error)
             return false;

@@ -87,6 +87,8 @@ public:
     bool Cancelled();
     // The control for the pass over file `index` of the list.
     PassControl ControlFor(std::size_t index);
+    // The observer's FileDone.
+    void FileDone(const FileResult& file);
     // The first filesDone files are done; reports it.
     void FilesDone(std::size_t filesDone);
 
@@ -129,13 +131,12 @@ JobTotals Totals(const JobResult& result);
 // One Skipped result per path, numbered in order.
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 
-// Works through result's files in order: asks the observer before each,
+// Works through result's files in order: asks the follower before each,
 // lets work set the file's outcome and counts (an exception it raises makes
 // the file an Error with the exception's text; the cancelled error leaves it
 // Skipped and ends the job cancelled), reports the file, and ends after an
 // Error. True when every file was worked.
-bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
-              const std::function<void(FileResult&)>& work);
+bool RunFiles(JobResult& result, JobFollower& follower, const std::function<void(FileResult&)>& work);
 
 // A file as RunFilesAhead hands it to prepare.
 struct FileToPrepare {
@@ -180,7 +181,7 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
     const unsigned threads = ThreadsAhead(groups, workers);
     JobFollower follower(observer, count);
     if (threads == 0) {
-        return RunFiles(result, follower, observer, [&](FileResult& file) {
+        return RunFiles(result, follower, [&](FileResult& file) {
             const PassControl control = follower.ControlFor(file.index);
             Prepared prepared = prepare({file.index, file.path, control, 0});
             finish(file, prepared);
@@ -209,7 +210,7 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
     WorkAhead<std::vector<Done>> ahead(groups, threads, 2 * std::size_t{workers}, prepareBatch);
     std::vector<Done> current;
     std::size_t next = 0;
-    return RunFiles(result, follower, observer, [&](FileResult& file) {
+    return RunFiles(result, follower, [&](FileResult& file) {
         if (next == current.size()) {
             current = ahead.Take();
             next = 0;
