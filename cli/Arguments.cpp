@@ -299,11 +299,7 @@ ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments)
 
 bool AsksToSaveAttachments(const Arguments& arguments)
 {
-    bool save = false;
-    for (const auto& [option, on] : arguments.extraChanges)
-        if (option->key == "SaveAttachments")
-            save = on;
-    return save;
+    return ApplyExtraChanges(ExtraOptions{}, arguments).saveAttachments;
 }
 
 void CheckOptionUse(std::uint8_t flags, const Arguments& arguments)
