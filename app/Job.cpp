@@ -3,15 +3,8 @@
 #include "engine/Error.h"
 
 #include <exception>
-#include <thread>
 
 namespace norvane {
-
-unsigned CoreCount()
-{
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
-}
 
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths)
 {

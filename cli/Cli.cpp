@@ -303,12 +303,10 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
         if (style.json) {
             JsonObject record;
             record.Bytes("key", entry.key, "key_hex");
+            // The tally writes each count in decimal digits.
             std::int64_t count = 0;
-            const auto [end, error] = std::from_chars(entry.count.data(), entry.count.data() + entry.count.size(), count);
-            if (error == std::errc() && end == entry.count.data() + entry.count.size())
-                record.Number("count", count);
-            else
-                record.Text("count", entry.count);
+            std::from_chars(entry.count.data(), entry.count.data() + entry.count.size(), count);
+            record.Number("count", count);
             text += record.Text("mark", entry.mark).Line();
             continue;
         }
