@@ -13,12 +13,12 @@ constexpr ExtraSwitch kSwitches[] = {
      [](ExtraOptions& o, bool on) { o.protectSigned = on; }},
     {"AnyCase", true, "any-case", [](const ExtraOptions& o) { return o.anyCase; },
      [](ExtraOptions& o, bool on) { o.anyCase = on; }},
-    {"EveryMessage", false, "", [](const ExtraOptions& o) { return o.scope == Scope::Messages; },
+    {"EveryMessage", false, "", [](const ExtraOptions& o) { return o.scope == HeaderScope::kMessages; },
      [](ExtraOptions& o, bool on) {
          if (on)
-             o.scope = Scope::Messages;
-         else if (o.scope == Scope::Messages)
-             o.scope = Scope::First;
+             o.scope = HeaderScope::kMessages;
+         else if (o.scope == HeaderScope::kMessages)
+             o.scope = HeaderScope::kFirst;
      }},
     {"KeepLineEnds", false, "keep-line-ends", [](const ExtraOptions& o) { return o.keepLineEnds; },
      [](ExtraOptions& o, bool on) { o.keepLineEnds = on; }},
@@ -47,7 +47,7 @@ ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionF
 {
     ExtraOptions extra;
     if (HasOption(optionFlags, Option::AllText))
-        extra.scope = Scope::All;
+        extra.scope = HeaderScope::kAll;
     for (const auto& option : kSwitches) {
         std::optional<std::int64_t> number;
         if (const auto found = values.find(option.key); found != values.end())
@@ -71,24 +71,24 @@ SettingsEntries ExtraOptionEntries(const ExtraOptions& extra)
 std::uint8_t StoredOptionFlags(std::uint8_t optionFlags, const ExtraOptions& extra)
 {
     const auto bit = OptionBit(Option::AllText);
-    return static_cast<std::uint8_t>(extra.scope == Scope::All ? optionFlags | bit : optionFlags & ~bit);
+    return static_cast<std::uint8_t>(extra.scope == HeaderScope::kAll ? optionFlags | bit : optionFlags & ~bit);
 }
 
-std::optional<Scope> ScopeNamed(std::string_view name)
+std::optional<HeaderScope> ScopeNamed(std::string_view name)
 {
     if (name == "first")
-        return Scope::First;
+        return HeaderScope::kFirst;
     if (name == "messages")
-        return Scope::Messages;
+        return HeaderScope::kMessages;
     if (name == "all")
-        return Scope::All;
+        return HeaderScope::kAll;
     return std::nullopt;
 }
 
 void ApplyExtraOptions(const ExtraOptions& extra, VeskOptions& options)
 {
-    options.allText = extra.scope == Scope::All;
-    options.scope = extra.scope == Scope::Messages ? HeaderScope::kMessages : HeaderScope::kFirst;
+    options.allText = extra.scope == HeaderScope::kAll;
+    options.scope = extra.scope == HeaderScope::kMessages ? HeaderScope::kMessages : HeaderScope::kFirst;
     options.protectSigned = extra.protectSigned;
     options.anyCase = extra.anyCase;
     options.keepLineEnds = extra.keepLineEnds;

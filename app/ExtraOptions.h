@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/HeaderAnalysis.h"
+#include "engine/HeaderKey.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -13,19 +14,12 @@ namespace norvane {
 
 struct VeskOptions;
 
-// Which header blocks of a file are read.
-enum class Scope {
-    First,     // the file's first header block
-    Messages,  // the header block of every message of an mbox file
-    All,       // header lines anywhere in the text ("全文章")
-};
-
 // The options beyond the six option bits. The all-text bit of the option
 // bits and EveryMessage together make the scope.
 struct ExtraOptions {
     bool protectSigned = true;  // signed or encrypted entities stay whole
     bool anyCase = true;        // header names may start in lower case
-    Scope scope = Scope::First;
+    HeaderScope scope = HeaderScope::kFirst;
     bool keepLineEnds = false;  // every line keeps its own line end
     // With attachment removal: each removed attachment is saved first, into
     // attachmentFolder (empty: beside each mail), a path kept byte for byte.
@@ -57,19 +51,19 @@ const ExtraSwitch* FindExtraSwitch(std::string_view key);
 
 // The stored switches: each key's number not 0 is on; a missing key or one
 // without a number gives the default. Without EveryMessage the all-text bit
-// of optionFlags gives Scope::All. The attachment folder is the stored text
+// of optionFlags gives HeaderScope::kAll. The attachment folder is the stored text
 // as it is (empty when missing).
 ExtraOptions ExtraOptionsFrom(const SettingsValues& values, std::uint8_t optionFlags);
 // The switches as settings entries, "0" or "1" each, then the attachment
 // folder.
 SettingsEntries ExtraOptionEntries(const ExtraOptions& extra);
 // The option bits stored beside them: the all-text bit is set only for
-// Scope::All, so it is 0 whenever EveryMessage is 1.
+// HeaderScope::kAll, so it is 0 whenever EveryMessage is 1.
 std::uint8_t StoredOptionFlags(std::uint8_t optionFlags, const ExtraOptions& extra);
 
 // The tool's words for the scope: "first", "messages", "all"; nothing for
 // another word.
-std::optional<Scope> ScopeNamed(std::string_view name);
+std::optional<HeaderScope> ScopeNamed(std::string_view name);
 
 // Sets the engine's options from the switches, once the option bits are
 // set: saving and the note take effect only with attachment removal, the

@@ -3,15 +3,8 @@
 #include "engine/Error.h"
 
 #include <exception>
-#include <thread>
 
 namespace norvane {
-
-unsigned CoreCount()
-{
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
-}
 
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths)
 {
@@ -38,6 +31,12 @@ namespace {
 constexpr std::uint64_t kProgressStep = std::uint64_t{1} << 20;
 
 }  // namespace
+
+std::function<void(const JobProgress&)>& ProgressSeam()
+{
+    static std::function<void(const JobProgress&)> seam;
+    return seam;
+}
 
 JobFollower::JobFollower(JobObserver* observer, std::size_t filesTotal)
     : observer_(observer), flag_(observer ? observer->CancelFlag() : nullptr), total_(filesTotal)
@@ -71,7 +70,13 @@ void JobFollower::Read(std::size_t index, std::uint64_t done, std::uint64_t size
     if (done < reportedBytes_ + kProgressStep && done < size)
         return;
     reportedBytes_ = done;
-    observer_->Progress({index, total_, done, size});
+    Report({index, total_, done, size});
+}
+
+void JobFollower::FileDone(const FileResult& file)
+{
+    if (observer_)
+        observer_->FileDone(file);
 }
 
 void JobFollower::FilesDone(std::size_t filesDone)
@@ -81,7 +86,14 @@ void JobFollower::FilesDone(std::size_t filesDone)
     std::lock_guard lock(mutex_);
     done_.store(filesDone, std::memory_order_relaxed);
     reportedBytes_ = 0;
-    observer_->Progress({filesDone, total_, 0, 0});
+    Report({filesDone, total_, 0, 0});
+}
+
+void JobFollower::Report(const JobProgress& progress)
+{
+    observer_->Progress(progress);
+    if (const auto& seam = ProgressSeam())
+        seam(progress);
 }
 
 JobTotals Totals(const JobResult& result)
@@ -105,8 +117,7 @@ JobTotals Totals(const JobResult& result)
     return totals;
 }
 
-bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
-              const std::function<void(FileResult&)>& work)
+bool RunFiles(JobResult& result, JobFollower& follower, const std::function<void(FileResult&)>& work)
 {
     for (auto& file : result.files) {
         if (follower.Cancelled()) {
@@ -131,8 +142,7 @@ bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
             file.outcome = FileOutcome::Error;
             file.message = error.what();
         }
-        if (observer)
-            observer->FileDone(file);
+        follower.FileDone(file);
         follower.FilesDone(file.index + 1);
         if (file.outcome == FileOutcome::Error)
             return false;

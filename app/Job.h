@@ -69,6 +69,11 @@ public:
     virtual void Progress(const JobProgress&) {}
 };
 
+// Seam for tests: sees each progress report of a job on the thread that
+// reports it, right after the observer had it; so a test can hold a run or
+// send a signal at a chosen point.
+std::function<void(const JobProgress&)>& ProgressSeam();
+
 // A job's side of its observer: whether to stop, and the control of each
 // file's pass, which stops it on the cancel flag and reports its reading
 // while the file is the one the job works on next.
@@ -82,11 +87,15 @@ public:
     bool Cancelled();
     // The control for the pass over file `index` of the list.
     PassControl ControlFor(std::size_t index);
+    // The observer's FileDone.
+    void FileDone(const FileResult& file);
     // The first filesDone files are done; reports it.
     void FilesDone(std::size_t filesDone);
 
 private:
     void Read(std::size_t index, std::uint64_t done, std::uint64_t size);
+    // To the observer and the seam; under mutex_.
+    void Report(const JobProgress& progress);
 
     JobObserver* observer_;
     const std::atomic<bool>* flag_ = nullptr;
@@ -122,13 +131,12 @@ JobTotals Totals(const JobResult& result);
 // One Skipped result per path, numbered in order.
 std::vector<FileResult> FileResults(const std::vector<std::string>& paths);
 
-// Works through result's files in order: asks the observer before each,
+// Works through result's files in order: asks the follower before each,
 // lets work set the file's outcome and counts (an exception it raises makes
 // the file an Error with the exception's text; the cancelled error leaves it
 // Skipped and ends the job cancelled), reports the file, and ends after an
 // Error. True when every file was worked.
-bool RunFiles(JobResult& result, JobFollower& follower, JobObserver* observer,
-              const std::function<void(FileResult&)>& work);
+bool RunFiles(JobResult& result, JobFollower& follower, const std::function<void(FileResult&)>& work);
 
 // A file as RunFilesAhead hands it to prepare.
 struct FileToPrepare {
@@ -141,6 +149,17 @@ struct FileToPrepare {
     unsigned thread;
 };
 
+// The threads RunFilesAhead starts beside the caller for `groups` groups of
+// files and `workers` workers: one fewer than the workers, as the caller
+// works groups too, and one fewer than the groups, since more would find
+// nothing to do; none for a single group or worker.
+inline unsigned ThreadsAhead(std::size_t groups, unsigned workers)
+{
+    if (workers <= 1 || groups <= 1)
+        return 0;
+    return groups - 1 < workers - 1 ? static_cast<unsigned>(groups - 1) : workers - 1;
+}
+
 // RunFiles in two steps: prepare(file) runs on `workers` threads
 // (the caller's among them, while it waits for the next group), in groups
 // of `batch` files (a worker's share, so that a short prepare is not lost in
@@ -149,17 +168,20 @@ struct FileToPrepare {
 // order, where work runs in RunFiles. An exception prepare raised is the
 // file's error when its turn comes; work ahead of an Error or a cancel is
 // dropped unfinished (at once on the observer's cancel flag: the passes
-// that use their control stop at their next block). With one worker each file
-// is prepared and finished on the caller's thread in turn.
+// that use their control stop at their next block). With one worker or one
+// group each file is prepared and finished on the caller's thread in turn.
 template <class Prepared>
 bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
                    const std::function<Prepared(const FileToPrepare&)>& prepare,
                    const std::function<void(FileResult&, Prepared&)>& finish, std::size_t batch = 1)
 {
     const std::size_t count = result.files.size();
+    batch = batch < 1 ? 1 : batch;
+    const std::size_t groups = (count + batch - 1) / batch;
+    const unsigned threads = ThreadsAhead(groups, workers);
     JobFollower follower(observer, count);
-    if (workers <= 1 || count <= 1) {
-        return RunFiles(result, follower, observer, [&](FileResult& file) {
+    if (threads == 0) {
+        return RunFiles(result, follower, [&](FileResult& file) {
             const PassControl control = follower.ControlFor(file.index);
             Prepared prepared = prepare({file.index, file.path, control, 0});
             finish(file, prepared);
@@ -169,7 +191,6 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         std::optional<Prepared> prepared;
         std::exception_ptr failure;
     };
-    batch = batch < 1 ? 1 : batch;
     // Workers read only the paths, which stay as they are while files finish.
     const auto prepareBatch = [&](std::size_t index, unsigned thread) {
         std::vector<Done> done;
@@ -186,11 +207,10 @@ bool RunFilesAhead(JobResult& result, JobObserver* observer, unsigned workers,
         return done;
     };
     // The caller works groups too while it waits: one thread fewer.
-    WorkAhead<std::vector<Done>> ahead((count + batch - 1) / batch, workers - 1, 2 * std::size_t{workers},
-                                       prepareBatch);
+    WorkAhead<std::vector<Done>> ahead(groups, threads, 2 * std::size_t{workers}, prepareBatch);
     std::vector<Done> current;
     std::size_t next = 0;
-    return RunFiles(result, follower, observer, [&](FileResult& file) {
+    return RunFiles(result, follower, [&](FileResult& file) {
         if (next == current.size()) {
             current = ahead.Take();
             next = 0;

@@ -1,8 +1,7 @@
 #include "app/PreviewReport.h"
 
+#include "engine/HeaderKey.h"
 #include "engine/MailDiff.h"
-
-#include <algorithm>
 
 namespace norvane {
 
@@ -13,16 +12,12 @@ bool IsBlank(std::string_view text)
     return text.empty() || text.front() == '\x1a';
 }
 
-// "Key:" with a key of printable bytes, or a continuation line.
+// A header line by the stripping's loosest rule, or a continuation line.
 bool IsHeaderLine(std::string_view text)
 {
     if (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         return true;
-    const std::size_t colon = text.find(':');
-    if (colon == 0 || colon == std::string_view::npos)
-        return false;
-    return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon),
-                       [](char c) { return c > ' ' && c < '\x7f'; });
+    return !ExtractHeaderKey(text, false, FirstLetter::kAnyCase).key.empty();
 }
 
 PreviewChangeKind KindOf(const DiffLines& old, const DiffLines& fresh, const DiffBlock& block)

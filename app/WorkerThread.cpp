@@ -1,8 +1,8 @@
 #include "app/WorkerThread.h"
+#include "app/WorkAhead.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include <pthread.h>
@@ -11,6 +11,12 @@
 #endif
 
 namespace norvane {
+
+unsigned CoreCount()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores;
+}
 
 CoreSet StartingCores(const CoreSet& allowed, int current)
 {

@@ -128,7 +128,7 @@ bool ApplyFlag(std::string_view option, Arguments& arguments)
         }
     }
     if (option == "all-text") {
-        arguments.scope = on ? Scope::All : Scope::First;
+        arguments.scope = on ? HeaderScope::kAll : HeaderScope::kFirst;
         return true;
     }
     return false;
@@ -299,11 +299,7 @@ ExtraOptions ApplyExtraChanges(ExtraOptions extra, const Arguments& arguments)
 
 bool AsksToSaveAttachments(const Arguments& arguments)
 {
-    bool save = false;
-    for (const auto& [option, on] : arguments.extraChanges)
-        if (option->key == "SaveAttachments")
-            save = on;
-    return save;
+    return ApplyExtraChanges(ExtraOptions{}, arguments).saveAttachments;
 }
 
 void CheckOptionUse(std::uint8_t flags, const Arguments& arguments)

@@ -27,7 +27,7 @@ struct Arguments {
     // Options set or cleared on the command line, applied in order.
     std::vector<std::pair<Option, bool>> optionChanges;
     std::vector<std::pair<const ExtraSwitch*, bool>> extraChanges;
-    std::optional<Scope> scope;  // the last --scope, --all-text or --no-all-text
+    std::optional<HeaderScope> scope;  // the last --scope, --all-text or --no-all-text
     // The DIR of the last --save-attachments=DIR, as given (empty: beside
     // each mail); nothing keeps the stored folder.
     std::optional<std::string> attachmentFolder;

@@ -85,8 +85,6 @@ public:
     const std::atomic<bool>* CancelFlag() override { return stop_.Flag(); }
     void Progress(const JobProgress& progress) override
     {
-        if (const auto& seam = ProgressSeam())
-            seam(progress);
         line_.Show(progress);
     }
 
@@ -249,8 +247,12 @@ int RunVesk(const VeskJob& job, KeyList& keyList, RecordStyle style, bool summar
     VeskPrinter printer(out, err, style, line, stop);
     VeskPreviewFunction diff;
     if (style.diffs)
-        diff = [out, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
-            PrintDiff(out, file, preview, folder);
+        diff = [out, &line, folder = CurrentFolder()](const FileResult& file, const VeskPreview& preview) {
+            // Workers may redraw the progress line meanwhile.
+            line.Between([&] {
+                PrintDiff(out, file, preview, folder);
+                std::fflush(out);
+            });
         };
     const auto started = std::chrono::steady_clock::now();
     // The key list is saved before this returns, a stop or not; a signal
@@ -301,12 +303,10 @@ int RunAnalyze(const std::vector<std::string>& files, const KeyList& keyList, co
         if (style.json) {
             JsonObject record;
             record.Bytes("key", entry.key, "key_hex");
+            // The tally writes each count in decimal digits.
             std::int64_t count = 0;
-            const auto [end, error] = std::from_chars(entry.count.data(), entry.count.data() + entry.count.size(), count);
-            if (error == std::errc() && end == entry.count.data() + entry.count.size())
-                record.Number("count", count);
-            else
-                record.Text("count", entry.count);
+            std::from_chars(entry.count.data(), entry.count.data() + entry.count.size(), count);
+            record.Number("count", count);
             text += record.Text("mark", entry.mark).Line();
             continue;
         }
@@ -340,12 +340,6 @@ int RunRestoreCommand(const Arguments& arguments, const std::vector<std::string>
 }
 
 }  // namespace
-
-std::function<void(const JobProgress&)>& ProgressSeam()
-{
-    static std::function<void(const JobProgress&)> seam;
-    return seam;
-}
 
 std::string EscapeField(std::string_view text)
 {
@@ -405,8 +399,11 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
                                Warn(err, WarningText(warning));
                            });
     };
-    if (arguments.command == Command::Restore)
-        return RunRestoreCommand(arguments, expand(), fileMissing, style, out, err);
+    if (arguments.command == Command::Restore) {
+        // Expanded first: the expansion is what sets fileMissing.
+        const auto files = expand();
+        return RunRestoreCommand(arguments, files, fileMissing, style, out, err);
+    }
     // The tool has no window: the stored bounds, malformed or not, stay unused.
     const SettingsReadResult read = ReadSettings();
     const std::uint8_t flags = ApplyOptionChanges(OptionFlags(), arguments);

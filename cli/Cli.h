@@ -1,9 +1,6 @@
 #pragma once
 
-#include "app/Job.h"
-
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +23,5 @@ std::string EscapeField(std::string_view text);
 // exePath is the tool's own path: the window's settings file is looked for
 // beside it.
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::FILE* out, std::FILE* err);
-
-// Seam for tests: sees each progress report of a run, on the thread that
-// reports it, before it is shown; so a test can send a signal at a chosen
-// point of a run.
-std::function<void(const JobProgress&)>& ProgressSeam();
 
 }  // namespace norvane::cli

@@ -61,7 +61,6 @@ public:
     {
     }
 
-    const std::string& Path() const { return path_; }
     // The list the next save compares with: as loaded, then as last saved.
     const KeyList& Base() const { return base_; }
 

@@ -77,12 +77,6 @@ std::chrono::milliseconds& BackgroundJob::Delay()
     return delay;
 }
 
-std::function<void(const JobProgress&)>& BackgroundJob::ProgressSeam()
-{
-    static std::function<void(const JobProgress&)> seam;
-    return seam;
-}
-
 BackgroundJob::BackgroundJob(QWidget& window, QString title) : window_(window), title_(std::move(title)) {}
 
 void BackgroundJob::Run(std::size_t filesTotal, const std::function<void(JobObserver&)>& job)
@@ -149,8 +143,6 @@ void BackgroundJob::Progress(const JobProgress& progress)
             QMetaObject::invokeMethod(dialog_, [this] { ShowLatest(); }, Qt::QueuedConnection);
         }
     }
-    if (const auto& seam = ProgressSeam())
-        seam(progress);
 }
 
 void BackgroundJob::ShowLatest()

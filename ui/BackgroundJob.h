@@ -39,9 +39,6 @@ public:
 
     // How long a run goes before the dialog shows and the window goes on.
     static std::chrono::milliseconds& Delay();
-    // Seam for tests: sees each progress report on the job's thread once it
-    // is passed on, so a test can hold a run at a chosen point.
-    static std::function<void(const JobProgress&)>& ProgressSeam();
 
 private:
     void ShowLatest();

@@ -96,7 +96,7 @@ QCheckBox& ExtraPage::Box(std::string_view key) const
 
 void ExtraPage::Apply(const ExtraOptions& extra)
 {
-    allText_.setChecked(extra.scope == Scope::All);
+    allText_.setChecked(extra.scope == HeaderScope::kAll);
     for (const auto& option : ExtraSwitches())
         Box(option.key).setChecked(option.get(extra));
     SetFolder(extra.attachmentFolder);
@@ -106,7 +106,7 @@ void ExtraPage::Apply(const ExtraOptions& extra)
 ExtraOptions ExtraPage::Collect() const
 {
     ExtraOptions extra;
-    extra.scope = allText_.isChecked() ? Scope::All : Scope::First;
+    extra.scope = allText_.isChecked() ? HeaderScope::kAll : HeaderScope::kFirst;
     for (const auto& option : ExtraSwitches())
         option.set(extra, Box(option.key).isChecked());
     extra.attachmentFolder = folder_->text() == folderShown_ ? folderBytes_ : LocalPath(folder_->text());

@@ -90,7 +90,7 @@ TEST(ExtraOptionsFrom, StoredKeysOrTheirDefaults)
 TEST(ExtraOptionsFrom, EveryCombinationReadsBackAsWritten)
 {
     for (int bits = 0; bits < 8; ++bits) {
-        for (const Scope scope : {Scope::First, Scope::Messages, Scope::All}) {
+        for (const HeaderScope scope : {HeaderScope::kFirst, HeaderScope::kMessages, HeaderScope::kAll}) {
             const ExtraOptions extra{.protectSigned = (bits & 1) != 0,
                                      .anyCase = (bits & 2) != 0,
                                      .scope = scope,
@@ -115,13 +115,13 @@ TEST(ExtraSwitches, EveryMessageOffLeavesTheAllScope)
     const auto* every = FindExtraSwitch("EveryMessage");
     ASSERT_NE(every, nullptr);
     struct Case {
-        Scope before;
+        HeaderScope before;
         bool on;
-        Scope after;
+        HeaderScope after;
     } cases[] = {
-        {Scope::First, true, Scope::Messages}, {Scope::All, true, Scope::Messages},
-        {Scope::Messages, false, Scope::First}, {Scope::All, false, Scope::All},
-        {Scope::First, false, Scope::First},
+        {HeaderScope::kFirst, true, HeaderScope::kMessages}, {HeaderScope::kAll, true, HeaderScope::kMessages},
+        {HeaderScope::kMessages, false, HeaderScope::kFirst}, {HeaderScope::kAll, false, HeaderScope::kAll},
+        {HeaderScope::kFirst, false, HeaderScope::kFirst},
     };
     for (const auto& c : cases) {
         ExtraOptions extra;
@@ -129,21 +129,21 @@ TEST(ExtraSwitches, EveryMessageOffLeavesTheAllScope)
         SCOPED_TRACE(Shown(extra) + (c.on ? " on" : " off"));
         every->set(extra, c.on);
         EXPECT_EQ(extra.scope, c.after);
-        EXPECT_EQ(every->get(extra), c.after == Scope::Messages);
+        EXPECT_EQ(every->get(extra), c.after == HeaderScope::kMessages);
     }
 }
 
 TEST(ApplyExtraOptions, TheScopeSetsAllTextAndTheOtherOptionsStay)
 {
-    for (const Scope scope : {Scope::First, Scope::Messages, Scope::All}) {
+    for (const HeaderScope scope : {HeaderScope::kFirst, HeaderScope::kMessages, HeaderScope::kAll}) {
         ExtraOptions extra;
         extra.scope = scope;
         SCOPED_TRACE(Shown(extra));
         VeskOptions options;
         options.backup = options.removeAttachments = options.removeTraces = options.autoRegister = true;
-        options.allText = scope != Scope::All;
+        options.allText = scope != HeaderScope::kAll;
         ApplyExtraOptions(extra, options);
-        EXPECT_EQ(options.allText, scope == Scope::All);
+        EXPECT_EQ(options.allText, scope == HeaderScope::kAll);
         EXPECT_TRUE(options.backup && options.removeAttachments && options.removeTraces && options.autoRegister);
     }
 }
@@ -160,7 +160,7 @@ TEST_F(ExtraSettingsFile, WrittenAtCloseAndReadAtStart)
     WriteFile(file, "[norvane]\r\nChkBFlg=0x05\r\nAnyCase=1\r\nOpnWait=7\r\n");
     EXPECT_EQ(Shown(Load()), "signed=1 case=1 scope=all ends=0");
     const ExtraOptions changed{
-        .protectSigned = false, .anyCase = false, .scope = Scope::Messages, .keepLineEnds = true};
+        .protectSigned = false, .anyCase = false, .scope = HeaderScope::kMessages, .keepLineEnds = true};
     SaveSettings(window, changed);
     // The all-text bit is written as 0 beside EveryMessage=1; the other keys stay.
     EXPECT_EQ(ReadFile(file),

@@ -224,6 +224,43 @@ TEST(RunVeskJob, ACancelLeavesTheFilesNotReachedAndNoTemporaryFiles)
 
 }  // namespace
 
+TEST(RunFilesAhead, StartsNoMoreThreadsThanThereAreGroupsToShare)
+{
+    struct Case {
+        const char* name;
+        std::size_t groups;
+        unsigned workers;
+        unsigned threads;
+    } cases[] = {
+        {"no group", 0, 8, 0},
+        {"one group: the caller alone", 1, 8, 0},
+        {"two groups: one thread beside the caller", 2, 8, 1},
+        {"fewer groups than workers", 5, 8, 4},
+        {"as many groups as workers", 8, 8, 7},
+        {"more groups than workers", 20, 8, 7},
+        {"one worker", 20, 1, 0},
+        {"no worker", 20, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ThreadsAhead(c.groups, c.workers), c.threads);
+    }
+
+    // Two files of eight workers: the caller and one thread at most.
+    JobResult result{FileResults({"a.eml", "b.eml"})};
+    std::atomic<unsigned> highest{0};
+    const bool worked = RunFilesAhead<int>(
+        result, nullptr, 8,
+        [&](const FileToPrepare& file) {
+            for (unsigned seen = highest; file.thread > seen && !highest.compare_exchange_weak(seen, file.thread);)
+                ;
+            return 0;
+        },
+        [](FileResult& file, int&) { file.outcome = FileOutcome::Processed; });
+    EXPECT_TRUE(worked);
+    EXPECT_LE(highest.load(), 1U);
+}
+
 TEST(WorkAhead, TheCallerWorksItemsWhileItWaits)
 {
     struct Case {

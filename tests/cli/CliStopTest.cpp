@@ -2,6 +2,7 @@
 #include "MailLines.h"
 #include "TestFiles.h"
 
+#include "app/Job.h"
 #include "cli/Arguments.h"
 #include "cli/Cli.h"
 #include "cli/Progress.h"
@@ -70,7 +71,7 @@ TEST(RunCli, SigintAndSigtermStopTheRunWithStatus130AndLeaveEveryFileWhole)
         const std::string outPath = dir.File("out.txt");
         const std::string result = InChild([&] {
             bool sent = false;
-            cli::ProgressSeam() = [&](const JobProgress& progress) {
+            ProgressSeam() = [&](const JobProgress& progress) {
                 if (c.at == SendAt::Reading && !sent && progress.filesDone == c.large &&
                     progress.bytesDone >= (std::uint64_t{1} << 20)) {
                     sent = true;

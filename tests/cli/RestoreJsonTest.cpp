@@ -159,6 +159,17 @@ TEST_F(ToolRun, RestoreRefusesAPlainNameAnotherFileShares)
     EXPECT_EQ(none.err.substr(0, none.err.find('\n')), "norvane-cli: no such file " + Work("b.eml"));
 }
 
+TEST_F(ToolRun, RestoreOfAMissingFileBesideAGoodOneEndsWithThree)
+{
+    WriteFile(Work("a.eml"), kStripped);
+    WriteFile(Work("a.bak"), kMail);
+    const auto r = Tool("restore", {"missing.eml", "a.eml"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("missing.eml"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, Work("a.eml") + "\t" + Work("a.bak") + "\n");
+    EXPECT_EQ(ReadFile(Work("a.eml")), kMail);
+}
+
 TEST_F(ToolRun, RestoreRecordsInJson)
 {
     WriteFile(Work("a.eml"), kStripped);

@@ -26,7 +26,7 @@ class HeldRun {
 public:
     explicit HeldRun(std::size_t filesDone)
     {
-        BackgroundJob::ProgressSeam() = [this, filesDone](const JobProgress& progress) {
+        ProgressSeam() = [this, filesDone](const JobProgress& progress) {
             if (progress.filesDone != filesDone || progress.bytesTotal != 0)
                 return;
             held = true;
@@ -35,7 +35,7 @@ public:
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
     }
-    ~HeldRun() { BackgroundJob::ProgressSeam() = nullptr; }
+    ~HeldRun() { ProgressSeam() = nullptr; }
     HeldRun(const HeldRun&) = delete;
     HeldRun& operator=(const HeldRun&) = delete;
 
